@@ -96,6 +96,14 @@ PortTarget PrinterLink::describePort(int n) const
     return resolvePort(n, m_portFolder, orderHostDevices(m_serial.hostDevices()));
 }
 
+std::vector<PortTarget> PrinterLink::describePorts() const
+{
+    const std::vector<std::string> host = orderHostDevices(m_serial.hostDevices());
+    std::vector<PortTarget> out;
+    for (int n = 1; n <= 11; ++n) out.push_back(resolvePort(n, m_portFolder, host));
+    return out;
+}
+
 bool PrinterLink::openSerial(const SerialSettings& settings)
 {
     closeSerial();

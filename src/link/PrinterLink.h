@@ -51,6 +51,8 @@ public:
 
     // What "COM<n>" reaches now, for tooltips and messages.
     PortTarget describePort(int n) const;
+    // The same for COM1 to COM11, asking the host for its devices once.
+    std::vector<PortTarget> describePorts() const;
 
     // Hands everything gathered on both routes to the operating system.
     void flush();

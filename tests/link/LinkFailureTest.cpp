@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 using namespace printbench;
 using shell::Control;
@@ -158,14 +157,4 @@ TEST(Coalescing, UsbBytesLeaveBeforeAStatusRead)
     b.form.link().ReadUsbStatus();
     ASSERT_EQ(b.rec.usb.transfers.size(), 1u);
     EXPECT_EQ(printbench::testkit::hex(b.rec.usb.transfers[0]), "1D 28 4B 02 00 31 00");
-}
-
-TEST(PortFolder, ALinkNamedComNWinsOverTheHostList)
-{
-    printbench::testkit::Bench b;
-    std::filesystem::create_directories(b.ports.path());
-    std::filesystem::create_symlink("/dev/null", b.ports.path() / "COM3");
-    b.choose(Control::Combo2, 3);
-    EXPECT_EQ(b.rec.serial.lastDevice, "/dev/null");
-    EXPECT_EQ(b.form.link().describePort(4).device, "/dev/ttyS3");
 }

@@ -59,16 +59,3 @@ TEST(Density, NothingWithoutAPortAndNoMessage)
     b.form.Density();
     EXPECT_THAT(b.rec.wire(), IsEmpty());
 }
-
-TEST(Density, OverSerialTheSevenBytesLeaveAsOneOsWriteAtTheFlushPoint)
-{
-    printbench::testkit::Bench b;
-    b.choose(Control::Combo2, 3);
-    b.rec.serial.osWrites.clear();
-    b.form.setListIndex(Control::Combo3, 0);
-    b.form.Density();
-    EXPECT_THAT(b.rec.serial.osWrites, IsEmpty());  // gathered until a flush point
-    b.form.link().flush();
-    ASSERT_EQ(b.rec.serial.osWrites.size(), 1u);
-    EXPECT_EQ(printbench::testkit::hex(b.rec.serial.osWrites[0]), "1D 28 4B 02 00 31 FB");
-}
