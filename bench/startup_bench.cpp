@@ -2,13 +2,8 @@
 // the main window's first paint, and the peak resident memory at that moment. Starts the
 // window ten times, each in a fresh process, and prints the median and the worst.
 
-#include "link/NoUsbControl.h"
-#include "link/QtSerialPort.h"
-#include "shell/AppIcon.h"
-#include "shell/MainWindow.h"
-#include "shell/QtHost.h"
+#include "shell/Application.h"
 
-#include <QApplication>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -56,20 +51,12 @@ private:
     bool m_done = false;
 };
 
-int child(int argc, char* argv[], long long startNs)
+int child(int& argc, char* argv[], long long startNs)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("PrintBench"));
-    QApplication::setWindowIcon(printbench::shell::appIcon());
-    printbench::shell::QtHost host(QStringLiteral("PrintBench"));
-    printbench::link::QtSerialPort serial;
-    printbench::link::NoUsbControl usb;
-    printbench::shell::MainWindow window(host, serial, usb);
-    host.setWindow(&window);
+    printbench::shell::Application app(argc, argv);
     FirstPaint watch(startNs);
-    window.installEventFilter(&watch);
-    window.show();
-    return QApplication::exec();
+    app.window().installEventFilter(&watch);
+    return app.exec();
 }
 
 double median(std::vector<double> v)
@@ -82,7 +69,10 @@ double median(std::vector<double> v)
 
 int main(int argc, char* argv[])
 {
-    if (argc == 3 && std::string(argv[1]) == "--child") return child(1, argv, std::atoll(argv[2]));
+    if (argc == 3 && std::string(argv[1]) == "--child") {
+        int childArgc = 1;
+        return child(childArgc, argv, std::atoll(argv[2]));
+    }
 
     constexpr int runs = 10;
     std::vector<double> ms, mb;

@@ -31,11 +31,11 @@ public:
     }
 };
 
-QWidget* makeControl(const ControlSpec& spec, QWidget* parent)
+QWidget* makeControl(const ControlSpec& row, QWidget* parent)
 {
-    const QString caption = QString::fromUtf8(spec.caption);
+    const QString caption = QString::fromUtf8(row.caption);
     QWidget* w = nullptr;
-    switch (spec.kind) {
+    switch (row.kind) {
     case ControlKind::MultiLineText: {
         auto* edit = new QPlainTextEdit(parent);
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -46,12 +46,12 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent)
     }
     case ControlKind::Label: w = new QLabel(caption, parent); break;
     case ControlKind::DropDownList:
-        w = std::string_view(spec.name) == "Combo2" ? new PortList(parent) : new QComboBox(parent);
+        w = std::string_view(row.name) == "Combo2" ? new PortList(parent) : new QComboBox(parent);
         break;
     case ControlKind::Text:
     case ControlKind::ReadOnlyText: {
         auto* edit = new QLineEdit(caption, parent);
-        edit->setReadOnly(spec.kind == ControlKind::ReadOnlyText);
+        edit->setReadOnly(row.kind == ControlKind::ReadOnlyText);
         w = edit;
         break;
     }
@@ -64,8 +64,8 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent)
         break;
     }
     }
-    w->setObjectName(QString::fromUtf8(spec.name));
-    w->setGeometry(spec.left, spec.top, spec.width, spec.height);
+    w->setObjectName(QString::fromUtf8(row.name));
+    w->setGeometry(row.left, row.top, row.width, row.height);
     return w;
 }
 
@@ -101,7 +101,7 @@ QWidget* MainWindow::control(const char* name) const
 
 void MainWindow::buildControls()
 {
-    for (const ControlSpec& spec : mainWindowControls()) makeControl(spec, this);
+    for (const ControlSpec& row : mainWindowControls()) makeControl(row, this);
 
     const std::pair<Control, const char*> bound[] = {
         {Control::Text1, "Text1"},   {Control::Text2, "Text2"},   {Control::Text4, "Text4"},
