@@ -112,6 +112,10 @@ void MainWindow::buildControls()
     };
     for (const auto& [c, name] : bound) m_fields.bind(c, control(name));
 
+    // A wheel turned over a list would choose entries, and choosing a port opens it: lists
+    // change by click or keyboard only.
+    for (const char* name : {"Combo1", "Combo2", "Combo3", "Combo4"}) control(name)->installEventFilter(this);
+
     // Double-clicking the text empties it; the editor would select a word first.
     m_text1Viewport = static_cast<QPlainTextEdit*>(control("Text1"))->viewport();
     m_text1Viewport->installEventFilter(this);
@@ -164,6 +168,7 @@ void MainWindow::refreshPortTooltips()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Wheel && qobject_cast<QComboBox*>(watched)) return true;
     if (watched == m_text1Viewport && event->type() == QEvent::MouseButtonDblClick) {
         m_form->Text1_DblClick();
         return true;

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -214,6 +215,17 @@ TEST(MainWindowWidgets, ChoosingFromAListRunsItsClickHandlerOnce)
     emit ports->activated(12);
     EXPECT_EQ(w.rec.only({"usb open"}), std::vector<std::string>{"usb open KL-320 -> 5"});
     EXPECT_FALSE(w.get<QComboBox>("Combo1")->isEnabled());
+}
+
+TEST(MainWindowWidgets, AWheelOverThePortListChoosesNothing)
+{
+    Window w;
+    auto* ports = w.get<QComboBox>("Combo2");
+    QWheelEvent wheel(QPointF(10, 10), ports->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(ports, &wheel);
+    EXPECT_EQ(ports->currentIndex(), 0);
+    EXPECT_THAT(w.rec.wire(), IsEmpty());
 }
 
 TEST(MainWindowWidgets, EndRunsOnceFromTheButton)
