@@ -1,5 +1,7 @@
 #include "shell/Form1.h"
 
+#include <cstdint>
+
 namespace printbench::shell {
 
 using link::PrinterLink;
@@ -8,6 +10,7 @@ Form1::Form1(Host& host, WindowFields& fields, link::SerialPort& serial, link::U
              std::filesystem::path portFolder)
     : m_host(host), m_fields(fields), m_link(serial, usb, host, fields, m_state, std::move(portFolder))
 {
+    m_link.setReceiveHandler([this](int event) { MSComm1_OnComm(event); });
 }
 
 void Form1::Form_Load()
@@ -109,20 +112,20 @@ bool Form1::refuseWithoutPort()
     return true;
 }
 
+std::int64_t Form1::delayMs() const
+{
+    return static_cast<std::int64_t>(wholeNumber(m_fields.text(Control::Text5), 2147483647));
+}
+
+std::int64_t Form1::repeatCount() const
+{
+    return static_cast<std::int64_t>(wholeNumber(m_fields.text(Control::Text2), INT64_MAX));
+}
+
 // The work of these buttons arrives with their subsystems; each already refuses without a port.
-void Form1::Command2_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
 void Form1::Command3_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
-void Form1::Command4_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
-void Form1::Command5_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
-void Form1::Command8_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
 void Form1::Command9_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
 void Form1::Command10_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
 void Form1::Command11_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
-
-void Form1::Command6_Click()
-{
-    const PrinterLink::HandlerScope scope(m_link);
-    m_state.StopRequested = 1;
-}
 
 } // namespace printbench::shell

@@ -39,16 +39,37 @@ public:
     // Print density.
     void Density();
 
-    // Buttons that refuse with "Please Select Port" when no port is chosen.
-    void Command2_Click();   // "Run"
+    // Command catalogue and the sequence runner.
+    void List1_DblClick();
+    void List2_DblClick();
+    void Command2_Click();  // "Run"
+    void Command6_Click();  // "Stop"
+
+    // Cut, black-mark and feed commands.
+    void SendFullCut();
+    void SendPartialCut();
+    void SendBlackMarkForward();
+    void SendBlackMarkOutForward();
+    void SendBlackMarkReverse();
+    void SendBlackMarkOutReverse();
+    void SendFeed();
+
+    // Text output, Print H and the H diagram.
+    void SendTextOutput();
+    void SendPrintH();
+    void Command8_Click();  // "H Diagram"
+    void RunHDiagram();
+
+    // Status of the printer.
+    void MSComm1_OnComm(int event);
+    void Command5_Click();  // "Status"
+    void Command4_Click();  // "Status Clear"
+
+    // Buttons that, for now, only refuse with "Please Select Port" when no port is chosen.
     void Command3_Click();   // "Bitmap Image"
-    void Command4_Click();   // "Status Clear"
-    void Command5_Click();   // "Status"
-    void Command8_Click();   // "H Diagram"
     void Command9_Click();   // "Test Pattern"
     void Command10_Click();  // "비트패턴"
     void Command11_Click();  // "Tile"
-    void Command6_Click();   // "Stop"
 
     // Setting a field or a list's selection from code runs the same Change or Click handler
     // as the user's action does.
@@ -63,9 +84,20 @@ public:
     SharedState& state() { return m_state; }
     link::PrinterLink& link() { return m_link; }
 
+    // The delay of "Delay" in milliseconds and the count of "Repeat Rating", read now. An
+    // empty field counts as 0; a number too large for the use counts as the largest it allows.
+    std::int64_t delayMs() const;
+    std::int64_t repeatCount() const;
+
 private:
     // True (after the refusal) when the port list stands on "Port Select".
     bool refuseWithoutPort();
+
+    // A cut or black-mark move: the command, DLE EOT 2 (serial) or a status read (USB) before
+    // and after the delay.
+    void sendPaperCommand(std::string_view serialBytes, std::string_view usbBytes);
+    // One block of 21 lines of H across the print width; nothing for a width without a line.
+    void printHBlock();
 
     Host& m_host;
     WindowFields& m_fields;

@@ -139,6 +139,10 @@ void MainWindow::connectHandlers()
     connect(line("Text5"), &QLineEdit::textEdited, this, [&f] { f.Text5_Change(); });
     connect(line("Text10"), &QLineEdit::textEdited, this, [&f] { f.Text10_Change(); });
 
+    const auto list = [this](const char* name) { return static_cast<QListWidget*>(control(name)); };
+    connect(list("List1"), &QListWidget::itemDoubleClicked, this, [&f] { f.List1_DblClick(); });
+    connect(list("List2"), &QListWidget::itemDoubleClicked, this, [&f] { f.List2_DblClick(); });
+
     connect(button("Command1"), &QPushButton::clicked, this, [this] {
         m_ending = true;
         m_form->Command1_Click();

@@ -228,6 +228,25 @@ TEST(MainWindowWidgets, AWheelOverThePortListChoosesNothing)
     EXPECT_THAT(w.rec.wire(), IsEmpty());
 }
 
+TEST(MainWindowWidgets, DoubleClicksBuildTheSelectedList)
+{
+    Window w;
+    w.window.show();
+    auto* catalogue = w.get<QListWidget>("List1");
+    const auto doubleClick = [](QListWidget* list, int row) {
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    };
+    doubleClick(catalogue, 3);
+    doubleClick(catalogue, 2);
+    doubleClick(catalogue, 3);
+    EXPECT_EQ(w.items("List2"), QStringList({"Full Cut", "Feed", "Full Cut"}));
+    EXPECT_EQ(w.get<QLineEdit>("Text9")->text(), "3");
+    doubleClick(w.get<QListWidget>("List2"), 1);
+    EXPECT_EQ(w.items("List2"), QStringList({"Full Cut"}));
+}
+
 TEST(MainWindowWidgets, EndRunsOnceFromTheButton)
 {
     Window w;
