@@ -1,4 +1,5 @@
 #include "shell/Form1.h"
+#include "shell/RepeatRun.h"
 
 #include <array>
 #include <utility>
@@ -64,19 +65,17 @@ void Form1::Command2_Click()
     const PrinterLink::HandlerScope scope(m_link);
     if (refuseWithoutPort()) return;
 
-    m_state.StopRequested = 0;
-    std::int64_t PassNumber = 0;
+    RepeatRun run(*this);  // its begun count is the pass number
     std::int64_t ExecutedCount = 0;
     Density();
 
     for (;;) {
-        ++PassNumber;
-        setText(Control::Text4, std::to_string(PassNumber));
-        DoEvents();
+        run.begin();
+        run.letEventsIn();
         const int n = m_fields.listCount(Control::List2);
         for (int i = 0; i < n; ++i) {
             m_fields.setListIndex(Control::List2, i);
-            if (m_state.StopRequested == 1) return;
+            if (run.stopRequested()) return;
             const std::string entry = m_fields.listText(Control::List2);
             for (const auto& [name, procedure] : kCommands) {
                 if (entry == name) {

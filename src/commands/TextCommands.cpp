@@ -1,5 +1,6 @@
 #include "commands/CommandBytes.h"
 #include "shell/Form1.h"
+#include "shell/RepeatRun.h"
 
 #include <string>
 
@@ -73,27 +74,24 @@ void Form1::Command8_Click()
 }
 
 // One block of H, then a status poll a second until "Repeat Rating" polls have finished or
-// the run is stopped. The counters are 64-bit: an endless H diagram never wraps.
+// the run is stopped.
 void Form1::RunHDiagram()
 {
-    m_state.StopRequested = 0;
-    std::int64_t started = 0;
-    std::int64_t finished = 0;
+    RepeatRun run(*this);
     printHBlock();
-    const Route route = m_link.route();
-    if (route == Route::Serial) setText(Control::Text4, std::to_string(started));
+    if (m_link.route() == Route::Serial) setText(Control::Text4, "0");
     for (;;) {
-        DoEvents();
-        ++started;
-        if (m_state.StopRequested == 1) return;
+        run.letEventsIn();
+        run.begin(false);
+        if (run.stopRequested()) return;
         // The port list may have changed during the event pass: the route is read afresh.
-        const Route now = m_link.route();
-        if (now == Route::Usb) setText(Control::Text4, std::to_string(started));
+        const Route route = m_link.route();
+        if (route == Route::Usb) setText(Control::Text4, std::to_string(run.begun()));
         Wait(1000);
-        if (now == Route::Serial) m_link.SendSerialText(kStatusRequest);
-        else if (now == Route::Usb) m_link.ReadUsbStatus();
-        ++finished;
-        if (repeatCount() == finished) return;
+        if (route == Route::Serial) m_link.SendSerialText(kStatusRequest);
+        else if (route == Route::Usb) m_link.ReadUsbStatus();
+        run.finish();
+        if (run.countReached()) return;
     }
 }
 

@@ -54,16 +54,19 @@ bool meansLinkTrouble(QSerialPort::SerialPortError error)
     }
 }
 
+bool hungUp(qintptr fd)
+{
+    if (fd < 0) return false;
+    pollfd p{static_cast<int>(fd), POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
 // After a read that returned no bytes because the far side hung up, Qt reports errno as it
 // happens to be, so its text ("Inappropriate ioctl for device", "Success") is misleading: a
 // hangup is recognised on the descriptor itself. `fd` may be -1.
 std::string troubleText(QSerialPort::SerialPortError error, const QString& qtText, qintptr fd)
 {
-    if (fd >= 0) {
-        pollfd p{static_cast<int>(fd), POLLIN, 0};
-        if (::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP))
-            return "the line was hung up (the device or its far side went away)";
-    }
+    if (hungUp(fd)) return "the line was hung up (the device or its far side went away)";
     std::string what;
     switch (error) {
     case QSerialPort::ResourceError: what = "the device is no longer available"; break;
@@ -253,6 +256,12 @@ void QtSerialPort::onReadyRead()
 void QtSerialPort::onError(QSerialPort::SerialPortError error)
 {
     if (!meansLinkTrouble(error) || !m_watching || m_inFlush || !m_port.isOpen()) return;
+    // A read notice can be stale: the bytes it announced were taken by a flush's wait in the
+    // meantime, and the read finds nothing. Only a line that is really gone is lost.
+    if (error == QSerialPort::ReadError && !hungUp(m_port.handle())) {
+        m_port.clearError();
+        return;
+    }
     // A far side that went away keeps the port readable, and every read fails again: act on
     // the first error and close, so that the event loop stops hearing about it.
     const std::string reason = troubleText(error, m_port.errorString(), m_port.handle());

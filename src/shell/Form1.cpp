@@ -122,10 +122,11 @@ std::int64_t Form1::repeatCount() const
     return static_cast<std::int64_t>(wholeNumber(m_fields.text(Control::Text2), INT64_MAX));
 }
 
-// The work of these buttons arrives with their subsystems; each already refuses without a port.
-void Form1::Command3_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
-void Form1::Command9_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
-void Form1::Command10_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
-void Form1::Command11_Click() { const PrinterLink::HandlerScope scope(m_link); refuseWithoutPort(); }
+// The bitmap window arrives with its subsystem; the button already refuses without a port.
+void Form1::Command3_Click()
+{
+    const PrinterLink::HandlerScope scope(m_link);
+    refuseWithoutPort();
+}
 
 } // namespace printbench::shell

@@ -65,11 +65,16 @@ public:
     void Command5_Click();  // "Status"
     void Command4_Click();  // "Status Clear"
 
-    // Buttons that, for now, only refuse with "Please Select Port" when no port is chosen.
-    void Command3_Click();   // "Bitmap Image"
-    void Command9_Click();   // "Test Pattern"
+    // Test prints.
     void Command10_Click();  // "비트패턴"
+    void PrintBitPattern();
     void Command11_Click();  // "Tile"
+    void PrintTilePattern();
+    void Command9_Click();   // "Test Pattern"
+    void PrintTestPattern();
+
+    // A button that, for now, only refuses with "Please Select Port" when no port is chosen.
+    void Command3_Click();  // "Bitmap Image"
 
     // Setting a field or a list's selection from code runs the same Change or Click handler
     // as the user's action does.
@@ -98,6 +103,11 @@ private:
     void sendPaperCommand(std::string_view serialBytes, std::string_view usbBytes);
     // One block of 21 lines of H across the print width; nothing for a width without a line.
     void printHBlock();
+    // A command of bytes below 128: one text write on serial, one call per byte on USB.
+    void sendCommand(link::Route route, std::string_view bytes);
+    // SUB "W" and a run's four position bytes: on serial the command as text and each position
+    // byte as a write of its own.
+    void sendDotRun(link::Route route, std::uint16_t start, std::uint16_t end);
 
     Host& m_host;
     WindowFields& m_fields;

@@ -1,5 +1,6 @@
 #include "support/Recorder.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace printbench::testkit {
@@ -174,6 +175,45 @@ std::vector<std::string> Recorder::only(std::initializer_list<std::string_view> 
 std::vector<std::string> Recorder::wire() const
 {
     return only({"serial ", "usb ", "sleep ", "events ", "message ", "end program"});
+}
+
+std::string Recorder::stream(std::size_t first, std::size_t last) const
+{
+    std::string out;
+    const auto append = [&out](std::string_view hexBytes) {
+        if (hexBytes.empty()) return;
+        if (!out.empty()) out += ' ';
+        out += hexBytes;
+    };
+    for (std::size_t i = first; i < std::min(last, timeline.size()); ++i) {
+        const std::string_view line = timeline[i];
+        for (std::string_view prefix : {"serial text ", "serial bytes ", "usb byte "}) {
+            if (line.substr(0, prefix.size()) == prefix) append(line.substr(prefix.size()));
+        }
+        if (line.substr(0, 10) == "usb text \"") {
+            // Quoted printable text; the patterns and commands send ASCII only.
+            const std::string_view text = line.substr(10, line.size() - 11);
+            std::vector<std::uint8_t> bytes;
+            for (std::size_t k = 0; k < text.size(); ++k) {
+                if (text[k] == '\\' && k + 1 < text.size()) {
+                    const char e = text[++k];
+                    bytes.push_back(e == 'r' ? 0x0D : e == 'n' ? 0x0A : static_cast<std::uint8_t>(e));
+                } else {
+                    bytes.push_back(static_cast<std::uint8_t>(text[k]));
+                }
+            }
+            append(hex(bytes));
+        }
+    }
+    return out;
+}
+
+std::size_t Recorder::find(const std::string& line, std::size_t from) const
+{
+    for (std::size_t i = from; i < timeline.size(); ++i) {
+        if (timeline[i] == line) return i;
+    }
+    return timeline.size();
 }
 
 void Recorder::atEventPass(int n, std::function<void()> action)

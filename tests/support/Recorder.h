@@ -91,6 +91,12 @@ public:
     // printer or a user notices.
     std::vector<std::string> wire() const;
 
+    // The bytes of every serial write and USB call in timeline lines [first, last), as one hex
+    // string: what the printer receives, without the split into calls.
+    std::string stream(std::size_t first = 0, std::size_t last = SIZE_MAX) const;
+    // Index of the first timeline line equal to `line` at or after `from`; timeline.size() if none.
+    std::size_t find(const std::string& line, std::size_t from = 0) const;
+
     // Runs `action` during the n-th event pass (counting from 1).
     void atEventPass(int n, std::function<void()> action);
     int eventPasses = 0;
