@@ -6,17 +6,50 @@
 using namespace printbench;
 using shell::Control;
 using testing::ElementsAre;
-using testing::IsEmpty;
 
 constexpr int kUsb = 12;
-constexpr int kSpeed115200 = 7;
 
-TEST(PortList, Com3At115200OpensWithTheSettingsAndSendsGsA1)
+namespace {
+
+const std::string kUsbError = "message critical \"[Returned Data]:-1,USB포트를 열수 없습니다.\\r\\n"
+                              "프린터 및 케이블을 확인하시고 다시 시도해 주십시오\"";
+
+} // namespace
+
+TEST(PortAndSpeedLists, OpenReopenOrLeaveTheSerialPort)
 {
-    printbench::testkit::Bench b;
-    b.choose(Control::Combo1, kSpeed115200);
+    struct Scenario {
+        const char* what;
+        std::vector<std::pair<Control, int>> before;  // choices whose lines are not checked
+        std::vector<std::pair<Control, int>> choices;
+        std::vector<std::string> wire;
+    };
+    const std::vector<Scenario> scenarios{
+        {"COM3 at 115200", {{Control::Combo1, 7}}, {{Control::Combo2, 3}},
+         {"serial open COM3 115200,n,8,1", "serial text 1D 61 01"}},
+        {"COM4 after COM3", {{Control::Combo1, 7}, {Control::Combo2, 3}}, {{Control::Combo2, 4}},
+         {"serial close", "serial open COM4 115200,n,8,1", "serial text 1D 61 01"}},
+        {"COM3 chosen again", {{Control::Combo2, 3}}, {{Control::Combo2, 3}},
+         {"serial close", "serial open COM3 19200,n,8,1", "serial text 1D 61 01"}},
+        {"new speed on COM5", {{Control::Combo2, 5}}, {{Control::Combo1, 3}},
+         {"serial close", "serial open COM5 9600,n,8,1", "serial text 1D 61 01"}},
+        {"new speed on Port Select", {}, {{Control::Combo1, 0}}, {}},
+        {"new speed on USB", {{Control::Combo2, kUsb}}, {{Control::Combo1, 2}}, {}},
+    };
+    for (const auto& s : scenarios) {
+        testkit::Bench b;
+        b.rec.usb.statusResults = {0x12};
+        for (const auto& [list, index] : s.before) b.choose(list, index);
+        b.rec.timeline.clear();
+        for (const auto& [list, index] : s.choices) b.choose(list, index);
+        EXPECT_EQ(b.rec.wire(), s.wire) << s.what;
+    }
+}
+
+TEST(PortList, OpensWithRtsCtsAndRawBytesAndGsA1LeavesAtTheHandlersEnd)
+{
+    testkit::Bench b;
     b.choose(Control::Combo2, 3);
-    EXPECT_THAT(b.rec.wire(), ElementsAre("serial open COM3 115200,n,8,1", "serial text 1D 61 01"));
     ASSERT_TRUE(b.rec.serial.lastSettings);
     const auto& s = *b.rec.serial.lastSettings;
     EXPECT_EQ(s.portNumber, 3);
@@ -26,84 +59,33 @@ TEST(PortList, Com3At115200OpensWithTheSettingsAndSendsGsA1)
     EXPECT_EQ(s.inputMode, 1);
     EXPECT_EQ(s.rThreshold, 1);
     EXPECT_EQ(b.rec.serial.lastDevice, "/dev/ttyS2");
-    // GS a 1 has left by the time the handler returns.
     ASSERT_EQ(b.rec.serial.osWrites.size(), 1u);
-    EXPECT_EQ(printbench::testkit::hex(b.rec.serial.osWrites[0]), "1D 61 01");
-}
+    EXPECT_EQ(testkit::hex(b.rec.serial.osWrites[0]), "1D 61 01");
 
-TEST(PortList, Com4AfterCom3ClosesReopensAndSendsGsA1Again)
-{
-    printbench::testkit::Bench b;
-    b.choose(Control::Combo1, kSpeed115200);
-    b.choose(Control::Combo2, 3);
-    b.rec.timeline.clear();
-    b.choose(Control::Combo2, 4);
-    EXPECT_THAT(b.rec.wire(),
-                ElementsAre("serial close", "serial open COM4 115200,n,8,1", "serial text 1D 61 01"));
-}
-
-TEST(PortList, RechoosingTheSamePortReopensIt)
-{
-    printbench::testkit::Bench b;
-    b.choose(Control::Combo2, 3);
-    b.rec.timeline.clear();
-    b.choose(Control::Combo2, 3);
-    EXPECT_THAT(b.rec.wire(), ElementsAre("serial close", "serial open COM3 19200,n,8,1", "serial text 1D 61 01"));
-}
-
-TEST(SpeedList, ReopensTheChosenComPortWithTheNewSpeed)
-{
-    printbench::testkit::Bench b;
-    b.choose(Control::Combo2, 5);
-    b.rec.timeline.clear();
-    b.choose(Control::Combo1, 3);
-    EXPECT_THAT(b.rec.wire(), ElementsAre("serial close", "serial open COM5 9600,n,8,1", "serial text 1D 61 01"));
-}
-
-TEST(SpeedList, DoesNothingOnPortSelectOrUsb)
-{
-    printbench::testkit::Bench b;
-    b.choose(Control::Combo1, 0);
-    EXPECT_THAT(b.rec.wire(), IsEmpty());
-
-    b.choose(Control::Combo2, kUsb);
-    EXPECT_FALSE(b.rec.isEnabled(Control::Combo1));
-    b.rec.timeline.clear();
-    b.choose(Control::Combo1, 2);
-    EXPECT_THAT(b.rec.wire(), IsEmpty());
-}
-
-TEST(PortList, PortSelectLeavesAnOpenPortOpen)
-{
-    printbench::testkit::Bench b;
-    b.choose(Control::Combo2, 2);
-    b.rec.timeline.clear();
+    // "Port Select" afterwards: COM3 stays open and the buttons refuse.
     b.choose(Control::Combo2, 0);
-    EXPECT_THAT(b.rec.wire(), IsEmpty());
+    b.rec.timeline.clear();
+    b.form.Command2_Click();
+    EXPECT_THAT(b.rec.wire(), ElementsAre("message critical \"Please Select Port\""));
     EXPECT_TRUE(b.rec.serial.isOpen());
 }
 
-TEST(PortList, SpeedListStaysDisabledFromUsbToPortSelectUntilAComPort)
+TEST(PortList, UsbDisablesTheSpeedListUntilAComPort)
 {
-    printbench::testkit::Bench b;
+    testkit::Bench b;
     b.choose(Control::Combo2, kUsb);
+    EXPECT_FALSE(b.rec.isEnabled(Control::Combo1));
     b.choose(Control::Combo2, 0);
     EXPECT_FALSE(b.rec.isEnabled(Control::Combo1));
     b.choose(Control::Combo2, 1);
     EXPECT_TRUE(b.rec.isEnabled(Control::Combo1));
-}
-
-TEST(PortList, UsbAfterComLeavesTheSerialPortOpen)
-{
-    printbench::testkit::Bench b;
-    b.choose(Control::Combo2, 2);
     b.choose(Control::Combo2, kUsb);
-    EXPECT_TRUE(b.rec.serial.isOpen());
+    EXPECT_TRUE(b.rec.serial.isOpen());  // USB leaves COM1 open
 }
 
 TEST(UsbConnect, SuccessShowsTheModelMessageThenTheStatus)
 {
-    printbench::testkit::Bench b;
+    testkit::Bench b;
     b.choose(Control::Combo4, 7);  // KR-420
     b.rec.usb.statusResults = {0x12};
     b.rec.timeline.clear();
@@ -114,26 +96,15 @@ TEST(UsbConnect, SuccessShowsTheModelMessageThenTheStatus)
                             "usb status member 6 -> 18", "Text6 = \"\"", "Text6 = \"Hex : 12\""));
 }
 
-TEST(UsbConnect, FailureShowsTheReturnedDataAndStaysOnUsb)
+TEST(UsbConnect, FailureShowsTheReturnedDataEachTimeUsbIsChosen)
 {
-    printbench::testkit::Bench b;
+    testkit::Bench b;
     b.rec.usb.openResult = -1;
     b.choose(Control::Combo2, kUsb);
-    EXPECT_THAT(b.rec.wire(), ElementsAre("usb open KL-310 -> -1",
-                                          "message critical \"[Returned Data]:-1,USB포트를 열수 없습니다.\\r\\n"
-                                          "프린터 및 케이블을 확인하시고 다시 시도해 주십시오\""));
+    b.choose(Control::Combo2, kUsb);
+    EXPECT_THAT(b.rec.wire(), ElementsAre("usb open KL-310 -> -1", kUsbError, "usb open KL-310 -> -1", kUsbError));
     EXPECT_EQ(b.rec.listText(Control::Combo2), "USB");
-    EXPECT_FALSE(b.rec.isEnabled(Control::Combo1));
     EXPECT_EQ(b.rec.text(Control::Text6), "0");
-}
-
-TEST(UsbConnect, ChoosingUsbTwiceCallsTheOpenMemberTwice)
-{
-    printbench::testkit::Bench b;
-    b.rec.usb.openResult = 2;
-    b.choose(Control::Combo2, kUsb);
-    b.choose(Control::Combo2, kUsb);
-    EXPECT_THAT(b.rec.only({"usb open"}), ElementsAre("usb open KL-310 -> 2", "usb open KL-310 -> 2"));
 }
 
 TEST(UsbStatus, ShowsTheValueOrTheErrorBox)
@@ -143,61 +114,42 @@ TEST(UsbStatus, ShowsTheValueOrTheErrorBox)
         bool oldFirmware;
         std::vector<std::string> expected;
     };
-    const std::string error = "message critical \"[Returned Data]:-1,USB포트를 열수 없습니다.\\r\\n"
-                              "프린터 및 케이블을 확인하시고 다시 시도해 주십시오\"";
     const std::vector<Case> cases{
         {0, false, {"usb status member 6 -> 0", "Text6 = \"\"", "Text6 = \"Hex : 00\""}},
         {16, false, {"usb status member 6 -> 16", "Text6 = \"\"", "Text6 = \"Hex : 10\""}},
-        {5, false, {"usb status member 6 -> 5", "Text6 = \"\"", "Text6 = \"Hex : 05\""}},
         {255, false, {"usb status member 6 -> 255", "Text6 = \"\"", "Text6 = \"Hex : FF\""}},
         {-2, false, {"usb status member 6 -> -2", "Text6 = \"\"", "Text6 = \"Hex : 0FFFFFFFE\""}},
-        {-1, false, {"usb status member 6 -> -1", error}},
+        {-1, false, {"usb status member 6 -> -1", kUsbError}},
         {16, true, {"usb status member 5 -> 16", "Text6 = \"\"", "Text6 = \"Hex : 10\""}},
-        {-1, true, {"usb status member 5 -> -1", error}},
+        {-1, true, {"usb status member 5 -> -1", kUsbError}},
     };
     for (const auto& c : cases) {
-        printbench::testkit::Bench b;
-        b.rec.usb.statusResults = {0x12};
-        b.choose(Control::Combo2, kUsb);
+        testkit::Bench b;
+        b.usb();
         b.rec.tick(Control::Check2, c.oldFirmware);
-        b.rec.timeline.clear();
         b.rec.usb.statusResults = {c.value};
         b.form.link().ReadUsbStatus();
         EXPECT_EQ(b.rec.only({"usb ", "message ", "Text6"}), c.expected) << c.value << " old " << c.oldFirmware;
+        // A failed read leaves the shown status and does not stop a run.
         if (c.value == -1) {
             EXPECT_EQ(b.rec.text(Control::Text6), "Hex : 12");
+            EXPECT_EQ(b.form.state().StopRequested, 0);
         }
     }
 }
 
-TEST(UsbStatus, AFailedReadDoesNotStopARun)
+TEST(Sends, TextCarriesCodes0To127UnchangedAndByteArraysEveryValue)
 {
-    printbench::testkit::Bench b;
-    b.rec.usb.statusResults = {-1};
-    b.choose(Control::Combo2, kUsb);
-    EXPECT_EQ(b.form.state().StopRequested, 0);
-}
-
-TEST(Sends, CommandBytesBelow128LeaveUnchangedAsText)
-{
-    printbench::testkit::Bench b;
-    b.choose(Control::Combo2, 1);
-    b.rec.timeline.clear();
+    testkit::Bench b;
+    b.serial();
     std::string all;
-    for (int c = 0; c < 128; ++c) all.push_back(static_cast<char>(c));
+    std::vector<std::uint8_t> expected;
+    for (int c = 0; c < 128; ++c) {
+        all.push_back(static_cast<char>(c));
+        expected.push_back(static_cast<std::uint8_t>(c));
+    }
     b.form.link().SendSerialText(all);
-    ASSERT_EQ(b.rec.wire().size(), 1u);
-    std::vector<std::uint8_t> expected(128);
-    for (int c = 0; c < 128; ++c) expected[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c);
-    EXPECT_EQ(b.rec.wire()[0], "serial text " + printbench::testkit::hex(expected));
-}
-
-TEST(Sends, ByteArraysCarryEveryValue)
-{
-    printbench::testkit::Bench b;
-    b.choose(Control::Combo2, 1);
-    b.rec.timeline.clear();
     const std::vector<std::uint8_t> bytes{0x00, 0x7F, 0x80, 0xFF};
     b.form.link().SendSerialBytes(bytes);
-    EXPECT_THAT(b.rec.wire(), ElementsAre("serial bytes 00 7F 80 FF"));
+    EXPECT_THAT(b.rec.wire(), ElementsAre("serial text " + testkit::hex(expected), "serial bytes 00 7F 80 FF"));
 }
