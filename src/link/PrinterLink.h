@@ -56,6 +56,8 @@ public:
 
     // Hands everything gathered on both routes to the operating system.
     void flush();
+    // A send of the handler in progress has failed (and has been reported).
+    bool failedInHandler() const { return dropping(); }
 
     // Every event handler runs inside one scope: the outermost scope starts a fresh failure
     // report, and leaving any scope is a flush point.

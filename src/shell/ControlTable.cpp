@@ -76,6 +76,13 @@ const char* controlName(Control c)
     case Control::List1: return "List1";
     case Control::List2: return "List2";
     case Control::Check2: return "Check2";
+    case Control::Dir1: return "Dir1";
+    case Control::File1: return "File1";
+    case Control::Form3List1: return "Form3.List1";
+    case Control::Form3List2: return "Form3.List2";
+    case Control::Label2: return "Label2";
+    case Control::Label11: return "Label11";
+    case Control::Label12: return "Label12";
     }
     return "?";
 }

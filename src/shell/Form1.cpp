@@ -122,11 +122,11 @@ std::int64_t Form1::repeatCount() const
     return static_cast<std::int64_t>(wholeNumber(m_fields.text(Control::Text2), INT64_MAX));
 }
 
-// The bitmap window arrives with its subsystem; the button already refuses without a port.
 void Form1::Command3_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
-    refuseWithoutPort();
+    if (refuseWithoutPort()) return;
+    if (m_openBitmapWindow) m_openBitmapWindow();
 }
 
 } // namespace printbench::shell

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -73,8 +74,9 @@ public:
     void Command9_Click();   // "Test Pattern"
     void PrintTestPattern();
 
-    // A button that, for now, only refuses with "Please Select Port" when no port is chosen.
-    void Command3_Click();  // "Bitmap Image"
+    // "Bitmap Image": shows the bitmap window, not modal, through the opener the window sets.
+    void Command3_Click();
+    void setBitmapWindowOpener(std::function<void()> open) { m_openBitmapWindow = std::move(open); }
 
     // Setting a field or a list's selection from code runs the same Change or Click handler
     // as the user's action does.
@@ -111,6 +113,7 @@ private:
 
     Host& m_host;
     WindowFields& m_fields;
+    std::function<void()> m_openBitmapWindow;
     SharedState m_state;
     link::PrinterLink m_link;
 };

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -25,6 +26,9 @@ std::string QtWindowFields::text(Control c) const
         t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
         return t.toStdString();
     }
+    if (auto* label = qobject_cast<QLabel*>(w)) return label->text().toStdString();
+    // A folder or file list shows its path in a "path" property.
+    if (w && w->property("path").isValid()) return w->property("path").toString().toStdString();
     return {};
 }
 
@@ -37,6 +41,10 @@ void QtWindowFields::setText(Control c, const std::string& text)
         QString t = QString::fromStdString(text);
         t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         multi->setPlainText(t);
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        label->setText(QString::fromStdString(text));
+    } else if (w && w->property("path").isValid()) {
+        w->setProperty("path", QString::fromStdString(text));
     }
 }
 

@@ -10,6 +10,9 @@ enum class Control {
     Combo1, Combo2, Combo3, Combo4,
     List1, List2,
     Check2,
+    // The bitmap window: its folder list (text: the folder's path), file list, the numbered
+    // selection and the hidden list of bare names, and its labels.
+    Dir1, File1, Form3List1, Form3List2, Label2, Label11, Label12,
 };
 
 const char* controlName(Control c);
