@@ -45,7 +45,7 @@ struct LogoGeometry {
 // The geometry from the header, or why this file cannot be printed as a logo: a field with its
 // top byte at 128 or more, a zero width or height, a declared size below one stored row of
 // pixel data or beyond the file's length, or dimensions the band command cannot carry (more
-// than 32,767 columns to a band, more than 255 bands).
+// than 32,760 dots across, more than 255 bands).
 struct GeometryResult {
     std::optional<LogoGeometry> geometry;
     std::string refusal;

@@ -202,21 +202,29 @@ void Form3::SendLogo(const LogoGeometry& g, std::span<const std::uint8_t> column
     command("\x1B\x57");                                        // ESC W: 431 x 520 dots from 0, 0
     for (const std::uint8_t b : {0x00, 0x00, 0x00, 0x00, 0xAF, 0x01, 0x08, 0x02}) byte(b);
 
+    // A band is 5 + 3n + 1 bytes: ESC * 33 nL nH, three bytes for each of the n columns (the
+    // part of the band a column holds, blank past the image or below its last row), LF. On
+    // serial it leaves as one byte-array write; the bytes on the wire are those of one write
+    // per byte.
     const int n = g.bandColumns();
-    const int columnBytes = g.ColumnBytes;
-    for (int band = 0; band < g.bands(); ++band) {
-        // Bytes of this band in each column: 3, or what remains for the last partial band.
-        const int bytesHere = std::min(3, columnBytes - 3 * band);
-        for (const std::uint8_t b : {std::uint8_t{0x1B}, std::uint8_t{0x2A}, std::uint8_t{0x21},
-                                     static_cast<std::uint8_t>(n & 0xFF), static_cast<std::uint8_t>(n >> 8)})
-            byte(b);
-        for (int j = 0; j < n; ++j) {
-            for (int k = 0; k < 3; ++k) {
-                const bool inImage = j < g.ImageWidth && k < bytesHere;
-                byte(inImage ? columnFile[static_cast<std::size_t>(j) * columnBytes + 3 * band + k] : 0);
-            }
+    const std::size_t columnBytes = static_cast<std::size_t>(g.ColumnBytes);
+    std::vector<std::uint8_t> band(5 + 3 * static_cast<std::size_t>(n) + 1, 0);
+    band[0] = 0x1B;
+    band[1] = 0x2A;
+    band[2] = 0x21;
+    band[3] = static_cast<std::uint8_t>(n & 0xFF);
+    band[4] = static_cast<std::uint8_t>(n >> 8);
+    band.back() = 0x0A;
+    for (int b = 0; b < g.bands(); ++b) {
+        const std::size_t first = 3 * static_cast<std::size_t>(b);
+        const std::size_t bytesHere = std::min<std::size_t>(3, columnBytes - first);
+        std::uint8_t* out = band.data() + 5;
+        for (int j = 0; j < n; ++j, out += 3) {
+            const std::uint8_t* column = j < g.ImageWidth ? &columnFile[static_cast<std::size_t>(j) * columnBytes + first] : nullptr;
+            for (std::size_t k = 0; k < 3; ++k) out[k] = column && k < bytesHere ? column[k] : 0;
         }
-        byte(0x0A);
+        if (route == Route::Serial) link.SendSerialBytes(band);
+        else for (const std::uint8_t v : band) link.SendUsbByte(v);
     }
     command("\x1B\x0C");                        // ESC FF: print the page
     command("\x1B\x53");                        // ESC S: standard mode

@@ -51,11 +51,29 @@ constexpr std::array kMainControls{
     ControlSpec{"Text9", K::Text, "", 632, 136, 49, 49},
 };
 
+constexpr std::array kBitmapControls{
+    ControlSpec{"File1", K::ListBox, "", 240, 16, 177, 150},
+    ControlSpec{"Drive1", K::DropDownList, "", 8, 184, 217, 20},
+    ControlSpec{"Dir1", K::ListBox, "", 8, 16, 217, 160},
+    ControlSpec{"List1", K::ListBox, "", 240, 176, 177, 52},
+    ControlSpec{"Command1", K::Button, "Print", 416, 256, 89, 25},
+    ControlSpec{"Label2", K::Label, "", 432, 24, 169, 209},
+    ControlSpec{"Label12", K::Label, "Label1", 104, 328, 209, 41},
+    ControlSpec{"Label11", K::Label, "Label3", 344, 328, 233, 41},
+    ControlSpec{"Command2", K::Button, "Close", 520, 256, 81, 25},
+    ControlSpec{"List2", K::ListBox, "", 8, 304, 65, 16},
+};
+
 } // namespace
 
 std::span<const ControlSpec> mainWindowControls()
 {
     return kMainControls;
+}
+
+std::span<const ControlSpec> bitmapWindowControls()
+{
+    return kBitmapControls;
 }
 
 const char* controlName(Control c)

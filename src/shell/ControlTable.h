@@ -20,4 +20,11 @@ inline constexpr int kMainClientWidth = 628;
 inline constexpr int kMainClientHeight = 400;
 std::span<const ControlSpec> mainWindowControls();
 
+// The bitmap window: client area 612 x 299; List2, Label12 and Label11 lie below it. Rows are
+// in tab order. Dir1 (the folders of the current folder) and File1 (its .bmp files) are lists
+// that the window fills itself.
+inline constexpr int kBitmapClientWidth = 612;
+inline constexpr int kBitmapClientHeight = 299;
+std::span<const ControlSpec> bitmapWindowControls();
+
 } // namespace printbench::shell

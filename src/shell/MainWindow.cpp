@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "bitmap/BitmapWindow.h"
 #include "shell/AppIcon.h"
 #include "shell/ControlTable.h"
 
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include <functional>
@@ -92,7 +94,11 @@ MainWindow::MainWindow(Host& host, link::SerialPort& serial, link::UsbControl& u
     connectHandlers();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The bitmap window prints through this window's Form1: it goes before the Form1 does.
+    qDeleteAll(findChildren<bitmap::BitmapWindow*>(QString(), Qt::FindDirectChildrenOnly));
+}
 
 QWidget* MainWindow::control(const char* name) const
 {
@@ -157,6 +163,15 @@ void MainWindow::connectHandlers()
     for (const auto& [name, handler] : buttons) {
         connect(button(name), &QPushButton::clicked, this, [&f, handler = handler] { (f.*handler)(); });
     }
+
+    // "Bitmap Image" shows the bitmap window, non-modal, made anew when its close box has
+    // destroyed it; "Close" only hides it.
+    f.setBitmapWindowOpener([this, bitmapWindow = QPointer<bitmap::BitmapWindow>()]() mutable {
+        if (!bitmapWindow) bitmapWindow = new bitmap::BitmapWindow(*m_form, this);
+        bitmapWindow->show();
+        bitmapWindow->raise();
+        bitmapWindow->activateWindow();
+    });
 }
 
 void MainWindow::refreshPortTooltips()

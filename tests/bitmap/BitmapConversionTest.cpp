@@ -97,7 +97,8 @@ TEST(BitmapGeometry, RefusesWhatCannotBePrintedWithoutAllocating)
         {"declared size below one row", with(2, 62 + 3)},
         {"declared size beyond the file", with(2, 0x7FFFFFFF)},
         {"2^31 - 1 rows", with(22, 0x7FFFFFFF)},
-        {"wider than a band", with(18, 32768)},
+        {"wider than a band", with(18, 32761)},
+        {"width near 2^31", with(18, 0x7FFFFFF9)},
         {"more than 255 bands", with(22, 255 * 24 + 1)},
         {"60 bytes", std::vector<std::uint8_t>(base.begin(), base.begin() + 60)},
     };

@@ -86,9 +86,9 @@ TEST(LogoPrint, TenByThreeOverSerialIsTheWholeTransmission)
     b.rec.serial.osWrites.clear();
     b.window.Command1_Click();
     EXPECT_EQ(b.rec.stream(), kTenByThreeStream);
-    // The fixed commands as text, every other byte a write of its own.
+    // The fixed commands as text, the parameters of ESC 3 and ESC W a byte each, a band at once.
     EXPECT_EQ(b.rec.only({"serial text"}).size(), 8u);
-    EXPECT_EQ(b.rec.only({"serial bytes"}).size(), 65u);
+    EXPECT_EQ(b.rec.only({"serial bytes"}).size(), 12u);
     EXPECT_THAT(b.rec.only({"message"}), ElementsAre("message plain \"데이터 출력을 완료했습니다\""));
     EXPECT_FALSE(b.workFilesLeft());
     // One OS write for the whole print.

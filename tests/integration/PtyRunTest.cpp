@@ -1,12 +1,11 @@
 // Whole runs of the sequence runner over a pseudo-terminal, with real sleeps and real event
-// passes. A printer thread holds the master side: it keeps every byte it reads and answers
-// each status request (DLE EOT 2) at once, because the run blocks this thread until it ends.
+// passes, against the printer thread of PrinterPeer.h.
 
+#include "integration/PrinterPeer.h"
 #include "integration/Pty.h"
 #include "integration/QtApp.h"
 #include "link/QtSerialPort.h"
 #include "shell/Form1.h"
-#include "shell/QtHost.h"
 #include "support/Recorder.h"
 #include "support/TempDir.h"
 
@@ -16,16 +15,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <functional>
-#include <mutex>
-#include <thread>
 
 using namespace std::chrono_literals;
 using printbench::shell::Control;
-using printbench::testkit::hex;
+using printbench::testkit::Printer;
+using printbench::testkit::QuietHost;
 using testing::IsEmpty;
 using testing::MatchesRegex;
 
@@ -36,68 +32,6 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr int kCom3 = 3;
 constexpr int kFeed = 2;
 constexpr int kFullCut = 3;
-
-// Real sleeps and event passes; message boxes are kept instead of shown.
-class QuietHost : public printbench::shell::QtHost {
-public:
-    QuietHost() : QtHost("PrintBench") {}
-    void message(printbench::shell::Icon, const std::string& text) override { messages.push_back(text); }
-    std::vector<std::string> messages;
-};
-
-class Printer {
-public:
-    // `answer` gives the reply to the n-th status request, counting from 1.
-    Printer(printbench::testkit::Pty& pty, std::function<std::uint8_t(int)> answer)
-        : m_pty(pty), m_answer(std::move(answer)), m_thread([this] { serve(); }) {}
-    ~Printer()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-
-    // Everything read so far, once `marker` (sent by the test after the run) has come too;
-    // the marker is left off. A "MISSING MARKER" suffix when it did not come within 5 s.
-    std::string receivedUpTo(const Bytes& marker)
-    {
-        const auto end = std::chrono::steady_clock::now() + 5s;
-        while (std::chrono::steady_clock::now() < end) {
-            {
-                const std::lock_guard lock(m_mutex);
-                if (m_seen.size() >= marker.size() && std::equal(marker.rbegin(), marker.rend(), m_seen.rbegin()))
-                    return hex(Bytes(m_seen.begin(), m_seen.end() - static_cast<std::ptrdiff_t>(marker.size())));
-            }
-            std::this_thread::sleep_for(5ms);
-        }
-        const std::lock_guard lock(m_mutex);
-        return hex(m_seen) + " MISSING MARKER";
-    }
-
-private:
-    void serve()
-    {
-        int requests = 0;
-        while (!m_stop) {
-            const Bytes got = m_pty.read(1, 20ms);
-            if (got.empty()) continue;
-            bool request = false;
-            {
-                const std::lock_guard lock(m_mutex);
-                m_seen.push_back(got[0]);
-                const std::size_t n = m_seen.size();
-                request = n >= 3 && m_seen[n - 3] == 0x10 && m_seen[n - 2] == 0x04 && m_seen[n - 1] == 0x02;
-            }
-            if (request) m_pty.write(Bytes{m_answer(++requests)});
-        }
-    }
-
-    printbench::testkit::Pty& m_pty;
-    std::function<std::uint8_t(int)> m_answer;
-    std::mutex m_mutex;
-    Bytes m_seen;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 class PtyRun : public testing::Test {
 protected:

@@ -1,0 +1,211 @@
+// Throughput of the test pattern on the serial route, and how the link gathers its sends.
+//
+// The real core on QtSerialPort at 115200, its COM3 a link to a pseudo-terminal; the pattern
+// runs 1000 times at 432 dots with no pause. A reader thread on the far side drains the line
+// and answers each status request (DLE EOT 2) with 0x12. A pty ignores the speed set, so the
+// figures are the software path's: bytes per second handed to the link, OS writes
+// (QtSerialPort::osWriteCount) and send calls (SendSerialText / SendSerialBytes, one port
+// write each) per repetition. Prints figures only; exits 1 when something could not be measured.
+
+#include "link/NoUsbControl.h"
+#include "link/QtSerialPort.h"
+#include "shell/Form1.h"
+#include "shell/QtHost.h"
+
+#include <QCoreApplication>
+
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+namespace {
+
+using namespace printbench;
+using shell::Control;
+
+constexpr int kCom3 = 3;
+constexpr int kSpeed115200 = 7;
+constexpr int kKl330 = 2;  // 432 dots
+constexpr int kRepetitions = 1000;
+
+// The window's fields kept in memory; no handler runs on a change.
+class Fields : public shell::WindowFields {
+public:
+    std::string text(Control c) const override { return get(c).text; }
+    void setText(Control c, const std::string& t) override { m_f[c].text = t; }
+    int listCount(Control c) const override { return static_cast<int>(get(c).items.size()); }
+    std::string listItem(Control c, int i) const override { return get(c).items.at(static_cast<std::size_t>(i)); }
+    void addListItem(Control c, const std::string& item) override { m_f[c].items.push_back(item); }
+    void removeListItem(Control c, int i) override { m_f[c].items.erase(m_f[c].items.begin() + i); }
+    int listIndex(Control c) const override { return get(c).index; }
+    void setListIndex(Control c, int i) override { m_f[c].index = i; }
+    bool checked(Control) const override { return false; }
+    void setEnabled(Control c, bool on) override { m_f[c].enabled = on; }
+    bool isEnabled(Control c) const override { return get(c).enabled; }
+
+private:
+    struct Field {
+        std::string text;
+        std::vector<std::string> items;
+        int index = -1;
+        bool enabled = true;
+    };
+    const Field& get(Control c) const
+    {
+        static const Field none;
+        const auto it = m_f.find(c);
+        return it == m_f.end() ? none : it->second;
+    }
+    std::map<Control, Field> m_f;
+};
+
+// Real sleeps and event passes; a message box would stop the measurement, so it is printed.
+class PrintingHost : public shell::QtHost {
+public:
+    PrintingHost() : QtHost("PrintBench") {}
+    void message(shell::Icon, const std::string& text) override
+    {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        ++messages;
+    }
+    int messages = 0;
+};
+
+// Forwards everything to the real port, counting the writes (one per send call) and bytes.
+class CountingSerial : public link::SerialPort {
+public:
+    explicit CountingSerial(link::QtSerialPort& port) : m_port(port) {}
+    link::LinkStatus open(const link::SerialSettings& s, const std::string& device) override { return m_port.open(s, device); }
+    void close() override { m_port.close(); }
+    bool isOpen() const override { return m_port.isOpen(); }
+    void write(std::span<const std::uint8_t> b, link::OutputForm form) override
+    {
+        ++calls, bytes += static_cast<long long>(b.size());
+        m_port.write(b, form);
+    }
+    link::LinkStatus flush() override { return m_port.flush(); }
+    int bytesWaiting() override { return m_port.bytesWaiting(); }
+    std::optional<std::uint8_t> readByte() override { return m_port.readByte(); }
+    void setListener(link::SerialListener* listener) override { m_port.setListener(listener); }
+    std::vector<std::string> hostDevices() const override { return m_port.hostDevices(); }
+    long long calls = 0;
+    long long bytes = 0;
+
+private:
+    link::QtSerialPort& m_port;
+};
+
+// The printer on the master side: drains the line and answers every status request with 0x12.
+class FarSide {
+public:
+    explicit FarSide(int master) : m_master(master), m_thread([this] { serve(); }) {}
+    ~FarSide()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    std::atomic<long long> bytes{0};
+    std::atomic<int> requests{0};
+
+private:
+    void serve()
+    {
+        std::uint8_t last[3]{};
+        while (!m_stop) {
+            pollfd p{m_master, POLLIN, 0};
+            if (::poll(&p, 1, 20) <= 0) continue;
+            std::uint8_t buf[4096];
+            const ssize_t n = ::read(m_master, buf, sizeof buf);
+            for (ssize_t i = 0; i < n; ++i) {
+                last[0] = last[1], last[1] = last[2], last[2] = buf[i];
+                if (last[0] == 0x10 && last[1] == 0x04 && last[2] == 0x02) {
+                    const std::uint8_t answer = 0x12;
+                    (void)!::write(m_master, &answer, 1);
+                    ++requests;
+                }
+            }
+            if (n > 0) bytes += n;
+        }
+    }
+
+    int m_master;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+bool measure(int master, const std::filesystem::path& folder)
+{
+    PrintingHost host;
+    Fields fields;
+    link::QtSerialPort port;
+    CountingSerial serial(port);
+    link::NoUsbControl usb;
+    shell::Form1 form(host, fields, serial, usb, folder);
+    FarSide printer(master);
+    form.Form_Load();
+    form.setListIndex(Control::Combo4, kKl330);
+    form.setListIndex(Control::Combo1, kSpeed115200);
+    form.setListIndex(Control::Combo2, kCom3);
+    if (!port.isOpen()) return false;
+    form.setText(Control::Text2, std::to_string(kRepetitions));
+
+    const int writesBefore = port.osWriteCount();
+    const long long callsBefore = serial.calls, bytesBefore = serial.bytes;
+    const auto start = std::chrono::steady_clock::now();
+    form.Command9_Click();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const int writes = port.osWriteCount() - writesBefore;
+    const long long calls = serial.calls - callsBefore, sent = serial.bytes - bytesBefore;
+
+    // Wait (at most 5 s) for everything sent since the open, GS a 1 included, to reach the far side.
+    for (int tries = 0; tries < 500 && printer.bytes < serial.bytes; ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const long long arrived = printer.bytes - bytesBefore;
+
+    std::printf("test pattern, %d repetitions at 432 dots, 115200 set on a pty: %lld bytes in %.3f s, "
+                "%.0f bytes/s handed to the link (%lld arrived, %d status requests answered)\n",
+                kRepetitions, sent, seconds, static_cast<double>(sent) / seconds, arrived, printer.requests.load());
+    std::printf("OS writes: %d in all, %.2f per repetition (target <= 3)\n", writes,
+                static_cast<double>(writes) / kRepetitions);
+    std::printf("send calls: %lld in all, %.1f per repetition (%.1f bytes per repetition); "
+                "a link writing on every call would make that many OS writes\n",
+                calls, static_cast<double>(calls) / kRepetitions, static_cast<double>(sent) / kRepetitions);
+    return arrived == sent && fields.text(Control::Text4) == std::to_string(kRepetitions) && host.messages == 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return 1;
+    termios raw{};
+    ::tcgetattr(slave, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(slave, TCSANOW, &raw);
+    char folderName[] = "/tmp/pattern_bench.XXXXXX";
+    if (!::mkdtemp(folderName)) return 1;
+    const std::filesystem::path folder(folderName);
+    std::filesystem::create_symlink(::ttyname(slave), folder / "COM3");
+
+    const bool ok = measure(master, folder);
+    ::close(master);
+    ::close(slave);
+    std::filesystem::remove_all(folder);
+    std::fflush(stdout);
+    if (!ok) {
+        std::fprintf(stderr, "pattern_bench: could not measure everything\n");
+        return 1;
+    }
+    return 0;
+}
