@@ -14,6 +14,7 @@
 //
 // Prints figures only; exits 1 when the two ways disagree or the print does not complete.
 
+#include "BenchSupport.h"
 #include "bitmap/BitmapConversion.h"
 #include "bitmap/Form3.h"
 #include "shell/Form1.h"
@@ -30,42 +31,13 @@
 #include <string>
 #include <vector>
 
+using printbench::bench::Fields;
+
 namespace {
 
 using namespace printbench;
 using shell::Control;
 namespace fs = std::filesystem;
-
-// The window's fields kept in memory; COM3 chosen in the port list.
-class Fields : public shell::WindowFields {
-public:
-    Fields() { m_f[Control::Combo2].index = 3; }
-    std::string text(Control c) const override { return get(c).text; }
-    void setText(Control c, const std::string& t) override { m_f[c].text = t; }
-    int listCount(Control c) const override { return static_cast<int>(get(c).items.size()); }
-    std::string listItem(Control c, int i) const override { return get(c).items.at(static_cast<std::size_t>(i)); }
-    void addListItem(Control c, const std::string& item) override { m_f[c].items.push_back(item); }
-    void removeListItem(Control c, int i) override { m_f[c].items.erase(m_f[c].items.begin() + i); }
-    int listIndex(Control c) const override { return get(c).index; }
-    void setListIndex(Control c, int i) override { m_f[c].index = i; }
-    bool checked(Control) const override { return false; }
-    void setEnabled(Control, bool) override {}
-    bool isEnabled(Control) const override { return true; }
-
-private:
-    struct Field {
-        std::string text;
-        std::vector<std::string> items;
-        int index = -1;
-    };
-    const Field& get(Control c) const
-    {
-        static const Field none;
-        const auto it = m_f.find(c);
-        return it == m_f.end() ? none : it->second;
-    }
-    std::map<Control, Field> m_f;
-};
 
 class QuietHost : public shell::Host {
 public:

@@ -9,6 +9,8 @@
 //
 // Prints figures only; exits 1 when something could not be measured.
 
+#include "BenchHost.h"
+#include "BenchSupport.h"
 #include "link/NoUsbControl.h"
 #include "link/QtSerialPort.h"
 #include "shell/Form1.h"
@@ -32,6 +34,9 @@
 #include <thread>
 #include <vector>
 
+using printbench::bench::Fields;
+using printbench::bench::PrintingHost;
+
 namespace {
 
 using namespace printbench;
@@ -46,49 +51,6 @@ long long nowNs(clockid_t clock)
     clock_gettime(clock, &ts);
     return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
 }
-
-// The window's fields kept in memory; no handler runs on a change.
-class Fields : public shell::WindowFields {
-public:
-    std::string text(Control c) const override { return get(c).text; }
-    void setText(Control c, const std::string& t) override { m_f[c].text = t; }
-    int listCount(Control c) const override { return static_cast<int>(get(c).items.size()); }
-    std::string listItem(Control c, int i) const override { return get(c).items.at(static_cast<std::size_t>(i)); }
-    void addListItem(Control c, const std::string& item) override { m_f[c].items.push_back(item); }
-    void removeListItem(Control c, int i) override { m_f[c].items.erase(m_f[c].items.begin() + i); }
-    int listIndex(Control c) const override { return get(c).index; }
-    void setListIndex(Control c, int i) override { m_f[c].index = i; }
-    bool checked(Control) const override { return false; }
-    void setEnabled(Control c, bool on) override { m_f[c].enabled = on; }
-    bool isEnabled(Control c) const override { return get(c).enabled; }
-
-private:
-    struct Field {
-        std::string text;
-        std::vector<std::string> items;
-        int index = -1;
-        bool enabled = true;
-    };
-    const Field& get(Control c) const
-    {
-        static const Field none;
-        const auto it = m_f.find(c);
-        return it == m_f.end() ? none : it->second;
-    }
-    std::map<Control, Field> m_f;
-};
-
-// Real sleeps and event passes; a message box would stop the measurement, so it is printed.
-class PrintingHost : public shell::QtHost {
-public:
-    PrintingHost() : QtHost("PrintBench") {}
-    void message(shell::Icon, const std::string& text) override
-    {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        ++messages;
-    }
-    int messages = 0;
-};
 
 // Sleeps advance a counter; nothing else happens.
 class VirtualHost : public shell::Host {

@@ -7,6 +7,8 @@
 // (QtSerialPort::osWriteCount) and send calls (SendSerialText / SendSerialBytes, one port
 // write each) per repetition. Prints figures only; exits 1 when something could not be measured.
 
+#include "BenchHost.h"
+#include "BenchSupport.h"
 #include "link/NoUsbControl.h"
 #include "link/QtSerialPort.h"
 #include "shell/Form1.h"
@@ -27,6 +29,9 @@
 #include <map>
 #include <thread>
 
+using printbench::bench::Fields;
+using printbench::bench::PrintingHost;
+
 namespace {
 
 using namespace printbench;
@@ -36,49 +41,6 @@ constexpr int kCom3 = 3;
 constexpr int kSpeed115200 = 7;
 constexpr int kKl330 = 2;  // 432 dots
 constexpr int kRepetitions = 1000;
-
-// The window's fields kept in memory; no handler runs on a change.
-class Fields : public shell::WindowFields {
-public:
-    std::string text(Control c) const override { return get(c).text; }
-    void setText(Control c, const std::string& t) override { m_f[c].text = t; }
-    int listCount(Control c) const override { return static_cast<int>(get(c).items.size()); }
-    std::string listItem(Control c, int i) const override { return get(c).items.at(static_cast<std::size_t>(i)); }
-    void addListItem(Control c, const std::string& item) override { m_f[c].items.push_back(item); }
-    void removeListItem(Control c, int i) override { m_f[c].items.erase(m_f[c].items.begin() + i); }
-    int listIndex(Control c) const override { return get(c).index; }
-    void setListIndex(Control c, int i) override { m_f[c].index = i; }
-    bool checked(Control) const override { return false; }
-    void setEnabled(Control c, bool on) override { m_f[c].enabled = on; }
-    bool isEnabled(Control c) const override { return get(c).enabled; }
-
-private:
-    struct Field {
-        std::string text;
-        std::vector<std::string> items;
-        int index = -1;
-        bool enabled = true;
-    };
-    const Field& get(Control c) const
-    {
-        static const Field none;
-        const auto it = m_f.find(c);
-        return it == m_f.end() ? none : it->second;
-    }
-    std::map<Control, Field> m_f;
-};
-
-// Real sleeps and event passes; a message box would stop the measurement, so it is printed.
-class PrintingHost : public shell::QtHost {
-public:
-    PrintingHost() : QtHost("PrintBench") {}
-    void message(shell::Icon, const std::string& text) override
-    {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        ++messages;
-    }
-    int messages = 0;
-};
 
 // Forwards everything to the real port, counting the writes (one per send call) and bytes.
 class CountingSerial : public link::SerialPort {

@@ -13,24 +13,22 @@ constexpr std::string_view kStatusRequest("\x10\x04\x02", 3);  // DLE EOT 2
 
 } // namespace
 
+void Form1::statusAroundDelay(Route route)
+{
+    for (int i = 0; i < 2; ++i) {
+        if (i == 1) Wait(delayMs());
+        if (route == Route::Serial) m_link.SendSerialText(kStatusRequest);
+        else if (route == Route::Usb) m_link.ReadUsbStatus();
+    }
+}
+
 void Form1::sendPaperCommand(std::string_view serialBytes, std::string_view usbBytes)
 {
-    switch (m_link.route()) {
-    case Route::Serial:
-        m_link.SendSerialText(serialBytes);
-        m_link.SendSerialText(kStatusRequest);
-        Wait(delayMs());
-        m_link.SendSerialText(kStatusRequest);
-        break;
-    case Route::Usb:
-        for (const char b : usbBytes) m_link.SendUsbByte(static_cast<std::uint8_t>(b));
-        m_link.ReadUsbStatus();
-        Wait(delayMs());
-        m_link.ReadUsbStatus();
-        break;
-    case Route::None:
-        break;
-    }
+    const Route route = m_link.route();
+    if (route == Route::None) return;
+    if (route == Route::Serial) m_link.SendSerialText(serialBytes);
+    else for (const char b : usbBytes) m_link.SendUsbByte(static_cast<std::uint8_t>(b));
+    statusAroundDelay(route);
 }
 
 // ESC i and ESC m.

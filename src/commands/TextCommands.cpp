@@ -20,24 +20,16 @@ constexpr std::string_view kStatusRequest("\x10\x04\x02", 3);  // DLE EOT 2
 void Form1::SendTextOutput()
 {
     const std::string text = m_fields.text(Control::Text1);
-    switch (m_link.route()) {
-    case Route::Serial:
+    const Route route = m_link.route();
+    if (route == Route::None) return;
+    if (route == Route::Serial) {
         m_link.SendSerialText(text + "\n");
-        m_link.SendSerialText("\x1B\x4A\x7F");
-        m_link.SendSerialText(kStatusRequest);
-        Wait(delayMs());
-        m_link.SendSerialText(kStatusRequest);
-        break;
-    case Route::Usb:
+        m_link.SendSerialText("\x1B\x4A\x7F");  // ESC J 127
+    } else {
         m_link.SendUsbText(text + "\r\n");
         for (const std::int16_t b : {27, 74, 127}) m_link.SendUsbByte(b);
-        m_link.ReadUsbStatus();
-        Wait(delayMs());
-        m_link.ReadUsbStatus();
-        break;
-    case Route::None:
-        break;
     }
+    statusAroundDelay(route);
 }
 
 void Form1::printHBlock()

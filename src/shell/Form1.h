@@ -100,9 +100,10 @@ private:
     // True (after the refusal) when the port list stands on "Port Select".
     bool refuseWithoutPort();
 
-    // A cut or black-mark move: the command, DLE EOT 2 (serial) or a status read (USB) before
-    // and after the delay.
+    // A cut or black-mark move: the command, then the status around the delay.
     void sendPaperCommand(std::string_view serialBytes, std::string_view usbBytes);
+    // DLE EOT 2 (serial) or a status read (USB), the delay of "Delay", and the same again.
+    void statusAroundDelay(link::Route route);
     // One block of 21 lines of H across the print width; nothing for a width without a line.
     void printHBlock();
     // A command of bytes below 128: one text write on serial, one call per byte on USB.
