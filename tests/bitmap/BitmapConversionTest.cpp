@@ -29,6 +29,18 @@ TEST(BitmapGeometry, RowAndColumnBytesAndPadding)
     }
 }
 
+TEST(BitmapGeometry, RowFileLengthRoundsHalvesToEven)
+{
+    // Width 8: RowBytes 1, stride 4, so N = (declared size - 62) / 4 to the nearest, halves even.
+    const std::vector<std::pair<std::uint32_t, std::int64_t>> table{{6, 2}, {10, 2}, {14, 4}, {7, 2}, {16, 4}};
+    for (const auto& [pixelBytes, n] : table) {
+        auto file = monochromeBmp(8, 4, std::vector<std::vector<std::uint8_t>>(4));
+        const std::uint32_t declared = 62 + pixelBytes;
+        for (int i = 0; i < 4; ++i) file[2 + i] = static_cast<std::uint8_t>(declared >> (8 * i));
+        EXPECT_EQ(logoGeometry(file).geometry->RowFileBytes, n) << pixelBytes;
+    }
+}
+
 TEST(BitmapConversion, TenByThreeWorkedExample)
 {
     // Stored rows (top first): distinct bytes so that every offset shows where it went.
