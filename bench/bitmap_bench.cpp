@@ -87,7 +87,8 @@ struct Window {
     NoUsb usb;
     shell::Form1 main{host, fields, serial, usb, fs::temp_directory_path()};
     bitmap::Form3 form3;
-    explicit Window(const fs::path& work) : form3(main, fields, work) {}
+    // COM3 chosen in the port list: the serial route.
+    explicit Window(const fs::path& work) : form3(main, fields, work) { fields.setListIndex(Control::Combo2, 3); }
 };
 
 // A 1-bit bitmap, black first in the palette, with a pattern of diagonal bars and noise.
