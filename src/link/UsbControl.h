@@ -15,7 +15,7 @@ inline constexpr std::int32_t NoPrinterFound = 1;    // no USB printer at all
 inline constexpr std::int32_t NoSuchModel = 2;       // printers present, none of that model
 inline constexpr std::int32_t PermissionDenied = 3;  // the device may not be opened by this user
 inline constexpr std::int32_t Busy = 4;              // another program holds the printer
-inline constexpr std::int32_t Unavailable = 5;       // this build or host has no USB transport
+inline constexpr std::int32_t Unavailable = 5;       // the USB stack (libusb) could not be started
 } // namespace usb_result
 
 // The USB printer control, known by its member numbers. Members 3 and 4 may gather bytes;

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "link/NoUsbControl.h"
+#include "link/CodePage.h"
 #include "link/QtSerialPort.h"
+#include "link/usb/LibusbTransport.h"
+#include "link/usb/UsbPrinterControl.h"
 #include "shell/MainWindow.h"
 #include "shell/QtHost.h"
 
@@ -24,7 +26,9 @@ private:
     QApplication m_app;
     QtHost m_host;
     link::QtSerialPort m_serial;
-    link::NoUsbControl m_usb;
+    link::CodePage m_codePage{link::CodePage::forEnvironment()};
+    link::usb::LibusbTransport m_transport;
+    link::usb::UsbPrinterControl m_usb{m_transport, m_codePage};
     MainWindow m_window;
 };
 
