@@ -1,23 +1,11 @@
+#include "link/Models.h"
 #include "link/SerialSettings.h"
 #include "shell/Form1.h"
-
-#include <array>
-#include <utility>
 
 namespace printbench::shell {
 
 using link::PrinterLink;
 using link::Route;
-
-namespace {
-
-// The model list's names and the print width each selects, in dots.
-constexpr std::array<std::pair<const char*, std::int16_t>, 9> kModelWidths{{
-    {"KL-310", 448}, {"KL-320", 640}, {"KL-330", 432}, {"KL-340", 640}, {"KL-350", 640},
-    {"KL-360", 894}, {"KR-410", 432}, {"KR-420", 512}, {"KR-430", 512},
-}};
-
-} // namespace
 
 void Form1::OpenSerialPort(int portNumber, const std::string& speedText)
 {
@@ -71,12 +59,7 @@ void Form1::Combo4_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     const std::string model = m_fields.listText(Control::Combo4);
-    for (const auto& [name, width] : kModelWidths) {
-        if (model == name) {
-            m_state.PrintWidthDots = width;
-            return;
-        }
-    }
+    if (const auto width = link::modelPrintWidth(model)) m_state.PrintWidthDots = *width;
 }
 
 } // namespace printbench::shell

@@ -1,0 +1,137 @@
+#include "printer/CommandLog.h"
+
+#include "printer/Characters.h"
+
+#include <cstdio>
+
+namespace printbench::printer {
+
+namespace {
+
+std::string hexBytes(std::span<const std::uint8_t> bytes)
+{
+    std::string s;
+    char buf[4];
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 32) return s + " ...";
+        std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", bytes[i]);
+        s += buf;
+    }
+    return s;
+}
+
+std::string n(std::int32_t v) { return std::to_string(v); }
+
+// A SUB parameter the way it was sent: the digit characters in quotes, bytes as numbers.
+std::string subParameter(std::int32_t v) { return v >= '0' && v <= '9' ? "\"" + std::string(1, char(v)) + "\"" : n(v); }
+
+std::string bitImage(const Command& c)
+{
+    const char* what = "8-dot single-density band";
+    if (c.a == 1) what = "8-dot double-density band";
+    if (c.a == 32) what = "24-dot single-density band";
+    if (c.a == 33) what = "24-dot double-density band";
+    return "ESC * " + n(c.a) + " n=" + n(c.b) + ": " + what;
+}
+
+std::string blackMark(std::int32_t v)
+{
+    switch (v) {
+    case 1: case '1': return "black mark forward: feed to the next mark";
+    case 0: case '0': return "black mark out forward: feed from the mark to the cut position";
+    case 3: case '3': return "black mark reverse: back to the mark";
+    case 2: case '2': return "black mark out reverse: back from the cut position to the mark";
+    default: return "black mark move with an unknown parameter (ignored)";
+    }
+}
+
+std::string statusKind(std::int32_t v)
+{
+    switch (v) {
+    case 1: return "send the printer status";
+    case 2: return "send the offline status";
+    case 3: return "send the error status";
+    case 4: return "send the paper sensor status";
+    default: return "status request of an unknown kind (ignored)";
+    }
+}
+
+} // namespace
+
+std::string describe(const Command& c)
+{
+    switch (c.op) {
+    case Op::Char: return "character " + utf8Of(std::uint32_t(c.a));
+    case Op::LineFeed: return "LF: print and line feed";
+    case Op::CarriageReturn: return "CR: carriage return (lines end at LF)";
+    case Op::FormFeed: return "FF: in page mode print the page and return to standard mode";
+    case Op::Initialize: return "ESC @: initialise the printer";
+    case Op::DefaultLineSpacing: return "ESC 2: default line spacing (32 dots)";
+    case Op::LineSpacing: return "ESC 3 " + n(c.a) + ": line spacing " + n(c.a) + " dots";
+    case Op::PrintAndFeed: return "ESC J " + n(c.a) + ": print and feed " + n(c.a) + " dots";
+    case Op::FeedLines: return "ESC d " + n(c.a) + ": print and feed " + n(c.a) + " lines";
+    case Op::FullCut: return "ESC i: full cut";
+    case Op::PartialCut: return "ESC m: partial cut";
+    case Op::BitImage: return bitImage(c);
+    case Op::PageMode: return "ESC L: select page mode";
+    case Op::StandardMode: return "ESC S: select standard mode";
+    case Op::PageDirection:
+        return "ESC T " + n(c.a) + ": page print direction" + (c.a == 0 || c.a == '0' ? ", left to right from the upper left" : "");
+    case Op::PageArea:
+        return "ESC W x=" + n(c.a) + " y=" + n(c.b) + " width=" + n(c.c) + " height=" + n(c.d) + ": page mode print area";
+    case Op::PrintPage: return "ESC FF: print the page";
+    case Op::AutoStatusBack:
+        return "GS a " + n(c.a) + ": automatic status back " + (c.a ? "on" : "off");
+    case Op::Density: return "GS ( K 49 m=" + n(c.a) + ": print density " + (c.a > 0 ? "+" : "") + n(c.a);
+    case Op::GsCut: return "GS V " + n(c.a) + ": " + (c.a == 0 || c.a == 48 || c.a == 65 ? "full cut" : "partial cut");
+    case Op::KanjiOn: return "FS &: double-byte characters on";
+    case Op::KanjiOff: return "FS .: double-byte characters off";
+    case Op::StatusRequest: return "DLE EOT " + n(c.a) + ": " + statusKind(c.a);
+    case Op::Recover:
+        return "DLE ENQ " + n(c.a) + ": " +
+               (c.a == 2 ? "recover from an error, clearing the buffers" : c.a == 1 ? "recover from an error" : "real-time request of an unknown kind (ignored)");
+    case Op::PatternAddress: return "SUB \"" + n(c.a) + "\": address pattern line " + n(c.a);
+    case Op::PatternClear: return "SUB \"C\": clear the addressed pattern line";
+    case Op::PatternRun:
+        return "SUB \"W\" " + n(c.a) + "-" + n(c.b) + ": pattern run from dot " + n(c.a) + " to dot " + n(c.b);
+    case Op::PatternStart: return "SUB \"O\": start printing pattern lines";
+    case Op::PatternFinish: return "SUB \"F\": finish printing pattern lines";
+    case Op::BoxTable:
+        return "SUB \"x\" " + subParameter(c.a) + ": box-drawing table " + (c.a == 1 || c.a == '1' ? "on" : "off");
+    case Op::BlackMark: return "SUB \"b\" " + subParameter(c.a) + ": " + blackMark(c.a);
+    case Op::Unknown: return "unknown: " + hexBytes(c.data);
+    case Op::Incomplete: return "incomplete at the end of the input: " + hexBytes(c.data);
+    }
+    return "unknown";
+}
+
+void CommandLog::line(std::uint64_t offset, const std::string& text)
+{
+    char at[24];
+    std::snprintf(at, sizeof at, "%08llX  ", static_cast<unsigned long long>(offset));
+    m_out << at << text << '\n';
+}
+
+void CommandLog::flush()
+{
+    if (m_textCount == 0) return;
+    line(m_textOffset, "text (" + std::to_string(m_textCount) + (m_textCount == 1 ? " character" : " characters") +
+                           "): \"" + m_text + "\"");
+    m_text.clear();
+    m_textCount = 0;
+}
+
+void CommandLog::command(const Command& c)
+{
+    if (c.op == Op::Char) {
+        if (m_textCount == 0) m_textOffset = c.offset;
+        m_text += utf8Of(std::uint32_t(c.a));
+        ++m_textCount;
+        return;
+    }
+    flush();
+    if (c.op == Op::Unknown || c.op == Op::Incomplete) ++m_unknown;
+    line(c.offset, describe(c));
+}
+
+} // namespace printbench::printer

@@ -1,0 +1,427 @@
+#include "printer/VirtualPrinter.h"
+
+#include "printer/Characters.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace printbench::printer {
+
+namespace {
+
+constexpr int MarkHeight = 8;        // a black mark as drawn on the paper
+constexpr int MarkToCutter = 24;     // feed of a black mark "out" move
+constexpr int DefaultPageHeight = 1024;
+
+// The single-line box-drawing characters of code page 437, drawn 2 dots wide through the
+// middle of the cell so that they join their neighbours at a line spacing of 24 dots.
+void drawBox(std::uint32_t code, std::vector<std::uint8_t>& mask)
+{
+    constexpr int W = VirtualPrinter::CellWidth, H = VirtualPrinter::CellHeight;
+    bool up = false, down = false, left = false, right = false;
+    switch (code) {
+    case 0xB3: up = down = true; break;                         // │
+    case 0xB4: up = down = left = true; break;                  // ┤
+    case 0xBF: left = down = true; break;                       // ┐
+    case 0xC0: up = right = true; break;                        // └
+    case 0xC1: left = right = up = true; break;                 // ┴
+    case 0xC2: left = right = down = true; break;               // ┬
+    case 0xC3: up = down = right = true; break;                 // ├
+    case 0xC4: left = right = true; break;                      // ─
+    case 0xC5: up = down = left = right = true; break;          // ┼
+    case 0xD9: up = left = true; break;                         // ┘
+    case 0xDA: down = right = true; break;                      // ┌
+    default: break;
+    }
+    const int cx = W / 2 - 1, cy = H / 2 - 1;  // the 2 x 2 dots in the middle
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            const bool vertical = (x == cx || x == cx + 1) && ((up && y <= cy + 1) || (down && y >= cy));
+            const bool horizontal = (y == cy || y == cy + 1) && ((left && x <= cx + 1) || (right && x >= cx));
+            mask[std::size_t(y * W + x)] = vertical || horizontal;
+        }
+    }
+}
+
+// A character the font cannot show: an outline of the cell, so that nothing printed is lost
+// from sight.
+void drawMissing(int width, std::vector<std::uint8_t>& mask)
+{
+    for (int y = 2; y < VirtualPrinter::CellHeight - 2; ++y) {
+        for (int x = 1; x < width - 1; ++x) {
+            mask[std::size_t(y * width + x)] = y == 2 || y == VirtualPrinter::CellHeight - 3 || x == 1 || x == width - 2;
+        }
+    }
+}
+
+} // namespace
+
+const char* endName(Page::End end)
+{
+    switch (end) {
+    case Page::End::FullCut: return "full cut";
+    case Page::End::PartialCut: return "partial cut";
+    case Page::End::Continued: return "paper continues on the next page";
+    case Page::End::PowerOff: return "printer stopped";
+    }
+    return "";
+}
+
+std::optional<std::uint8_t> conditionByte(std::string_view typed)
+{
+    while (!typed.empty() && (typed.back() == ' ' || typed.back() == '\r' || typed.back() == '\t')) typed.remove_suffix(1);
+    while (!typed.empty() && (typed.front() == ' ' || typed.front() == '\t')) typed.remove_prefix(1);
+    if (typed == "ok") return status::Ok;
+    if (typed == "paper-end") return status::PaperEnd;
+    if (typed == "cover-open") return status::CoverOpen;
+    if (typed == "error") return status::Error;
+    if (typed.substr(0, 7) != "status ") return std::nullopt;
+    std::string_view number = typed.substr(7);
+    int base = 10;
+    if (number.size() > 2 && number[0] == '0' && (number[1] == 'x' || number[1] == 'X')) {
+        number.remove_prefix(2);
+        base = 16;
+    }
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value, base);
+    if (ec != std::errc() || end != number.data() + number.size() || number.empty() || value > 255) return std::nullopt;
+    return static_cast<std::uint8_t>(value);
+}
+
+VirtualPrinter::VirtualPrinter(int paperWidth, PrinterOutput& output, GlyphSource* font)
+    : m_width(paperWidth), m_output(output), m_font(font), m_line(paperWidth, CellHeight)
+{
+    m_paper.width = paperWidth;
+    initialize();
+}
+
+void VirtualPrinter::initialize()
+{
+    clearBuffers();
+    m_lineSpacing = DefaultLineSpacing;
+    m_density = 0;
+    m_pageMode = false;
+    m_page = Dots(m_width, DefaultPageHeight);
+    m_pageLeft = 0;
+    for (auto& line : m_patternLines) line.assign(std::size_t(m_width), 0);
+    m_patternAddressed = 0;
+    m_patternPrinting = false;
+}
+
+void VirtualPrinter::clearBuffers()
+{
+    m_line.clear();
+    m_page.clear();
+    m_x = 0;
+    m_pageY = 0;
+    m_lineUsed = false;
+}
+
+void VirtualPrinter::setStatus(std::uint8_t status)
+{
+    if (status == m_status) return;
+    m_status = status;
+    if (m_autoStatusBack) m_output.reply(m_status);
+}
+
+void VirtualPrinter::command(const Command& c)
+{
+    // Real-time commands are served whatever state the printer is in.
+    switch (c.op) {
+    case Op::StatusRequest:
+        if (c.a >= 1 && c.a <= 4) m_output.reply(m_status);
+        return;
+    case Op::Recover:
+        if (c.a == 2) clearBuffers();
+        if ((c.a == 1 || c.a == 2) && m_status == status::Error) setStatus(status::Ok);
+        return;
+    default: break;
+    }
+    // Offline, the printer takes nothing else: what arrives is lost, as a cleared buffer.
+    if (offline()) return;
+    render(c);
+}
+
+void VirtualPrinter::render(const Command& c)
+{
+    switch (c.op) {
+    case Op::Char: character(std::uint32_t(c.a)); break;
+    case Op::LineFeed:
+        if (m_pageMode) {
+            m_x = 0;
+            m_pageY += m_lineSpacing;
+        } else if (m_patternPrinting && !m_lineUsed) {
+            pattern(c);
+        } else {
+            printLine();
+            feed(m_lineSpacing);
+        }
+        break;
+    case Op::CarriageReturn: break;
+    case Op::FormFeed:
+        if (!m_pageMode) break;
+        printPage();
+        leavePageMode();
+        break;
+    case Op::Initialize: initialize(); break;
+    case Op::DefaultLineSpacing: m_lineSpacing = DefaultLineSpacing; break;
+    case Op::LineSpacing: m_lineSpacing = c.a; break;
+    case Op::PrintAndFeed:
+    case Op::FeedLines: {
+        const long rows = c.op == Op::PrintAndFeed ? c.a : long(c.a) * m_lineSpacing;
+        if (m_pageMode) {
+            m_x = 0;
+            m_pageY += int(rows);
+        } else {
+            printLine();
+            feed(rows);
+        }
+        break;
+    }
+    case Op::FullCut:
+    case Op::PartialCut:
+    case Op::GsCut: {
+        if (m_pageMode) break;
+        const bool partial = c.op == Op::PartialCut || (c.op == Op::GsCut && (c.a == 1 || c.a == 49 || c.a == 66));
+        printLine();
+        endPage(partial ? Page::End::PartialCut : Page::End::FullCut);
+        break;
+    }
+    case Op::BitImage: bitImage(c); break;
+    case Op::PageMode:
+        if (!m_pageMode) {
+            printLine();
+            m_pageMode = true;
+            m_page.clear();
+            m_x = 0;
+            m_pageY = 0;
+        }
+        break;
+    case Op::StandardMode: leavePageMode(); break;
+    case Op::PageArea: {
+        // The area is clipped to the paper; its top offset is kept as blank paper above it.
+        const int left = std::min(c.a, m_width);
+        const int width = std::max(0, std::min(c.c, m_width - left));
+        const int height = std::min(c.d, MaxPageRows / 2);
+        m_pageLeft = left;
+        m_page = Dots(width, height);
+        m_page.width = width;
+        m_x = 0;
+        m_pageY = 0;
+        m_pageTop = std::min(c.b, MaxPageRows / 2);
+        break;
+    }
+    case Op::PrintPage:
+        if (m_pageMode) printPage();
+        break;
+    case Op::Density: m_density = std::clamp(c.a, -5, 5); break;
+    case Op::PatternAddress:
+    case Op::PatternClear:
+    case Op::PatternRun:
+    case Op::PatternStart:
+    case Op::PatternFinish: pattern(c); break;
+    case Op::BlackMark: blackMark(c.a); break;
+    // Decoding modes, real-time commands and what is not understood change nothing here.
+    default: break;
+    }
+}
+
+void VirtualPrinter::printPage()
+{
+    // The page mode data stays, to be printed again by the next ESC FF.
+    const int rows = m_pageTop + m_page.height;
+    reserve(rows);
+    for (int y = 0; y < m_page.height; ++y) {
+        const std::uint8_t* from = m_page.row(y);
+        std::uint8_t* to = m_paper.row(int(m_paperY) + m_pageTop + y) + m_pageLeft;
+        for (int x = 0; x < m_page.width; ++x) to[x] = std::max(to[x], from[x]);
+    }
+    m_inked = true;
+    feed(rows);
+}
+
+void VirtualPrinter::leavePageMode()
+{
+    m_pageMode = false;
+    m_page.clear();
+    m_x = 0;
+    m_pageY = 0;
+}
+
+void VirtualPrinter::reserve(int rows)
+{
+    if (m_paperY + rows > MaxPageRows) endPage(Page::End::Continued);
+    const int needed = int(std::min<long>(m_paperY + rows, MaxPageRows));
+    if (needed > m_paper.height) {
+        m_paper.dots.resize(std::size_t(needed) * std::size_t(m_width), 0);
+        m_paper.height = needed;
+    }
+}
+
+void VirtualPrinter::feed(long rows)
+{
+    m_paperY += std::max(0L, rows);
+    if (m_paperY > MaxPageRows) endPage(Page::End::Continued);
+}
+
+void VirtualPrinter::printLine()
+{
+    if (m_lineUsed) {
+        reserve(CellHeight);
+        for (int y = 0; y < CellHeight; ++y) {
+            const std::uint8_t* from = m_line.row(y);
+            std::uint8_t* to = m_paper.row(int(m_paperY) + y);
+            for (int x = 0; x < m_width; ++x) to[x] = std::max(to[x], from[x]);
+        }
+        m_inked = true;
+        m_line.clear();
+    }
+    m_lineUsed = false;
+    m_x = 0;
+}
+
+void VirtualPrinter::endPage(Page::End end)
+{
+    if (m_inked) {
+        Page page;
+        page.height = int(std::min<long>(std::max<long>(m_paperY, m_paper.height), MaxPageRows));
+        page.dots = std::move(m_paper);
+        page.number = ++m_pageNumber;
+        page.end = end;
+        ++m_pagesDone;
+        m_output.page(page);
+    }
+    m_paper = Dots();
+    m_paper.width = m_width;
+    m_paperY = 0;
+    m_inked = false;
+}
+
+void VirtualPrinter::finish()
+{
+    printLine();
+    endPage(Page::End::PowerOff);
+}
+
+const std::vector<std::uint8_t>& VirtualPrinter::glyph(std::uint32_t code, int width)
+{
+    auto found = m_glyphs.find(code);
+    if (found != m_glyphs.end()) return found->second;
+    std::vector<std::uint8_t> mask(std::size_t(width * CellHeight), 0);
+    if (width == CellWidth && isSingleLineBox(code)) {
+        drawBox(code, mask);
+    } else if (code != 0x20 && !(m_font && m_font->draw(code, width, mask))) {
+        std::fill(mask.begin(), mask.end(), std::uint8_t{0});
+        drawMissing(width, mask);
+    }
+    return m_glyphs.emplace(code, std::move(mask)).first->second;
+}
+
+void VirtualPrinter::character(std::uint32_t code)
+{
+    const int width = code > 0xFF ? 2 * CellWidth : CellWidth;
+    Dots& area = target();
+    if (width > area.width) return;
+    if (m_x + width > area.width) {  // the line is full: it prints, and the character starts the next
+        if (m_pageMode) {
+            m_x = 0;
+            m_pageY += m_lineSpacing;
+        } else {
+            printLine();
+            feed(m_lineSpacing);
+        }
+    }
+    const std::vector<std::uint8_t>& mask = glyph(code, width);
+    const int top = targetY();
+    const std::uint8_t ink = this->ink();
+    for (int y = 0; y < CellHeight; ++y) {
+        if (top + y < 0 || top + y >= area.height) continue;
+        std::uint8_t* row = area.row(top + y) + m_x;
+        const std::uint8_t* bits = mask.data() + std::size_t(y * width);
+        for (int x = 0; x < width; ++x) {
+            if (bits[x]) row[x] = ink;
+        }
+    }
+    m_x += width;
+    if (!m_pageMode) m_lineUsed = true;
+}
+
+void VirtualPrinter::bitImage(const Command& c)
+{
+    const bool tall = c.a >= 32;            // 24 dots a column, else 8 dots drawn 3 rows each
+    const int xScale = c.a == 0 || c.a == 32 ? 2 : 1;  // single density: each column 2 dots wide
+    const int yScale = tall ? 1 : 3;
+    const int bytesPerColumn = tall ? 3 : 1;
+    Dots& area = target();
+    const int top = targetY();
+    const std::uint8_t ink = this->ink();
+    const std::uint8_t* data = c.data.data();
+    for (int j = 0; j < c.b; ++j) {
+        const int x0 = m_x + j * xScale;
+        if (x0 >= area.width) break;
+        for (int k = 0; k < bytesPerColumn; ++k) {
+            const std::uint8_t byte = data[std::size_t(j * bytesPerColumn + k)];
+            if (!byte) continue;
+            for (int bit = 0; bit < 8; ++bit) {
+                if (!(byte & (0x80 >> bit))) continue;
+                const int y0 = top + (k * 8 + bit) * yScale;
+                for (int y = y0; y < y0 + yScale; ++y) {
+                    if (y < 0 || y >= area.height) continue;
+                    std::uint8_t* row = area.row(y);
+                    for (int x = x0; x < x0 + xScale && x < area.width; ++x) row[x] = ink;
+                }
+            }
+        }
+    }
+    m_x = std::min(area.width, m_x + c.b * xScale);
+    if (!m_pageMode) m_lineUsed = true;
+}
+
+void VirtualPrinter::pattern(const Command& c)
+{
+    std::vector<std::uint8_t>& line = m_patternLines[std::size_t(m_patternAddressed)];
+    switch (c.op) {
+    case Op::PatternAddress: m_patternAddressed = c.a - 1; break;
+    case Op::PatternClear: std::fill(line.begin(), line.end(), std::uint8_t{0}); break;
+    case Op::PatternRun:  // both ends are dots of the run
+        for (int x = std::max(0, c.a); x <= c.b && x < m_width; ++x) line[std::size_t(x)] = 1;
+        break;
+    case Op::PatternStart: m_patternPrinting = true; break;
+    case Op::PatternFinish: m_patternPrinting = false; break;
+    case Op::LineFeed: {  // the addressed line printed across the line height
+        const int rows = std::clamp(m_lineSpacing, 0, MaxPageRows / 2);
+        reserve(rows);
+        const std::uint8_t ink = this->ink();
+        for (int y = 0; y < rows; ++y) {
+            std::uint8_t* to = m_paper.row(int(m_paperY) + y);
+            for (int x = 0; x < m_width; ++x) {
+                if (line[std::size_t(x)]) to[x] = ink;
+            }
+        }
+        m_inked = m_inked || rows > 0;
+        feed(rows);
+        break;
+    }
+    default: break;
+    }
+}
+
+void VirtualPrinter::blackMark(int move)
+{
+    printLine();
+    switch (move) {
+    case 1: case '1':  // forward to the mark, and 3: back to it; the paper shows the mark
+    case 3: case '3': {
+        reserve(MarkHeight);
+        for (int y = 0; y < MarkHeight; ++y) std::memset(m_paper.row(int(m_paperY) + y), ink(), std::size_t(m_width));
+        m_inked = true;
+        feed(MarkHeight);
+        break;
+    }
+    case 0: case '0': feed(MarkToCutter); break;  // from the mark out to the cutter
+    default: break;                                // back from the cutter: nothing to show
+    }
+}
+
+} // namespace printbench::printer

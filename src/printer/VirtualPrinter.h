@@ -1,0 +1,128 @@
+#pragma once
+
+#include "printer/Decoder.h"
+#include "printer/Paper.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace printbench::printer {
+
+// Where glyphs of the printer's font come from. A code is a single byte in code page 437 or
+// a double-byte CP949 code (lead << 8 | trail). `mask` is width x 24 dots, 1 for ink.
+class GlyphSource {
+public:
+    virtual ~GlyphSource() = default;
+    virtual bool draw(std::uint32_t code, int width, std::vector<std::uint8_t>& mask) = 0;
+};
+
+// What the printer gives back: status bytes on the line and finished paper.
+class PrinterOutput {
+public:
+    virtual ~PrinterOutput() = default;
+    virtual void reply(std::uint8_t status) = 0;
+    virtual void page(const Page& page) = 0;
+};
+
+// The status bytes of the named conditions. Their bits are those of the ESC/POS offline
+// status where they fit: paper end 0x20 and error 0x40 with the two fixed bits 0x12, cover
+// open 0x04 alone.
+namespace status {
+inline constexpr std::uint8_t Ok = 0x12;
+inline constexpr std::uint8_t PaperEnd = 0x32;
+inline constexpr std::uint8_t CoverOpen = 0x04;
+inline constexpr std::uint8_t Error = 0x52;
+} // namespace status
+
+// The byte a condition typed by name or as "status 0xNN" sets; none for anything else.
+std::optional<std::uint8_t> conditionByte(std::string_view typed);
+
+// A printer of the family: it takes commands from the decoder, keeps its state and status
+// byte, answers status requests and renders what it prints onto paper `paperWidth` dots wide.
+class VirtualPrinter : public CommandSink {
+public:
+    static constexpr int CellWidth = 12, CellHeight = 24;
+    static constexpr int DefaultLineSpacing = 32;
+    static constexpr int MaxPageRows = 16384;  // longer paper leaves as pieces of this length
+
+    VirtualPrinter(int paperWidth, PrinterOutput& output, GlyphSource* font = nullptr);
+
+    void command(const Command& c) override;
+
+    // A condition set by hand (a fault typed by the technician). With automatic status back
+    // on, a change goes to the host at once.
+    void setStatus(std::uint8_t status);
+    std::uint8_t statusByte() const { return m_status; }
+    bool autoStatusBack() const { return m_autoStatusBack; }
+    // Paper end, cover open and error keep the printer from printing.
+    bool offline() const { return (m_status & 0x64) != 0; }
+
+    // Hands over the paper printed since the last cut, if any (the power going off).
+    void finish();
+
+    int paperWidth() const { return m_width; }
+    int density() const { return m_density; }
+    int lineSpacing() const { return m_lineSpacing; }
+    bool pageMode() const { return m_pageMode; }
+    std::uint64_t pagesDone() const { return m_pagesDone; }
+
+private:
+    void initialize();
+    void clearBuffers();
+    void render(const Command& c);
+    void printLine();
+    void printPage();
+    void leavePageMode();
+    void feed(long rows);
+    // Makes room for `rows` rows from the print position, starting a new piece of paper when
+    // the page would grow beyond its longest.
+    void reserve(int rows);
+    void endPage(Page::End end);
+    void character(std::uint32_t code);
+    void bitImage(const Command& c);
+    void pattern(const Command& c);
+    void blackMark(int move);
+    std::uint8_t ink() const { return static_cast<std::uint8_t>(m_density + 6); }
+    const std::vector<std::uint8_t>& glyph(std::uint32_t code, int width);
+    // Where characters and images go: the line buffer, or the page in page mode.
+    Dots& target() { return m_pageMode ? m_page : m_line; }
+    int targetY() const { return m_pageMode ? m_pageY : 0; }
+
+    int m_width;
+    PrinterOutput& m_output;
+    GlyphSource* m_font;
+
+    std::uint8_t m_status = status::Ok;
+    bool m_autoStatusBack = false;
+
+    int m_lineSpacing = DefaultLineSpacing;
+    int m_density = 0;
+
+    Dots m_line;         // one line of characters and images, waiting for LF
+    int m_x = 0;         // next column in the line or the page
+    bool m_lineUsed = false;
+
+    bool m_pageMode = false;
+    Dots m_page;         // the page mode print area
+    int m_pageLeft = 0, m_pageTop = 0, m_pageY = 0;
+
+    std::array<std::vector<std::uint8_t>, 2> m_patternLines;
+    int m_patternAddressed = 0;  // 0 or 1
+    bool m_patternPrinting = false;
+
+    Dots m_paper;        // paper printed since the last cut; rows allocated as ink reaches them
+    long m_paperY = 0;   // the print position on it
+    bool m_inked = false;
+    int m_pageNumber = 0;
+    std::uint64_t m_pagesDone = 0;
+
+    std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> m_glyphs;
+};
+
+} // namespace printbench::printer

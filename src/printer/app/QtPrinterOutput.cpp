@@ -1,0 +1,109 @@
+#include "printer/app/QtPrinterOutput.h"
+
+#include "printer/Characters.h"
+
+#include <QFontDatabase>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdio>
+#include <regex>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace printbench::printer {
+
+QtGlyphs::QtGlyphs()
+{
+    const QStringList families = QFontDatabase::families();
+    for (const char* wanted : {"Noto Sans Mono CJK KR", "Noto Sans CJK KR", "DejaVu Sans Mono"}) {
+        if (families.contains(QString::fromLatin1(wanted))) {
+            m_font = QFont(QString::fromLatin1(wanted));
+            break;
+        }
+    }
+    if (m_font.family().isEmpty()) m_font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    m_font.setPixelSize(20);
+    m_font.setStyleStrategy(QFont::NoAntialias);
+}
+
+bool QtGlyphs::draw(std::uint32_t code, int width, std::vector<std::uint8_t>& mask)
+{
+    const char32_t u = unicodeOf(code);
+    if (u == U'\uFFFD') return false;
+    QImage cell(width, VirtualPrinter::CellHeight, QImage::Format_Grayscale8);
+    cell.fill(255);
+    {
+        QPainter painter(&cell);
+        painter.setFont(m_font);
+        painter.setPen(Qt::black);
+        const QString text = QString::fromUcs4(&u, 1);
+        if (!QFontMetrics(m_font).inFontUcs4(u)) return false;
+        painter.drawText(QRect(0, 0, width, VirtualPrinter::CellHeight), Qt::AlignCenter, text);
+    }
+    bool any = false;
+    for (int y = 0; y < VirtualPrinter::CellHeight; ++y) {
+        const uchar* row = cell.constScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const bool ink = row[x] < 128;
+            mask[std::size_t(y * width + x)] = ink;
+            any = any || ink;
+        }
+    }
+    return any;
+}
+
+QImage pageImage(const Page& page)
+{
+    QImage image(page.dots.width, std::max(1, page.height), QImage::Format_Grayscale8);
+    image.fill(255);
+    for (int y = 0; y < std::min(page.height, page.dots.height); ++y) {
+        const std::uint8_t* dots = page.dots.row(y);
+        uchar* out = image.scanLine(y);
+        for (int x = 0; x < page.dots.width; ++x) {
+            // Density 0 prints grey 60, each step 12 darker or lighter: +5 black, -5 grey 120.
+            if (dots[x]) out[x] = static_cast<uchar>(std::clamp(60 - 12 * (int(dots[x]) - 6), 0, 254));
+        }
+    }
+    return image;
+}
+
+PngFolder::PngFolder(fs::path folder, std::function<void(const std::string&)> note)
+    : m_folder(std::move(folder)), m_note(std::move(note))
+{
+    std::error_code ec;
+    fs::create_directories(m_folder, ec);
+    if (ec) throw std::runtime_error("cannot make the output folder " + m_folder.string() + ": " + ec.message());
+    const std::regex name(R"(receipt-(\d{1,9})\.png)");
+    for (const auto& entry : fs::directory_iterator(m_folder, ec)) {
+        std::smatch m;
+        const std::string file = entry.path().filename().string();
+        if (std::regex_match(file, m, name)) m_next = std::max(m_next, std::stoi(m[1].str()) + 1);
+    }
+}
+
+void PngFolder::write(const Page& page)
+{
+    char file[32];
+    std::snprintf(file, sizeof file, "receipt-%04d.png", m_next++);
+    const fs::path path = m_folder / file;
+    const fs::path partial = m_folder / (std::string(".") + file + ".part");
+    // Written under another name first, so that whoever watches the folder sees whole files.
+    std::error_code ec;
+    if (!pageImage(page).save(QString::fromStdString(partial.string()), "PNG")) {
+        fs::remove(partial, ec);
+        m_note("cannot write " + path.string());
+        return;
+    }
+    fs::rename(partial, path, ec);
+    if (ec) {
+        fs::remove(partial, ec);
+        m_note("cannot write " + path.string() + ": " + ec.message());
+        return;
+    }
+    m_note(path.string() + ": " + std::to_string(page.dots.width) + " x " + std::to_string(page.height) + " dots, " +
+           endName(page.end));
+}
+
+} // namespace printbench::printer

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "printer/VirtualPrinter.h"
+
+#include <QFont>
+#include <QImage>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace printbench::printer {
+
+// Characters drawn with a monospaced system font (a CJK one where installed), 12 or 24 dots
+// wide and 24 high.
+class QtGlyphs : public GlyphSource {
+public:
+    QtGlyphs();
+    bool draw(std::uint32_t code, int width, std::vector<std::uint8_t>& mask) override;
+    QString familyName() const { return m_font.family(); }
+
+private:
+    QFont m_font;
+};
+
+// The paper as a grey image: blank paper white, dots darker the higher the print density.
+QImage pageImage(const Page& page);
+
+// Writes each page as receipt-NNNN.png into a folder, numbering on from the receipts already
+// there, and tells `note` what it wrote.
+class PngFolder {
+public:
+    PngFolder(std::filesystem::path folder, std::function<void(const std::string&)> note);
+    void write(const Page& page);
+    const std::filesystem::path& folder() const { return m_folder; }
+
+private:
+    std::filesystem::path m_folder;
+    std::function<void(const std::string&)> m_note;
+    int m_next = 1;
+};
+
+} // namespace printbench::printer
