@@ -21,6 +21,7 @@ std::string hexBytes(std::span<const std::uint8_t> bytes)
 }
 
 std::string n(std::int32_t v) { return std::to_string(v); }
+std::string dots(std::int32_t v) { return n(v) + (v == 1 ? " dot" : " dots"); }
 
 // A SUB parameter the way it was sent: the digit characters in quotes, bytes as numbers.
 std::string subParameter(std::int32_t v) { return v >= '0' && v <= '9' ? "\"" + std::string(1, char(v)) + "\"" : n(v); }
@@ -67,8 +68,8 @@ std::string describe(const Command& c)
     case Op::FormFeed: return "FF: in page mode print the page and return to standard mode";
     case Op::Initialize: return "ESC @: initialise the printer";
     case Op::DefaultLineSpacing: return "ESC 2: default line spacing (32 dots)";
-    case Op::LineSpacing: return "ESC 3 " + n(c.a) + ": line spacing " + n(c.a) + " dots";
-    case Op::PrintAndFeed: return "ESC J " + n(c.a) + ": print and feed " + n(c.a) + " dots";
+    case Op::LineSpacing: return "ESC 3 " + n(c.a) + ": line spacing " + dots(c.a);
+    case Op::PrintAndFeed: return "ESC J " + n(c.a) + ": print and feed " + dots(c.a);
     case Op::FeedLines: return "ESC d " + n(c.a) + ": print and feed " + n(c.a) + " lines";
     case Op::FullCut: return "ESC i: full cut";
     case Op::PartialCut: return "ESC m: partial cut";

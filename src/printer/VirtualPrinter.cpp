@@ -127,7 +127,7 @@ void VirtualPrinter::setStatus(std::uint8_t status)
 
 void VirtualPrinter::command(const Command& c)
 {
-    // Real-time commands are served whatever state the printer is in.
+    // Real-time commands and automatic status back are served whatever state the printer is in.
     switch (c.op) {
     case Op::StatusRequest:
         if (c.a >= 1 && c.a <= 4) m_output.reply(m_status);
@@ -135,6 +135,11 @@ void VirtualPrinter::command(const Command& c)
     case Op::Recover:
         if (c.a == 2) clearBuffers();
         if ((c.a == 1 || c.a == 2) && m_status == status::Error) setStatus(status::Ok);
+        return;
+    case Op::AutoStatusBack:
+        // Switching it on sends the current status once; from then on every change.
+        if (c.a != 0 && !m_autoStatusBack) m_output.reply(m_status);
+        m_autoStatusBack = c.a != 0;
         return;
     default: break;
     }
