@@ -22,4 +22,5 @@ run delay_bench env QT_QPA_PLATFORM=offscreen
 run pattern_bench env QT_QPA_PLATFORM=offscreen
 run bitmap_bench env QT_QPA_PLATFORM=offscreen
 run usb_bench env QT_QPA_PLATFORM=offscreen
+run printer_bench env QT_QPA_PLATFORM=offscreen
 exit 0

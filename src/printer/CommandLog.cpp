@@ -24,7 +24,13 @@ std::string n(std::int32_t v) { return std::to_string(v); }
 std::string dots(std::int32_t v) { return n(v) + (v == 1 ? " dot" : " dots"); }
 
 // A SUB parameter the way it was sent: the digit characters in quotes, bytes as numbers.
-std::string subParameter(std::int32_t v) { return v >= '0' && v <= '9' ? "\"" + std::string(1, char(v)) + "\"" : n(v); }
+std::string subParameter(std::int32_t v)
+{
+    if (v < '0' || v > '9') return n(v);
+    std::string quoted = "\"0\"";
+    quoted[1] = char(v);
+    return quoted;
+}
 
 std::string bitImage(const Command& c)
 {

@@ -55,6 +55,23 @@ void drawMissing(int width, std::vector<std::uint8_t>& mask)
     }
 }
 
+// One dot row of a bit image: bit `shift` of every column's byte, merged into the row.
+// Without a branch, so random image data costs no mispredictions and the loop vectorises.
+template <int Stride>
+void mergeBits(std::uint8_t* out, const std::uint8_t* in, int columns, int shift, std::uint8_t ink)
+{
+    for (int j = 0; j < columns; ++j) {
+        const auto dot = static_cast<std::uint8_t>(((in[j * Stride] >> shift) & 1) * ink);
+        out[j] = std::max(out[j], dot);
+    }
+}
+
+// Merges a row of dots into another: the darker dot wins.
+void mergeRow(std::uint8_t* __restrict to, const std::uint8_t* __restrict from, int n)
+{
+    for (int x = 0; x < n; ++x) to[x] = std::max(to[x], from[x]);
+}
+
 } // namespace
 
 const char* endName(Page::End end)
@@ -93,6 +110,7 @@ VirtualPrinter::VirtualPrinter(int paperWidth, PrinterOutput& output, GlyphSourc
     : m_width(paperWidth), m_output(output), m_font(font), m_line(paperWidth, CellHeight)
 {
     m_paper.width = paperWidth;
+    m_paper.dots.reserve(std::size_t(paperWidth) * 2048);  // a receipt of up to 25 cm without growing
     initialize();
 }
 
@@ -102,7 +120,8 @@ void VirtualPrinter::initialize()
     m_lineSpacing = DefaultLineSpacing;
     m_density = 0;
     m_pageMode = false;
-    m_page = Dots(m_width, DefaultPageHeight);
+    m_page.reshape(m_width, DefaultPageHeight);
+    m_pageRows = 0;
     m_pageLeft = 0;
     for (auto& line : m_patternLines) line.assign(std::size_t(m_width), 0);
     m_patternAddressed = 0;
@@ -112,7 +131,7 @@ void VirtualPrinter::initialize()
 void VirtualPrinter::clearBuffers()
 {
     m_line.clear();
-    m_page.clear();
+    clearPage();
     m_x = 0;
     m_pageY = 0;
     m_lineUsed = false;
@@ -198,7 +217,7 @@ void VirtualPrinter::render(const Command& c)
         if (!m_pageMode) {
             printLine();
             m_pageMode = true;
-            m_page.clear();
+            clearPage();
             m_x = 0;
             m_pageY = 0;
         }
@@ -210,8 +229,8 @@ void VirtualPrinter::render(const Command& c)
         const int width = std::max(0, std::min(c.c, m_width - left));
         const int height = std::min(c.d, MaxPageRows / 2);
         m_pageLeft = left;
-        m_page = Dots(width, height);
-        m_page.width = width;
+        m_page.reshape(width, height);
+        m_pageRows = 0;
         m_x = 0;
         m_pageY = 0;
         m_pageTop = std::min(c.b, MaxPageRows / 2);
@@ -237,19 +256,33 @@ void VirtualPrinter::printPage()
     // The page mode data stays, to be printed again by the next ESC FF.
     const int rows = m_pageTop + m_page.height;
     reserve(rows);
-    for (int y = 0; y < m_page.height; ++y) {
+    for (int y = 0; y < m_pageRows; ++y) {
         const std::uint8_t* from = m_page.row(y);
         std::uint8_t* to = m_paper.row(int(m_paperY) + m_pageTop + y) + m_pageLeft;
-        for (int x = 0; x < m_page.width; ++x) to[x] = std::max(to[x], from[x]);
+        mergeRow(to, from, m_page.width);
     }
     m_inked = true;
     feed(rows);
 }
 
+void VirtualPrinter::markUsed(int bottom)
+{
+    if (m_pageMode)
+        m_pageRows = std::clamp(bottom, m_pageRows, m_page.height);
+    else
+        m_lineUsed = true;
+}
+
+void VirtualPrinter::clearPage()
+{
+    std::fill_n(m_page.dots.begin(), std::size_t(m_pageRows) * std::size_t(m_page.width), std::uint8_t{0});
+    m_pageRows = 0;
+}
+
 void VirtualPrinter::leavePageMode()
 {
     m_pageMode = false;
-    m_page.clear();
+    clearPage();
     m_x = 0;
     m_pageY = 0;
 }
@@ -277,7 +310,7 @@ void VirtualPrinter::printLine()
         for (int y = 0; y < CellHeight; ++y) {
             const std::uint8_t* from = m_line.row(y);
             std::uint8_t* to = m_paper.row(int(m_paperY) + y);
-            for (int x = 0; x < m_width; ++x) to[x] = std::max(to[x], from[x]);
+            mergeRow(to, from, m_width);
         }
         m_inked = true;
         m_line.clear();
@@ -296,11 +329,24 @@ void VirtualPrinter::endPage(Page::End end)
         page.end = end;
         ++m_pagesDone;
         m_output.page(page);
+        m_paper = std::move(page.dots);  // its memory serves the next page
     }
-    m_paper = Dots();
+    m_paper.dots.clear();
+    m_paper.height = 0;
     m_paper.width = m_width;
     m_paperY = 0;
     m_inked = false;
+}
+
+std::optional<Page> VirtualPrinter::paperSoFar() const
+{
+    if (!m_inked) return std::nullopt;
+    Page page;
+    page.dots = m_paper;
+    page.height = int(std::min<long>(std::max<long>(m_paperY, m_paper.height), MaxPageRows));
+    page.number = m_pageNumber + 1;
+    page.end = Page::End::PowerOff;
+    return page;
 }
 
 void VirtualPrinter::finish()
@@ -349,12 +395,12 @@ void VirtualPrinter::character(std::uint32_t code)
         }
     }
     m_x += width;
-    if (!m_pageMode) m_lineUsed = true;
+    markUsed(top + CellHeight);
 }
 
 void VirtualPrinter::bitImage(const Command& c)
 {
-    const bool tall = c.a >= 32;            // 24 dots a column, else 8 dots drawn 3 rows each
+    const bool tall = c.a >= 32;                       // 24 dots a column, else 8 drawn 3 rows each
     const int xScale = c.a == 0 || c.a == 32 ? 2 : 1;  // single density: each column 2 dots wide
     const int yScale = tall ? 1 : 3;
     const int bytesPerColumn = tall ? 3 : 1;
@@ -362,25 +408,30 @@ void VirtualPrinter::bitImage(const Command& c)
     const int top = targetY();
     const std::uint8_t ink = this->ink();
     const std::uint8_t* data = c.data.data();
-    for (int j = 0; j < c.b; ++j) {
-        const int x0 = m_x + j * xScale;
-        if (x0 >= area.width) break;
-        for (int k = 0; k < bytesPerColumn; ++k) {
-            const std::uint8_t byte = data[std::size_t(j * bytesPerColumn + k)];
-            if (!byte) continue;
-            for (int bit = 0; bit < 8; ++bit) {
-                if (!(byte & (0x80 >> bit))) continue;
-                const int y0 = top + (k * 8 + bit) * yScale;
-                for (int y = y0; y < y0 + yScale; ++y) {
-                    if (y < 0 || y >= area.height) continue;
-                    std::uint8_t* row = area.row(y);
-                    for (int x = x0; x < x0 + xScale && x < area.width; ++x) row[x] = ink;
+    const int columns = std::clamp((area.width - m_x + xScale - 1) / xScale, 0, c.b);  // the rest falls off the edge
+    // Row by row: each dot row of the band takes one bit of every column.
+    for (int row = 0; row < 8 * bytesPerColumn; ++row) {
+        const int k = row / 8;
+        const int shift = 7 - row % 8;
+        for (int y = top + row * yScale; y < top + (row + 1) * yScale; ++y) {
+            if (y < 0 || y >= area.height) continue;
+            std::uint8_t* out = area.row(y) + m_x;
+            const std::uint8_t* in = data + k;
+            if (xScale == 1 && bytesPerColumn == 3) {
+                mergeBits<3>(out, in, columns, shift, ink);
+            } else if (xScale == 1) {
+                mergeBits<1>(out, in, columns, shift, ink);
+            } else {
+                for (int j = 0; j < columns; ++j) {
+                    if (!((in[j * bytesPerColumn] >> shift) & 1)) continue;
+                    out[2 * j] = ink;
+                    if (m_x + 2 * j + 1 < area.width) out[2 * j + 1] = ink;
                 }
             }
         }
     }
     m_x = std::min(area.width, m_x + c.b * xScale);
-    if (!m_pageMode) m_lineUsed = true;
+    markUsed(top + 24);
 }
 
 void VirtualPrinter::pattern(const Command& c)
@@ -398,12 +449,10 @@ void VirtualPrinter::pattern(const Command& c)
         const int rows = std::clamp(m_lineSpacing, 0, MaxPageRows / 2);
         reserve(rows);
         const std::uint8_t ink = this->ink();
-        for (int y = 0; y < rows; ++y) {
-            std::uint8_t* to = m_paper.row(int(m_paperY) + y);
-            for (int x = 0; x < m_width; ++x) {
-                if (line[std::size_t(x)]) to[x] = ink;
-            }
-        }
+        std::vector<std::uint8_t>& dots = m_patternRow;
+        dots.resize(std::size_t(m_width));
+        for (int x = 0; x < m_width; ++x) dots[std::size_t(x)] = line[std::size_t(x)] ? ink : 0;
+        for (int y = 0; y < rows; ++y) mergeRow(m_paper.row(int(m_paperY) + y), dots.data(), m_width);
         m_inked = m_inked || rows > 0;
         feed(rows);
         break;

@@ -65,6 +65,8 @@ public:
 
     // Hands over the paper printed since the last cut, if any (the power going off).
     void finish();
+    // The paper printed since the last cut, as it stands; none while it is blank.
+    std::optional<Page> paperSoFar() const;
 
     int paperWidth() const { return m_width; }
     int density() const { return m_density; }
@@ -79,6 +81,9 @@ private:
     void printLine();
     void printPage();
     void leavePageMode();
+    void clearPage();
+    // Ink has gone into the line, or into the page down to row `bottom`.
+    void markUsed(int bottom);
     void feed(long rows);
     // Makes room for `rows` rows from the print position, starting a new piece of paper when
     // the page would grow beyond its longest.
@@ -110,9 +115,11 @@ private:
 
     bool m_pageMode = false;
     Dots m_page;         // the page mode print area
+    int m_pageRows = 0;  // its rows above which all ink lies
     int m_pageLeft = 0, m_pageTop = 0, m_pageY = 0;
 
     std::array<std::vector<std::uint8_t>, 2> m_patternLines;
+    std::vector<std::uint8_t> m_patternRow;  // the addressed line in ink, as it prints
     int m_patternAddressed = 0;  // 0 or 1
     bool m_patternPrinting = false;
 

@@ -83,27 +83,40 @@ PngFolder::PngFolder(fs::path folder, std::function<void(const std::string&)> no
     }
 }
 
-void PngFolder::write(const Page& page)
+bool PngFolder::save(const Page& page, const fs::path& path)
 {
-    char file[32];
-    std::snprintf(file, sizeof file, "receipt-%04d.png", m_next++);
-    const fs::path path = m_folder / file;
-    const fs::path partial = m_folder / (std::string(".") + file + ".part");
     // Written under another name first, so that whoever watches the folder sees whole files.
+    const fs::path partial = m_folder / ("." + path.filename().string() + ".part");
     std::error_code ec;
     if (!pageImage(page).save(QString::fromStdString(partial.string()), "PNG")) {
         fs::remove(partial, ec);
         m_note("cannot write " + path.string());
-        return;
+        return false;
     }
     fs::rename(partial, path, ec);
     if (ec) {
         fs::remove(partial, ec);
         m_note("cannot write " + path.string() + ": " + ec.message());
-        return;
+        return false;
     }
+    return true;
+}
+
+void PngFolder::write(const Page& page)
+{
+    char file[32];
+    std::snprintf(file, sizeof file, "receipt-%04d.png", m_next++);
+    const fs::path path = m_folder / file;
+    std::error_code ec;
+    fs::remove(inProgressPath(), ec);
+    if (!save(page, path)) return;
     m_note(path.string() + ": " + std::to_string(page.dots.width) + " x " + std::to_string(page.height) + " dots, " +
            endName(page.end));
+}
+
+void PngFolder::writeInProgress(const Page& page)
+{
+    save(page, inProgressPath());
 }
 
 } // namespace printbench::printer

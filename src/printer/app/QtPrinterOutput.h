@@ -32,9 +32,14 @@ class PngFolder {
 public:
     PngFolder(std::filesystem::path folder, std::function<void(const std::string&)> note);
     void write(const Page& page);
+    // The paper not yet cut, as in-progress.png; replaced as it grows, removed by the cut.
+    void writeInProgress(const Page& page);
+    std::filesystem::path inProgressPath() const { return m_folder / "in-progress.png"; }
     const std::filesystem::path& folder() const { return m_folder; }
 
 private:
+    bool save(const Page& page, const std::filesystem::path& path);
+
     std::filesystem::path m_folder;
     std::function<void(const std::string&)> m_note;
     int m_next = 1;

@@ -159,17 +159,26 @@ int decodeFile(const fs::path& file, Decoder& decoder, CommandSink& sink, Comman
     return 0;
 }
 
+// Uncut paper is shown as in-progress.png once the line has been quiet this long.
+constexpr int kQuietMs = 700;
+
 int serve(PseudoTerminal& line, Decoder& decoder, CommandSink& sink, CommandLog& log, VirtualPrinter& printer,
-          std::ostream& notes)
+          PngFolder& pngs, std::ostream& notes)
 {
     pollfd fds[3] = {{line.fd(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
     std::string typed;
     std::vector<std::uint8_t> buffer(1 << 16);
     bool wasOffline = printer.offline();
+    bool fresh = false;  // bytes arrived since in-progress.png was last written
     for (;;) {
-        const int ready = ::poll(fds, 3, -1);
+        const int ready = ::poll(fds, 3, fresh ? kQuietMs : -1);
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) break;
+        if (ready == 0) {
+            fresh = false;
+            if (const auto paper = printer.paperSoFar()) pngs.writeInProgress(*paper);
+            continue;
+        }
         if (fds[2].revents) break;  // Ctrl-C or a request to end
         if (fds[1].revents) {
             char chunk[256];
@@ -199,6 +208,7 @@ int serve(PseudoTerminal& line, Decoder& decoder, CommandSink& sink, CommandLog&
             if (n > 0) {
                 decoder.feed(std::span(buffer.data(), std::size_t(n)), sink);
                 log.flush();
+                fresh = true;
             }
         }
         if (printer.offline() != wasOffline) {
@@ -264,10 +274,12 @@ int main(int argc, char** argv)
         notes << "# " << options->model << " (" << width << " dots) on " << line.linkPath().string() << " -> "
               << line.devicePath() << ", receipts into " << pngs.folder().string() << ", font "
               << font.familyName().toStdString() << std::endl;
-        const int result = serve(line, decoder, sink, log, printer, notes);
+        const int result = serve(line, decoder, sink, log, printer, pngs, notes);
         decoder.finish(sink);
         log.flush();
         printer.finish();
+        std::error_code ec;
+        fs::remove(pngs.inProgressPath(), ec);
         notes << "# ended; " << line.linkPath().string() << " removed" << std::endl;
         return result;
     } catch (const std::exception& e) {
