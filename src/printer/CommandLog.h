@@ -22,6 +22,12 @@ public:
     void command(const Command& c) override;
     // Writes the text gathered so far.
     void flush();
+    // The same, and hands everything written to the file or terminal at once.
+    void sync()
+    {
+        flush();
+        m_out.flush();
+    }
 
     std::uint64_t unknownCount() const { return m_unknown; }
 

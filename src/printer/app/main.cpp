@@ -207,7 +207,7 @@ int serve(PseudoTerminal& line, Decoder& decoder, CommandSink& sink, CommandLog&
             const ssize_t n = ::read(line.fd(), buffer.data(), buffer.size());
             if (n > 0) {
                 decoder.feed(std::span(buffer.data(), std::size_t(n)), sink);
-                log.flush();
+                log.sync();
                 fresh = true;
             }
         }
