@@ -24,13 +24,6 @@ struct Dots {
         if (x >= 0 && y >= 0 && x < width && y < height) row(y)[x] = v;
     }
     void clear() { std::fill(dots.begin(), dots.end(), std::uint8_t{0}); }
-    // Blank, at a new size, keeping the memory it has.
-    void reshape(int w, int h)
-    {
-        width = w;
-        height = h;
-        dots.assign(std::size_t(w) * std::size_t(h), 0);
-    }
 };
 
 // A finished piece of paper: `height` rows of `width` dots, of which only the first

@@ -110,7 +110,6 @@ VirtualPrinter::VirtualPrinter(int paperWidth, PrinterOutput& output, GlyphSourc
     : m_width(paperWidth), m_output(output), m_font(font), m_line(paperWidth, CellHeight)
 {
     m_paper.width = paperWidth;
-    m_paper.dots.reserve(std::size_t(paperWidth) * 2048);  // a receipt of up to 25 cm without growing
     initialize();
 }
 
@@ -120,8 +119,7 @@ void VirtualPrinter::initialize()
     m_lineSpacing = DefaultLineSpacing;
     m_density = 0;
     m_pageMode = false;
-    m_page.reshape(m_width, DefaultPageHeight);
-    m_pageRows = 0;
+    setPageArea(0, 0, m_width, DefaultPageHeight);
     m_pageLeft = 0;
     for (auto& line : m_patternLines) line.assign(std::size_t(m_width), 0);
     m_patternAddressed = 0;
@@ -226,14 +224,10 @@ void VirtualPrinter::render(const Command& c)
     case Op::PageArea: {
         // The area is clipped to the paper; its top offset is kept as blank paper above it.
         const int left = std::min(c.a, m_width);
-        const int width = std::max(0, std::min(c.c, m_width - left));
-        const int height = std::min(c.d, MaxPageRows / 2);
-        m_pageLeft = left;
-        m_page.reshape(width, height);
-        m_pageRows = 0;
+        setPageArea(left, std::min(c.b, MaxPageRows / 2), std::max(0, std::min(c.c, m_width - left)),
+                    std::min(c.d, MaxPageRows / 2));
         m_x = 0;
         m_pageY = 0;
-        m_pageTop = std::min(c.b, MaxPageRows / 2);
         break;
     }
     case Op::PrintPage:
@@ -265,6 +259,24 @@ void VirtualPrinter::printPage()
     feed(rows);
 }
 
+void VirtualPrinter::setPageArea(int left, int top, int width, int height)
+{
+    // Its memory is taken when the first dot goes into it.
+    m_pageLeft = left;
+    m_pageTop = top;
+    m_page.width = width;
+    m_page.height = height;
+    m_page.dots.clear();
+    m_pageRows = 0;
+}
+
+Dots& VirtualPrinter::target()
+{
+    if (!m_pageMode) return m_line;
+    if (m_page.dots.empty()) m_page.dots.assign(std::size_t(m_page.width) * std::size_t(m_page.height), 0);
+    return m_page;
+}
+
 void VirtualPrinter::markUsed(int bottom)
 {
     if (m_pageMode)
@@ -289,6 +301,7 @@ void VirtualPrinter::leavePageMode()
 
 void VirtualPrinter::reserve(int rows)
 {
+    if (m_paper.dots.capacity() == 0) m_paper.dots.reserve(std::size_t(m_width) * 2048);  // 25 cm without growing
     if (m_paperY + rows > MaxPageRows) endPage(Page::End::Continued);
     const int needed = int(std::min<long>(m_paperY + rows, MaxPageRows));
     if (needed > m_paper.height) {

@@ -96,7 +96,8 @@ private:
     std::uint8_t ink() const { return static_cast<std::uint8_t>(m_density + 6); }
     const std::vector<std::uint8_t>& glyph(std::uint32_t code, int width);
     // Where characters and images go: the line buffer, or the page in page mode.
-    Dots& target() { return m_pageMode ? m_page : m_line; }
+    Dots& target();
+    void setPageArea(int left, int top, int width, int height);
     int targetY() const { return m_pageMode ? m_pageY : 0; }
 
     int m_width;
