@@ -230,3 +230,33 @@ TEST_F(VirtualPrinterPty, APaperEndTypedOnItsInputStopsAFullCutRunUntilStatusCle
 }
 
 } // namespace
+
+namespace {
+
+// A captured stream instead of a port: logged, an unknown byte named, the receipt written.
+TEST(VirtualPrinterDecode, ACaptureFileIsLoggedAndPrinted)
+{
+    printbench::testkit::TempDir dir;
+    const std::vector<std::uint8_t> capture{0x1D, 0x61, 0x01, 0x07, 0x1A, 0x78, 0x01, 0xDA, 0xC4, 0xBF, 0x0A, 0x1B, 0x69, 0x41};
+    std::ofstream(dir.path() / "capture.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(capture.data()), std::streamsize(capture.size()));
+    const std::string command = std::string(PRINTBENCH_PRINTER) + " --decode " + (dir.path() / "capture.bin").string() +
+                                " --model KL-330 --out " + (dir.path() / "out").string() + " --log " +
+                                (dir.path() / "log.txt").string() + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    std::ifstream in(dir.path() / "log.txt");
+    const std::string log((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(log, "00000000  GS a 1: automatic status back on\n"
+                   "00000003  unknown: 07\n"
+                   "00000004  SUB \"x\" 1: box-drawing table on\n"
+                   "00000007  text (3 characters): \"┌─┐\"\n"
+                   "0000000A  LF: print and line feed\n"
+                   "0000000B  ESC i: full cut\n"
+                   "0000000D  text (1 character): \"A\"\n");
+    // The cut's receipt, and the uncut "A" written when the input ends.
+    EXPECT_EQ(QImage(QString::fromStdString((dir.path() / "out" / "receipt-0001.png").string())).size(), QSize(432, 32));
+    EXPECT_EQ(QImage(QString::fromStdString((dir.path() / "out" / "receipt-0002.png").string())).size(), QSize(432, 24));
+}
+
+} // namespace
