@@ -120,7 +120,6 @@ void VirtualPrinter::initialize()
     m_density = 0;
     m_pageMode = false;
     setPageArea(0, 0, m_width, DefaultPageHeight);
-    m_pageLeft = 0;
     for (auto& line : m_patternLines) line.assign(std::size_t(m_width), 0);
     m_patternAddressed = 0;
     m_patternPrinting = false;
@@ -171,8 +170,7 @@ void VirtualPrinter::render(const Command& c)
     case Op::Char: character(std::uint32_t(c.a)); break;
     case Op::LineFeed:
         if (m_pageMode) {
-            m_x = 0;
-            m_pageY += m_lineSpacing;
+            pageFeed(m_lineSpacing);
         } else if (m_patternPrinting && !m_lineUsed) {
             pattern(c);
         } else {
@@ -193,8 +191,7 @@ void VirtualPrinter::render(const Command& c)
     case Op::FeedLines: {
         const long rows = c.op == Op::PrintAndFeed ? c.a : long(c.a) * m_lineSpacing;
         if (m_pageMode) {
-            m_x = 0;
-            m_pageY += int(rows);
+            pageFeed(rows);
         } else {
             printLine();
             feed(rows);
@@ -310,6 +307,13 @@ void VirtualPrinter::reserve(int rows)
     }
 }
 
+void VirtualPrinter::pageFeed(long rows)
+{
+    // Below the area nothing prints; the position stops there.
+    m_x = 0;
+    m_pageY = int(std::min<long>(m_pageY + std::max(0L, rows), m_page.height));
+}
+
 void VirtualPrinter::feed(long rows)
 {
     m_paperY += std::max(0L, rows);
@@ -389,8 +393,7 @@ void VirtualPrinter::character(std::uint32_t code)
     if (width > area.width) return;
     if (m_x + width > area.width) {  // the line is full: it prints, and the character starts the next
         if (m_pageMode) {
-            m_x = 0;
-            m_pageY += m_lineSpacing;
+            pageFeed(m_lineSpacing);
         } else {
             printLine();
             feed(m_lineSpacing);

@@ -85,6 +85,7 @@ private:
     // Ink has gone into the line, or into the page down to row `bottom`.
     void markUsed(int bottom);
     void feed(long rows);
+    void pageFeed(long rows);
     // Makes room for `rows` rows from the print position, starting a new piece of paper when
     // the page would grow beyond its longest.
     void reserve(int rows);

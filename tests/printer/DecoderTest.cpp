@@ -20,14 +20,6 @@ using printbench::printer::Decoder;
 using printbench::shell::Control;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes fromHex(const std::string& text)
-{
-    Bytes out;
-    std::istringstream in(text);
-    for (unsigned v; in >> std::hex >> v;) out.push_back(static_cast<std::uint8_t>(v));
-    return out;
-}
-
 // The log of `bytes` read in the given pieces, one line per entry.
 std::vector<std::string> decode(const Bytes& bytes, const std::vector<std::size_t>& cuts = {}, std::uint64_t* unknown = nullptr)
 {
@@ -100,7 +92,7 @@ TEST(Decoder, NamesEveryCommandPrintBenchSends)
 {
     for (const Row& row : kCommands) {
         std::uint64_t unknown = 99;
-        std::vector<std::string> lines = decode(fromHex(row.bytes), {}, &unknown);
+        std::vector<std::string> lines = decode(printbench::testkit::unhex(row.bytes), {}, &unknown);
         for (auto& line : lines) line = line.substr(10);
         EXPECT_EQ(lines, row.lines) << row.bytes;
         EXPECT_EQ(unknown, 0u) << row.bytes;
@@ -111,7 +103,7 @@ TEST(Decoder, ACommandCutAnywhereBetweenReadsDecodesTheSame)
 {
     Bytes all;
     for (const Row& row : kCommands) {
-        const Bytes b = fromHex(row.bytes);
+        const Bytes b = printbench::testkit::unhex(row.bytes);
         all.insert(all.end(), b.begin(), b.end());
     }
     const auto whole = decode(all);
@@ -128,7 +120,7 @@ TEST(Decoder, ReportsWhatItDoesNotUnderstandAndSkipsNothing)
 {
     // A bell, ESC q, a GS ( command of another function (skipped by its length), a lead byte
     // without a trail byte, and a bit image cut off by the end of the input.
-    const Bytes bytes = fromHex("07 1B 71 1D 28 41 02 00 30 31 42 B0 0A 1B 2A 21 10 00 A0");
+    const Bytes bytes = printbench::testkit::unhex("07 1B 71 1D 28 41 02 00 30 31 42 B0 0A 1B 2A 21 10 00 A0");
     std::uint64_t unknown = 0;
     EXPECT_THAT(decode(bytes, {}, &unknown),
                 testing::ElementsAre("00000000  unknown: 07", "00000001  unknown: 1B 71", "00000003  unknown: 1D 28 41 02 00 30 31",
@@ -177,7 +169,7 @@ TEST_P(EveryStream, DecodesWithNothingUnknown)
     window.File1_DblClick("logo.bmp");
     window.Command1_Click();
 
-    const Bytes bytes = fromHex(b.rec.stream());
+    const Bytes bytes = printbench::testkit::unhex(b.rec.stream());
     ASSERT_GT(bytes.size(), 30000u);
     std::uint64_t unknown = 99;
     const auto lines = decode(bytes, {}, &unknown);

@@ -3,6 +3,7 @@
 
 #include "printer/Decoder.h"
 #include "printer/VirtualPrinter.h"
+#include "support/Recorder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,14 +14,6 @@ namespace {
 
 using namespace printbench::printer;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes fromHex(const std::string& text)
-{
-    Bytes out;
-    std::istringstream in(text);
-    for (unsigned v; in >> std::hex >> v;) out.push_back(static_cast<std::uint8_t>(v));
-    return out;
-}
 
 struct Kept : PrinterOutput {
     void reply(std::uint8_t status) override { replies.push_back(status); }
@@ -33,7 +26,7 @@ struct Printer {
     explicit Printer(int width = 432) : printer(width, out) {}
     void send(const std::string& hex)
     {
-        const Bytes b = fromHex(hex);
+        const Bytes b = printbench::testkit::unhex(hex);
         decoder.feed(b, printer);
     }
     void send(const Bytes& b) { decoder.feed(b, printer); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <sstream>
 
 namespace printbench::testkit {
 
@@ -17,6 +18,14 @@ std::string hex(std::span<const std::uint8_t> bytes)
         if (!out.empty()) out += ' ';
         out += buf;
     }
+    return out;
+}
+
+std::vector<std::uint8_t> unhex(const std::string& text)
+{
+    std::vector<std::uint8_t> out;
+    std::istringstream in(text);
+    for (unsigned v; in >> std::hex >> v;) out.push_back(static_cast<std::uint8_t>(v));
     return out;
 }
 

@@ -19,6 +19,8 @@ namespace printbench::testkit {
 
 // Hex of bytes as tests write them: "1D 61 01".
 std::string hex(std::span<const std::uint8_t> bytes);
+// The bytes such a text stands for.
+std::vector<std::uint8_t> unhex(const std::string& text);
 
 class Recorder;
 
