@@ -30,8 +30,7 @@ struct LogoBench : testkit::Bench {
     }
     void save(const std::string& name, const std::vector<std::uint8_t>& bytes)
     {
-        std::ofstream(pictures.path() / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        printbench::testkit::writeFile(pictures.path() / name, bytes);
     }
     std::vector<std::string> selection(Control list)
     {

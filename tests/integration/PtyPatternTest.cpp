@@ -151,8 +151,7 @@ TEST_F(PtyPattern, ALogoReachesThePrinterByteExactAndLeavesNoWorkFile)
 {
     printbench::testkit::TempDir pictures, work;
     const auto bmp = printbench::testkit::monochromeBmp(10, 3, {{0x0F, 0x3F}, {0xF0, 0x7F}, {0x55, 0xBF}});
-    std::ofstream(pictures.path() / "logo.bmp", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+    printbench::testkit::writeFile(pictures.path() / "logo.bmp", bmp);
     rec.setText(Control::Dir1, pictures.path().string());
     printbench::bitmap::Form3 window(form, rec, work.path());
     window.Form_Load();

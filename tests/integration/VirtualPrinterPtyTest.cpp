@@ -158,8 +158,7 @@ TEST_F(VirtualPrinterPty, ALogoComesOutDotForDot)
     }
     const auto bmp = printbench::testkit::monochromeBmp(40, 30, rows);
     printbench::testkit::TempDir pictures, work;
-    std::ofstream(pictures.path() / "logo.bmp", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+    printbench::testkit::writeFile(pictures.path() / "logo.bmp", bmp);
     rec.setText(Control::Dir1, pictures.path().string());
     printbench::bitmap::Form3 window(form, rec, work.path());
     window.Form_Load();
@@ -238,8 +237,7 @@ TEST(VirtualPrinterDecode, ACaptureFileIsLoggedAndPrinted)
 {
     printbench::testkit::TempDir dir;
     const std::vector<std::uint8_t> capture{0x1D, 0x61, 0x01, 0x07, 0x1A, 0x78, 0x01, 0xDA, 0xC4, 0xBF, 0x0A, 0x1B, 0x69, 0x41};
-    std::ofstream(dir.path() / "capture.bin", std::ios::binary)
-        .write(reinterpret_cast<const char*>(capture.data()), std::streamsize(capture.size()));
+    printbench::testkit::writeFile(dir.path() / "capture.bin", capture);
     const std::string command = std::string(PRINTBENCH_PRINTER) + " --decode " + (dir.path() / "capture.bin").string() +
                                 " --model KL-330 --out " + (dir.path() / "out").string() + " --log " +
                                 (dir.path() / "log.txt").string() + " >/dev/null 2>&1";

@@ -139,8 +139,7 @@ TEST_P(EveryStream, DecodesWithNothingUnknown)
     printbench::testkit::Bench b;
     printbench::testkit::TempDir pictures, work;
     const auto bmp = printbench::testkit::monochromeBmp(10, 30, std::vector<std::vector<std::uint8_t>>(30, {0x0F, 0x3F}));
-    std::ofstream(pictures.path() / "logo.bmp", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+    printbench::testkit::writeFile(pictures.path() / "logo.bmp", bmp);
     usb ? b.usb() : b.serial();
     b.rec.timeline.clear();
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <vector>
 
 namespace printbench::testkit {
 
@@ -16,5 +19,11 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Writes `bytes` as the whole of the file at `path`.
+inline void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
 
 } // namespace printbench::testkit
