@@ -1,23 +1,27 @@
 // Figures of the logo print, for a 576 x 800 and a 2048 x 2048 1-bit bitmap made in memory:
 //
 // (a) The median time of the conversion and the band stream: header check, geometry, row file,
-//     column file and Form3::SendLogo over the serial route into a port that gathers the bytes
-//     as QtSerialPort does. Targets: at most 1 ms (576 x 800) and 5 ms (2048 x 2048).
+//     column file and bitmap::SendLogo over the serial route of a link on the test kit's
+//     recorder (nothing written down), whose tap gathers the bytes sent as QtSerialPort gathers
+//     them until a flush. Targets: at most 1 ms (576 x 800) and 5 ms (2048 x 2048).
 // (b) The same work the slow way, as a line-by-line port would do it: the bitmap and both work
 //     files on disk, every byte fetched or stored with its own positioned read or write through
 //     std::fstream. Run fewer times; its band stream must equal (a)'s.
-// (c) A whole print (Form3::Command1_Click, files on disk) over a counting serial port: the
-//     operating-system writes that carry bytes, per band. Target: at most 1.
+// (c) A whole print (Form3::Command1_Click, files on disk) on the test kit's recorder, whose
+//     serial port keeps one write for every flush that carries bytes: the operating-system
+//     writes per band. Target: at most 1.
 //
 // (a) is taken twice: with glibc's default allocation, where the buffers of every run are fresh
 // pages that fault in (costly in a virtual machine), and with freed memory kept for reuse.
 //
 // Prints figures only; exits 1 when the two ways disagree or the print does not complete.
 
-#include "BenchSupport.h"
 #include "bitmap/BitmapConversion.h"
-#include "bitmap/Form3.h"
-#include "shell/Form1.h"
+#include "bitmap/LogoPrint.h"
+#include "link/Tap.h"
+#include "support/Benches.h"
+#include "support/Recorder.h"
+#include "window/Form3.h"
 
 #include <malloc.h>
 
@@ -27,68 +31,23 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
-
-using printbench::bench::Fields;
 
 namespace {
 
 using namespace printbench;
-using shell::Control;
+using window::Control;
 namespace fs = std::filesystem;
 
-class QuietHost : public shell::Host {
+// Gathers every byte the link sends, as the serial port of the program does until a flush.
+class Gather : public link::Tap {
 public:
-    void sleep(std::int64_t) override {}
-    void processEvents() override {}
-    void message(shell::Icon, const std::string& text) override { messages.push_back(text); }
-    std::int64_t nowMs() override { return 0; }
-    void endProgram() override {}
-    std::vector<std::string> messages;
-};
-
-// Open from the start; gathers what it is given until a flush, as QtSerialPort does, and
-// counts the flushes that carry bytes (each one write to the operating system).
-class GatheringSerial : public link::SerialPort {
-public:
-    link::LinkStatus open(const link::SerialSettings&, const std::string&) override { return {}; }
-    void close() override {}
-    bool isOpen() const override { return true; }
-    void write(std::span<const std::uint8_t> b, link::OutputForm) override { pending.insert(pending.end(), b.begin(), b.end()); }
-    link::LinkStatus flush() override
+    void traffic(const link::Traffic& t) override
     {
-        if (!pending.empty()) ++osWrites, pending.clear();
-        return {};
+        if (t.direction == link::Traffic::Direction::Sent) pending.insert(pending.end(), t.bytes.begin(), t.bytes.end());
     }
-    int bytesWaiting() override { return 0; }
-    std::optional<std::uint8_t> readByte() override { return std::nullopt; }
-    void setListener(link::SerialListener*) override {}
-    std::vector<std::string> hostDevices() const override { return {}; }
     std::vector<std::uint8_t> pending;
-    int osWrites = 0;
-};
-
-class NoUsb : public link::UsbControl {
-public:
-    std::int32_t openByModel(const std::string&) override { return link::usb_result::Unavailable; }
-    void sendByte(std::int16_t) override {}
-    void sendText(const std::string&) override {}
-    std::int32_t readStatusOldFirmware() override { return -1; }
-    std::int32_t readStatus() override { return -1; }
-    link::LinkStatus flush() override { return {}; }
-};
-
-struct Window {
-    QuietHost host;
-    Fields fields;
-    GatheringSerial serial;
-    NoUsb usb;
-    shell::Form1 main{host, fields, serial, usb, fs::temp_directory_path()};
-    bitmap::Form3 form3;
-    // COM3 chosen in the port list: the serial route.
-    explicit Window(const fs::path& work) : form3(main, fields, work) { fields.setListIndex(Control::Combo2, 3); }
 };
 
 // A 1-bit bitmap, black first in the palette, with a pattern of diagonal bars and noise.
@@ -176,26 +135,20 @@ double median(std::vector<double> v)
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-struct TempFolder {
-    fs::path path;
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "printbench-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        path = pattern;
-    }
-    ~TempFolder() { fs::remove_all(path); }
-};
-
 // (a): the median over 21 runs, printed with its parts; the band stream of the last run.
-std::vector<std::uint8_t> fastWay(const std::vector<std::uint8_t>& file, Window& w, double targetMs)
+std::vector<std::uint8_t> fastWay(const std::vector<std::uint8_t>& file, double targetMs)
 {
     using Clock = std::chrono::steady_clock;
     constexpr int kRuns = 21;
+    testkit::Rig rig;
+    rig.rec.recording = false;
+    link::PrinterChannel& serial = rig.serial();
+    Gather sent;
+    rig.link.setTap(&sent);
     std::vector<double> total, check, rowFile, columnFile, bands;
     std::vector<std::uint8_t> stream;
     for (int run = 0; run < kRuns; ++run) {
-        w.serial.pending = {};
+        sent.pending = {};
         const auto t0 = Clock::now();
         if (bitmap::CheckBitmapHeader(file) != bitmap::HeaderCheck::Valid) return {};
         const auto geometry = bitmap::logoGeometry(file);
@@ -205,12 +158,13 @@ std::vector<std::uint8_t> fastWay(const std::vector<std::uint8_t>& file, Window&
         const auto t2 = Clock::now();
         const auto columns = bitmap::BuildColumnFile(rows, *geometry.geometry);
         const auto t3 = Clock::now();
-        w.form3.SendLogo(*geometry.geometry, columns);
+        bitmap::SendLogo(serial, *geometry.geometry, columns);
         const auto t4 = Clock::now();
         total.push_back(ms(t4 - t0)), check.push_back(ms(t1 - t0)), rowFile.push_back(ms(t2 - t1));
         columnFile.push_back(ms(t3 - t2)), bands.push_back(ms(t4 - t3));
-        stream.swap(w.serial.pending);
+        stream.swap(sent.pending);
     }
+    rig.link.setTap(nullptr);
     std::printf("  conversion and bands: median %.3f ms over %d runs (target <= %.0f ms): %s\n", median(total), kRuns,
                 targetMs, median(total) <= targetMs ? "met" : "NOT met");
     std::printf("    check + geometry %.4f ms, row file %.3f ms, column file %.3f ms, SendLogo %.3f ms\n", median(check),
@@ -222,12 +176,11 @@ bool measure(int width, int height, double targetMs, bool whole)
 {
     const std::vector<std::uint8_t> file = makeBitmap(width, height);
     const int bands = bitmap::logoGeometry(file).geometry->bands();
-    TempFolder dir;
-    std::ofstream(dir.path / "in.bmp", std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    Window w(dir.path);
+    const testkit::TempDir folder;
+    const fs::path& dir = folder.path();
+    testkit::writeFile(dir / "in.bmp", file);
     std::printf("%4d x %-4d  %d bands\n", width, height, bands);
-    const std::vector<std::uint8_t> stream = fastWay(file, w, targetMs);
+    const std::vector<std::uint8_t> stream = fastWay(file, targetMs);
     if (!whole) return !stream.empty();
 
     const int slowRuns = width * height > 1000000 ? 1 : 3;
@@ -235,7 +188,7 @@ bool measure(int width, int height, double targetMs, bool whole)
     std::vector<std::uint8_t> slowStream;
     for (int run = 0; run < slowRuns; ++run) {
         const auto t0 = std::chrono::steady_clock::now();
-        slowStream = slowPrint(dir.path);
+        slowStream = slowPrint(dir);
         slow.push_back(ms(std::chrono::steady_clock::now() - t0));
     }
     std::printf("  the slow way (a positioned fstream read or write per byte): median %.1f ms over %d run%s\n",
@@ -243,17 +196,26 @@ bool measure(int width, int height, double targetMs, bool whole)
     const bool same = !stream.empty() && slowStream == stream;
     std::printf("  band streams of both ways (%zu bytes): %s\n", stream.size(), same ? "identical" : "DIFFERENT");
 
-    // A whole print from the file on disk; the message box flushes before it shows.
-    Window printer(dir.path / "work");
-    fs::create_directory(dir.path / "work");
-    printer.fields.setText(Control::Label12, dir.path.string());
-    printer.fields.addListItem(Control::Form3List2, "in.bmp");
-    printer.form3.Command1_Click();
-    const bool done = printer.host.messages == std::vector<std::string>{"데이터 출력을 완료했습니다"};
-    std::printf("  whole print on the serial route: %d OS write%s for %d bands = %.3f per band (target <= 1)%s\n",
-                printer.serial.osWrites, printer.serial.osWrites == 1 ? "" : "s", bands,
-                static_cast<double>(printer.serial.osWrites) / bands, done ? "" : "; the print did NOT complete");
-    return same && done;
+    // A whole print from the file on disk, COM3 chosen; the message box flushes before it shows.
+    // Written down this time: the recorder's serial port keeps the bytes of every flush.
+    testkit::Bench printer;
+    printer.serial();
+    const std::size_t writesBefore = printer.rec.serial.osWrites.size();
+    fs::create_directory(dir / "work");
+    window::Form3 form3(printer.form, printer.rec, dir / "work");
+    printer.rec.setText(Control::Label12, dir.string());
+    printer.rec.addListItem(Control::Form3List2, "in.bmp");
+    form3.Command1_Click();
+    const int osWrites = static_cast<int>(printer.rec.serial.osWrites.size() - writesBefore);
+    std::vector<std::uint8_t> written;
+    for (std::size_t i = writesBefore; i < printer.rec.serial.osWrites.size(); ++i)
+        written.insert(written.end(), printer.rec.serial.osWrites[i].begin(), printer.rec.serial.osWrites[i].end());
+    const bool done = printer.rec.only({"message "}) == "message plain \"데이터 출력을 완료했습니다\"";
+    const bool sameBytes = written == stream;
+    std::printf("  whole print on the serial route: %d OS write%s for %d bands = %.3f per band (target <= 1)%s%s\n",
+                osWrites, osWrites == 1 ? "" : "s", bands, static_cast<double>(osWrites) / bands,
+                done ? "" : "; the print did NOT complete", sameBytes ? "" : "; its bytes DIFFER from the band stream");
+    return same && done && sameBytes;
 }
 
 } // namespace

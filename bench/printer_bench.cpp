@@ -15,7 +15,7 @@
 //
 // Prints figures only; exits 1 when one of the two could not be measured at all.
 
-#include "link/Models.h"
+#include "protocol/Models.h"
 #include "printer/Decoder.h"
 #include "printer/VirtualPrinter.h"
 
@@ -226,7 +226,7 @@ double renderOnce(const std::vector<std::uint8_t>& capture, int width, std::uint
 
 bool measureDecoding()
 {
-    const int width = *link::modelPrintWidth("KR-420");
+    const int width = *protocol::modelPrintWidth("KR-420");
     const std::vector<std::uint8_t> capture = makeCapture();
     const double megabytes = double(capture.size()) / 1e6;
 

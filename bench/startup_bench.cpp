@@ -2,7 +2,7 @@
 // the main window's first paint, and the peak resident memory at that moment. Starts the
 // window ten times, each in a fresh process, and prints the median and the worst.
 
-#include "shell/Application.h"
+#include "app/Application.h"
 
 #include <QTimer>
 
@@ -53,7 +53,7 @@ private:
 
 int child(int& argc, char* argv[], long long startNs)
 {
-    printbench::shell::Application app(argc, argv);
+    printbench::app::Application app(argc, argv);
     FirstPaint watch(startNs);
     app.window().installEventFilter(&watch);
     return app.exec();

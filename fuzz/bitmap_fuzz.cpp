@@ -1,88 +1,51 @@
 // libFuzzer target over the logo print: the header check, the geometry, the row file, the
-// column file and the page-mode bands Form3::SendLogo sends, on the serial route for inputs of
-// odd length and the USB route for the others. The link's far ends only count bytes.
+// column file, the bands encodeBand makes of it and the page-mode stream bitmap::SendLogo
+// sends, on the serial route for inputs of odd length and the USB route for the others. The
+// link is the test kit's rig with nothing written down: its far ends only count bytes.
 //
-// Besides what the sanitizers catch, it stops on a row or column file of the wrong size and on
-// a band stream whose length differs from the set-up, the bands and the closing bytes.
+// Besides what the sanitizers catch, it stops on a row or column file of the wrong size, on a
+// band that is not ESC * 33 nL nH, three bytes a column and LF, and on a band stream whose
+// length differs from the set-up, the bands and the closing bytes.
 
 #include "bitmap/BitmapConversion.h"
-#include "bitmap/Form3.h"
-#include "shell/Form1.h"
+#include "bitmap/LogoPrint.h"
+#include "support/Benches.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <vector>
 
 namespace {
 
 using namespace printbench;
-using shell::Control;
 
-// The port list on COM3 or on USB; every other field empty.
-class Fields : public shell::WindowFields {
-public:
-    std::string text(Control) const override { return {}; }
-    void setText(Control, const std::string&) override {}
-    int listCount(Control) const override { return 0; }
-    std::string listItem(Control, int) const override { return {}; }
-    void addListItem(Control, const std::string&) override {}
-    void removeListItem(Control, int) override {}
-    int listIndex(Control c) const override { return c == Control::Combo2 ? port : -1; }
-    void setListIndex(Control, int) override {}
-    bool checked(Control) const override { return false; }
-    void setEnabled(Control, bool) override {}
-    bool isEnabled(Control) const override { return true; }
-    int port = 3;
+// Both routes of one link: COM3 open on the recorder's serial port, and USB.
+struct Routes {
+    testkit::Rig rig;
+    link::PrinterChannel* serial = nullptr;
+    link::PrinterChannel* usb = nullptr;
+
+    Routes()
+    {
+        rig.rec.recording = false;
+        serial = &rig.serial();
+        usb = &rig.usb();
+    }
 };
 
-class Host : public shell::Host {
-public:
-    void sleep(std::int64_t) override {}
-    void processEvents() override {}
-    void message(shell::Icon, const std::string&) override {}
-    std::int64_t nowMs() override { return 0; }
-    void endProgram() override {}
-};
-
-class Serial : public link::SerialPort {
-public:
-    link::LinkStatus open(const link::SerialSettings&, const std::string&) override { return {}; }
-    void close() override {}
-    bool isOpen() const override { return true; }
-    void write(std::span<const std::uint8_t> b, link::OutputForm) override { bytes += b.size(); }
-    link::LinkStatus flush() override { return {}; }
-    int bytesWaiting() override { return 0; }
-    std::optional<std::uint8_t> readByte() override { return std::nullopt; }
-    void setListener(link::SerialListener*) override {}
-    std::vector<std::string> hostDevices() const override { return {}; }
-    std::size_t bytes = 0;
-};
-
-class Usb : public link::UsbControl {
-public:
-    std::int32_t openByModel(const std::string&) override { return 0; }
-    void sendByte(std::int16_t) override { ++bytes; }
-    void sendText(const std::string& t) override { bytes += t.size(); }
-    std::int32_t readStatusOldFirmware() override { return 0; }
-    std::int32_t readStatus() override { return 0; }
-    link::LinkStatus flush() override { return {}; }
-    std::size_t bytes = 0;
-};
-
-struct Window {
-    Host host;
-    Fields fields;
-    Serial serial;
-    Usb usb;
-    shell::Form1 main{host, fields, serial, usb, "/nonexistent"};
-    bitmap::Form3 form3{main, fields, "/nonexistent"};
-};
+// A band as the printer takes it: 1B 2A 21, n low byte first, 3n bytes, 0A.
+bool framedBand(const std::vector<std::uint8_t>& band, std::size_t n)
+{
+    return band.size() == 5 + 3 * n + 1 && band[0] == 0x1B && band[1] == 0x2A && band[2] == 0x21 &&
+           band[3] == static_cast<std::uint8_t>(n & 0xFF) && band[4] == static_cast<std::uint8_t>(n >> 8) && band.back() == 0x0A;
+}
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static Window w;
+    static Routes routes;
     const std::span<const std::uint8_t> file(data, size);
     // The print asks for the geometry only of a file the check lets through; the geometry and
     // the conversion are taken here whatever the check says, since neither relies on it.
@@ -96,11 +59,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::uint8_t> columns = bitmap::BuildColumnFile(rows, g);
     if (columns.size() != static_cast<std::size_t>(g.ImageWidth) * static_cast<std::size_t>(g.ColumnBytes)) std::abort();
 
-    w.fields.port = size % 2 ? 3 : 12;
-    w.serial.bytes = w.usb.bytes = 0;
-    w.form3.SendLogo(g, columns);
-    // 18 set-up bytes, per band ESC * 33 n1 n2, three bytes a column and LF, 12 closing bytes.
-    const std::size_t expected = 18 + static_cast<std::size_t>(g.bands()) * (5 + 3 * static_cast<std::size_t>(g.bandColumns()) + 1) + 12;
-    if (w.serial.bytes + w.usb.bytes != expected) std::abort();
+    // The first band and the last, which may hold fewer than three bytes of each column.
+    const std::size_t n = static_cast<std::size_t>(g.bandColumns());
+    std::vector<std::uint8_t> band;
+    for (const int b : {0, g.bands() - 1}) {
+        bitmap::encodeBand(g, columns, b, band);
+        if (!framedBand(band, n)) std::abort();
+    }
+
+    testkit::Recorder& rec = routes.rig.rec;
+    rec.serial.bytesWritten = rec.usb.bytesWritten = 0;
+    bitmap::SendLogo(size % 2 ? *routes.serial : *routes.usb, g, columns);
+    // 18 set-up bytes, per band ESC * 33 n1 n2, three bytes a column and LF, 12 closing bytes,
+    // all of them on the route chosen.
+    const std::size_t expected = 18 + static_cast<std::size_t>(g.bands()) * (5 + 3 * n + 1) + 12;
+    const std::uint64_t onRoute = size % 2 ? rec.serial.bytesWritten : rec.usb.bytesWritten;
+    if (onRoute != expected || rec.serial.bytesWritten + rec.usb.bytesWritten != expected) std::abort();
     return 0;
 }

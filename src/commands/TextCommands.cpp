@@ -1,90 +1,77 @@
-#include "commands/CommandBytes.h"
-#include "shell/Form1.h"
-#include "shell/RepeatRun.h"
+#include "commands/TextCommands.h"
 
-#include <string>
+#include "commands/PaperCommands.h"
+#include "protocol/Commands.h"
 
-namespace printbench::shell {
+namespace printbench::commands {
 
-using link::PrinterLink;
 using link::Route;
 
 namespace {
 
-constexpr std::string_view kStatusRequest("\x10\x04\x02", 3);  // DLE EOT 2
-
-} // namespace
-
-// The text as typed (line breaks inside it as CR LF), ended by LF on serial and CR LF on USB,
-// then ESC J 127 and the status before and after the delay.
-void Form1::SendTextOutput()
+void printHBlock(link::PrinterChannel& channel, int widthDots)
 {
-    const std::string text = m_fields.text(Control::Text1);
-    const Route route = m_link.route();
-    if (route == Route::None) return;
-    if (route == Route::Serial) {
-        m_link.SendSerialText(text + "\n");
-        m_link.SendSerialText("\x1B\x4A\x7F");  // ESC J 127
-    } else {
-        m_link.SendUsbText(text + "\r\n");
-        for (const std::int16_t b : {27, 74, 127}) m_link.SendUsbByte(b);
-    }
-    statusAroundDelay(route);
-}
-
-void Form1::printHBlock()
-{
-    const int letters = commands::hLineLength(m_state.PrintWidthDots);
+    const int letters = hLineLength(widthDots);
     if (letters == 0) return;
     const std::string line(static_cast<std::size_t>(letters), 'H');
-    const Route route = m_link.route();
-    for (int i = 0; i < commands::kHLinesPerBlock; ++i) {
+    const Route route = channel.route();
+    for (int i = 0; i < kHLinesPerBlock; ++i) {
         if (route == Route::Serial) {
-            m_link.SendSerialText(line + "\n");
+            channel.text(line + "\n");
         } else if (route == Route::Usb) {
-            m_link.SendUsbText(line);
-            m_link.SendUsbByte(10);
+            channel.text(line);
+            channel.byte(protocol::LineFeed[0]);
         }
     }
 }
 
-void Form1::SendPrintH()
+} // namespace
+
+int hLineLength(int widthDots)
 {
-    const Route route = m_link.route();
+    switch (widthDots) {
+    case 432:
+    case 448:
+    case 512:
+    case 640:
+        return widthDots / 12;
+    default:
+        return 0;
+    }
+}
+
+void SendTextOutput(link::PrinterChannel& channel, const std::string& text, std::int64_t delayMs)
+{
+    const Route route = channel.route();
     if (route == Route::None) return;
-    printHBlock();
-    Wait(delayMs());
-    if (route == Route::Serial) m_link.SendSerialText(kStatusRequest);
-    else m_link.ReadUsbStatus();
+    channel.text(text + (route == Route::Serial ? "\n" : "\r\n"));
+    channel.command(protocol::PrintAndFeed127);
+    statusAroundDelay(channel, delayMs);
 }
 
-void Form1::Command8_Click()
+void SendPrintH(link::PrinterChannel& channel, int widthDots, std::int64_t delayMs)
 {
-    const PrinterLink::HandlerScope scope(m_link);
-    if (refuseWithoutPort()) return;
-    RunHDiagram();
+    if (channel.route() == Route::None) return;
+    printHBlock(channel, widthDots);
+    channel.wait(delayMs);
+    channel.requestStatus();
 }
 
-// One block of H, then a status poll a second until "Repeat Rating" polls have finished or
-// the run is stopped.
-void Form1::RunHDiagram()
+void RunHDiagram(link::PrinterChannel& channel, SharedState& state, RunPanel& panel)
 {
-    RepeatRun run(*this);
-    printHBlock();
-    if (m_link.route() == Route::Serial) setText(Control::Text4, "0");
+    RepeatRun run(channel, state, panel);
+    printHBlock(channel, state.PrintWidthDots);
+    if (channel.route() == Route::Serial) panel.showRepetition(0);
     for (;;) {
         run.letEventsIn();
         run.begin(false);
         if (run.stopRequested()) return;
-        // The port list may have changed during the event pass: the route is read afresh.
-        const Route route = m_link.route();
-        if (route == Route::Usb) setText(Control::Text4, std::to_string(run.begun()));
-        Wait(1000);
-        if (route == Route::Serial) m_link.SendSerialText(kStatusRequest);
-        else if (route == Route::Usb) m_link.ReadUsbStatus();
+        if (channel.route() == Route::Usb) panel.showRepetition(run.begun());
+        channel.wait(1000);
+        channel.requestStatus();
         run.finish();
         if (run.countReached()) return;
     }
 }
 
-} // namespace printbench::shell
+} // namespace printbench::commands

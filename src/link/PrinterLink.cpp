@@ -1,18 +1,8 @@
 #include "link/PrinterLink.h"
 
-#include "link/StatusText.h"
+#include "protocol/Commands.h"
 
 namespace printbench::link {
-
-using shell::Control;
-using shell::Icon;
-
-Route routeForPortIndex(int portIndex)
-{
-    if (portIndex >= 1 && portIndex < 12) return Route::Serial;
-    if (portIndex == 12) return Route::Usb;
-    return Route::None;
-}
 
 std::string usbErrorText(std::int32_t result)
 {
@@ -20,10 +10,85 @@ std::string usbErrorText(std::int32_t result)
            "프린터 및 케이블을 확인하시고 다시 시도해 주십시오";
 }
 
-PrinterLink::PrinterLink(SerialPort& serial, UsbControl& usb, shell::Host& host, shell::WindowFields& fields,
-                         shell::SharedState& state, std::filesystem::path portFolder)
-    : m_serial(serial), m_usb(usb), m_host(host), m_fields(fields), m_state(state),
-      m_portFolder(std::move(portFolder)), m_codePage(CodePage::forEnvironment())
+namespace {
+
+std::string_view asText(Bytes bytes)
+{
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+} // namespace
+
+// The channel of one route: the one place where a send becomes the calls of that route.
+class PrinterLink::RouteChannel : public PrinterChannel {
+public:
+    RouteChannel(PrinterLink& link, Route route) : m_link(link), m_route(route) {}
+
+    Route route() const override { return m_route; }
+
+    void command(Bytes bytes) override
+    {
+        if (m_route == Route::Serial) m_link.SendSerialText(asText(bytes));
+        else if (m_route == Route::Usb) for (const std::uint8_t b : bytes) m_link.SendUsbByte(b);
+    }
+
+    void byte(std::uint8_t b) override
+    {
+        if (m_route == Route::Serial) m_link.SendSerialBytes(std::span(&b, 1));
+        else if (m_route == Route::Usb) m_link.SendUsbByte(b);
+    }
+
+    void bytes(Bytes bytes) override
+    {
+        if (m_route == Route::Serial) m_link.SendSerialBytes(bytes);
+        else if (m_route == Route::Usb) for (const std::uint8_t b : bytes) m_link.SendUsbByte(b);
+    }
+
+    void text(const std::string& utf8) override
+    {
+        if (m_route == Route::Serial) m_link.SendSerialText(utf8);
+        else if (m_route == Route::Usb) m_link.SendUsbText(utf8);
+    }
+
+    void requestStatus() override
+    {
+        if (m_route == Route::Serial) m_link.SendSerialText(asText(protocol::StatusRequest));
+        else if (m_route == Route::Usb) m_link.m_events.usbStatusRead(m_link.ReadUsbStatus());
+    }
+
+    void wait(std::int64_t ms) override { m_link.wait(ms); }
+    void letEventsIn() override { m_link.letEventsIn(); }
+
+private:
+    PrinterLink& m_link;
+    Route m_route;
+};
+
+// Each call goes over the route the port list selects at that moment.
+class PrinterLink::FollowingChannel : public PrinterChannel {
+public:
+    explicit FollowingChannel(PrinterLink& link) : m_link(link) {}
+    Route route() const override { return m_link.route(); }
+    void command(Bytes bytes) override { now().command(bytes); }
+    void byte(std::uint8_t b) override { now().byte(b); }
+    void bytes(Bytes bytes) override { now().bytes(bytes); }
+    void text(const std::string& utf8) override { now().text(utf8); }
+    void requestStatus() override { now().requestStatus(); }
+    void wait(std::int64_t ms) override { m_link.wait(ms); }
+    void letEventsIn() override { m_link.letEventsIn(); }
+
+private:
+    PrinterChannel& now() { return m_link.channel(m_link.route()); }
+    PrinterLink& m_link;
+};
+
+PrinterLink::PrinterLink(SerialPort& serial, UsbControl& usb, Host& host, const CodePage& codePage, LinkEvents& events,
+                         std::filesystem::path portFolder)
+    : m_serial(serial), m_usb(usb), m_host(host), m_codePage(codePage), m_events(events),
+      m_portFolder(std::move(portFolder)), m_none(std::make_unique<RouteChannel>(*this, Route::None)),
+      m_serialChannel(std::make_unique<RouteChannel>(*this, Route::Serial)),
+      m_usbChannel(std::make_unique<RouteChannel>(*this, Route::Usb)),
+      m_following(std::make_unique<FollowingChannel>(*this))
 {
     m_serial.setListener(this);
 }
@@ -33,9 +98,24 @@ PrinterLink::~PrinterLink()
     m_serial.setListener(nullptr);
 }
 
-Route PrinterLink::route() const
+PrinterChannel& PrinterLink::channel(Route route)
 {
-    return routeForPortIndex(m_fields.listIndex(Control::Combo2));
+    switch (route) {
+    case Route::Serial: return *m_serialChannel;
+    case Route::Usb: return *m_usbChannel;
+    case Route::None: break;
+    }
+    return *m_none;
+}
+
+PrinterChannel& PrinterLink::current()
+{
+    return *m_following;
+}
+
+void PrinterLink::tapped(Route route, Traffic::Direction direction, std::span<const std::uint8_t> bytes)
+{
+    m_tap->traffic(Traffic{m_host.nowMs(), route, direction, bytes});
 }
 
 void PrinterLink::SendSerialText(std::string_view text)
@@ -47,6 +127,7 @@ void PrinterLink::SendSerialText(std::string_view text)
     }
     const std::vector<std::uint8_t> bytes = m_codePage.encode(text);
     m_serial.write(bytes, OutputForm::Text);
+    if (m_tap) tapped(Route::Serial, Traffic::Direction::Sent, bytes);
 }
 
 void PrinterLink::SendSerialBytes(std::span<const std::uint8_t> bytes)
@@ -57,18 +138,24 @@ void PrinterLink::SendSerialBytes(std::span<const std::uint8_t> bytes)
         return;
     }
     m_serial.write(bytes, OutputForm::Bytes);
+    if (m_tap) tapped(Route::Serial, Traffic::Direction::Sent, bytes);
 }
 
 void PrinterLink::SendUsbByte(std::int16_t byte)
 {
     if (dropping()) return;
     m_usb.sendByte(byte);
+    if (m_tap) {
+        const auto b = static_cast<std::uint8_t>(byte);
+        tapped(Route::Usb, Traffic::Direction::Sent, std::span(&b, 1));
+    }
 }
 
 void PrinterLink::SendUsbText(const std::string& text)
 {
     if (dropping()) return;
     m_usb.sendText(text);
+    if (m_tap) tapped(Route::Usb, Traffic::Direction::Sent, m_codePage.encode(text));
 }
 
 std::int32_t PrinterLink::OpenUsbPrinter(const std::string& model)
@@ -79,16 +166,15 @@ std::int32_t PrinterLink::OpenUsbPrinter(const std::string& model)
     return result;
 }
 
-void PrinterLink::ReadUsbStatus()
+std::int32_t PrinterLink::ReadUsbStatus()
 {
     flush();
-    const std::int32_t r = m_fields.checked(Control::Check2) ? m_usb.readStatusOldFirmware() : m_usb.readStatus();
-    if (r == -1) {
-        m_host.message(Icon::Critical, usbErrorText(r));
-        return;
+    const std::int32_t r = m_oldFirmware ? m_usb.readStatusOldFirmware() : m_usb.readStatus();
+    if (m_tap && r >= 0 && r <= 255) {
+        const auto b = static_cast<std::uint8_t>(r);
+        tapped(Route::Usb, Traffic::Direction::Received, std::span(&b, 1));
     }
-    m_fields.setText(Control::Text6, "");
-    m_fields.setText(Control::Text6, statusDisplayText(r));
+    return r;
 }
 
 PortTarget PrinterLink::describePort(int n) const
@@ -104,25 +190,23 @@ std::vector<PortTarget> PrinterLink::describePorts() const
     return out;
 }
 
-bool PrinterLink::openSerial(const SerialSettings& settings)
+LinkStatus PrinterLink::openSerial(const SerialSettings& settings)
 {
     closeSerial();
     const std::string com = "COM" + std::to_string(settings.portNumber);
     const PortTarget target = describePort(settings.portNumber);
     if (!target.device) {
-        m_host.message(Icon::Critical, com + " could not be opened.\r\n" + target.description);
-        return false;
+        return LinkStatus::fail(LinkFailure::OpenFailed, com + " could not be opened.\r\n" + target.description);
     }
     const LinkStatus status = m_serial.open(settings, *target.device);
     if (!status.isOk()) {
-        m_host.message(Icon::Critical, com + " could not be opened.\r\nDevice: " + *target.device +
-                                           "\r\nReason: " + status.reason);
-        return false;
+        return LinkStatus::fail(status.failure, com + " could not be opened.\r\nDevice: " + *target.device +
+                                                    "\r\nReason: " + status.reason);
     }
     m_openPort = settings.portNumber;
     m_openDevice = *target.device;
     m_failedInHandler = false;
-    return true;
+    return LinkStatus::ok();
 }
 
 void PrinterLink::closeSerial()
@@ -132,9 +216,16 @@ void PrinterLink::closeSerial()
     m_openDevice.clear();
 }
 
-bool PrinterLink::serialIsOpen() const
+int PrinterLink::bytesWaiting()
 {
-    return m_serial.isOpen();
+    return m_serial.bytesWaiting();
+}
+
+std::optional<std::uint8_t> PrinterLink::readByte()
+{
+    const std::optional<std::uint8_t> b = m_serial.readByte();
+    if (b && m_tap) tapped(Route::Serial, Traffic::Direction::Received, std::span(&*b, 1));
+    return b;
 }
 
 void PrinterLink::flush()
@@ -147,11 +238,22 @@ void PrinterLink::flush()
     if (!status.isOk()) linkFailed(Route::Usb, status);
 }
 
+void PrinterLink::wait(std::int64_t ms)
+{
+    flush();
+    m_host.sleep(ms);
+}
+
+void PrinterLink::letEventsIn()
+{
+    flush();
+    m_host.processEvents();
+}
+
 std::string PrinterLink::serialName() const
 {
     if (m_openPort == 0) {
-        const int index = m_fields.listIndex(Control::Combo2);
-        return routeForPortIndex(index) == Route::Serial ? "COM" + std::to_string(index) : "The serial port";
+        return route() == Route::Serial ? "COM" + std::to_string(m_portIndex) : "The serial port";
     }
     return "COM" + std::to_string(m_openPort) + " (" + m_openDevice + ")";
 }
@@ -161,8 +263,7 @@ void PrinterLink::linkFailed(Route route, const LinkStatus& status)
     std::string text;
     if (route == Route::Serial) {
         if (status.failure == LinkFailure::NotOpen) {
-            const int index = m_fields.listIndex(Control::Combo2);
-            text = "COM" + std::to_string(index) + " is not open, so nothing was sent.\r\n" +
+            text = "COM" + std::to_string(m_portIndex) + " is not open, so nothing was sent.\r\n" +
                    "Choose the port again once the printer is connected.";
         } else if (status.failure == LinkFailure::Lost) {
             text = "The connection to " + serialName() + " was lost; the port has been closed.\r\nReason: " +
@@ -174,12 +275,11 @@ void PrinterLink::linkFailed(Route route, const LinkStatus& status)
     } else {
         text = "Sending to the USB printer failed.\r\nReason: " + status.reason;
     }
-    m_state.StopRequested = 1;
     if (m_depth > 0) {
-        if (m_failedInHandler) return;
+        if (m_failedInHandler) text.clear();
         m_failedInHandler = true;
     }
-    m_host.message(Icon::Critical, text);
+    m_events.linkFailed(text);
 }
 
 PrinterLink::HandlerScope::HandlerScope(PrinterLink& link) : m_link(link)
@@ -196,7 +296,7 @@ PrinterLink::HandlerScope::~HandlerScope()
 void PrinterLink::serialDataArrived()
 {
     const HandlerScope scope(*this);
-    if (m_onReceive) m_onReceive(2);
+    m_events.serialDataArrived();
 }
 
 void PrinterLink::serialLinkLost(const std::string& reason)

@@ -1,61 +1,79 @@
 #pragma once
 
+#include "link/Channel.h"
 #include "link/CodePage.h"
+#include "link/Host.h"
+#include "link/LinkEvents.h"
 #include "link/PortNaming.h"
+#include "link/Route.h"
 #include "link/SerialPort.h"
+#include "link/Tap.h"
 #include "link/UsbControl.h"
-#include "shell/Host.h"
-#include "shell/SharedState.h"
-#include "shell/WindowFields.h"
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace printbench::link {
 
-enum class Route { None, Serial, Usb };
-
-// Port list index -> route: 1 to 11 serial, 12 USB, anything else none.
-Route routeForPortIndex(int portIndex);
-
-// The only way to the printer. Owns the flush points of the link and its failure rule: a send
-// that fails is reported once per handler, the serial port is closed, StopRequested is raised
-// and the handler's later sends are dropped.
-class PrinterLink : public SerialListener {
+// The only way to the printer. It keeps the port list's choice (the route), the serial port's
+// lifecycle, the send operations of both routes, the flush points and the failure rule: a send
+// that fails is reported once per handler, the serial port is closed, the layer above is told
+// (so that a run ends at its next check) and the handler's later sends are dropped.
+class PrinterLink : private SerialListener {
 public:
-    PrinterLink(SerialPort& serial, UsbControl& usb, shell::Host& host, shell::WindowFields& fields,
-                shell::SharedState& state, std::filesystem::path portFolder);
+    PrinterLink(SerialPort& serial, UsbControl& usb, Host& host, const CodePage& codePage, LinkEvents& events,
+                std::filesystem::path portFolder);
     ~PrinterLink() override;
+    PrinterLink(const PrinterLink&) = delete;
+    PrinterLink& operator=(const PrinterLink&) = delete;
 
-    // The route the port list selects at this moment.
-    Route route() const;
+    // --- The port list's choice ---------------------------------------------------------
+    // 0 "Port Select", 1 to 11 "COM1" to "COM11", 12 "USB". Choosing neither opens nor closes.
+    void selectPort(int portIndex) { m_portIndex = portIndex; }
+    int portIndex() const { return m_portIndex; }
+    Route route() const { return routeForPortIndex(m_portIndex); }
+    // "Old ver": USB status reads use member 5 instead of member 6.
+    void setOldFirmware(bool on) { m_oldFirmware = on; }
 
-    // Send operations. Command strings are made of codes 0 to 127 and leave unchanged; text
-    // typed by the user leaves in the host's legacy code page.
+    // The channel of one route (Route::None sends nothing), and the channel that follows the
+    // port list: each of its calls goes over the route chosen at that moment.
+    PrinterChannel& channel(Route route);
+    PrinterChannel& current();
+
+    // --- Send operations ----------------------------------------------------------------
+    // Text leaves in the host's code page; command strings (codes 0 to 127) leave unchanged.
     void SendSerialText(std::string_view text);
     void SendSerialBytes(std::span<const std::uint8_t> bytes);
     void SendUsbByte(std::int16_t byte);
     void SendUsbText(const std::string& text);
     std::int32_t OpenUsbPrinter(const std::string& model);
-    void ReadUsbStatus();
+    // Member 6, or member 5 with "Old ver"; -1 when the status cannot be read.
+    std::int32_t ReadUsbStatus();
 
-    // Serial port lifecycle. openSerial reports its own failure and leaves the port closed.
-    bool openSerial(const SerialSettings& settings);
+    // --- The serial port ----------------------------------------------------------------
+    // Opens COM<n> (closing an open port first). On failure the port stays closed and the
+    // reason is the text to show: the port, the device and the system's reason.
+    LinkStatus openSerial(const SerialSettings& settings);
     void closeSerial();
-    bool serialIsOpen() const;
-    SerialPort& serialPort() { return m_serial; }
+    // The receive side: bytes waiting, and one of them.
+    int bytesWaiting();
+    std::optional<std::uint8_t> readByte();
 
-    // What "COM<n>" reaches now, for tooltips and messages.
+    // What "COM<n>" reaches now, for tooltips and messages; the same for COM1 to COM11, asking
+    // the host for its devices once.
     PortTarget describePort(int n) const;
-    // The same for COM1 to COM11, asking the host for its devices once.
     std::vector<PortTarget> describePorts() const;
 
+    // --- Flush points -------------------------------------------------------------------
     // Hands everything gathered on both routes to the operating system.
     void flush();
+    void wait(std::int64_t ms);
+    void letEventsIn();
     // A send of the handler in progress has failed (and has been reported).
     bool failedInHandler() const { return dropping(); }
 
@@ -67,39 +85,42 @@ public:
         ~HandlerScope();
         HandlerScope(const HandlerScope&) = delete;
         HandlerScope& operator=(const HandlerScope&) = delete;
+
     private:
         PrinterLink& m_link;
     };
 
-    // Called for every receive notification of the serial port (event code 2).
-    void setReceiveHandler(std::function<void(int)> handler) { m_onReceive = std::move(handler); }
+    // The observer of every byte sent and received; null for none (the default).
+    void setTap(Tap* tap) { m_tap = tap; }
 
-    const CodePage& codePage() const { return m_codePage; }
-
+private:
     void serialDataArrived() override;
     void serialLinkLost(const std::string& reason) override;
 
-private:
     bool dropping() const { return m_depth > 0 && m_failedInHandler; }
     void linkFailed(Route route, const LinkStatus& status);
     std::string serialName() const;
+    void tapped(Route route, Traffic::Direction direction, std::span<const std::uint8_t> bytes);
 
     SerialPort& m_serial;
     UsbControl& m_usb;
-    shell::Host& m_host;
-    shell::WindowFields& m_fields;
-    shell::SharedState& m_state;
+    Host& m_host;
+    const CodePage& m_codePage;
+    LinkEvents& m_events;
     std::filesystem::path m_portFolder;
-    CodePage m_codePage;
+    Tap* m_tap = nullptr;
 
+    int m_portIndex = 0;
+    bool m_oldFirmware = false;
     int m_openPort = 0;
     std::string m_openDevice;
     int m_depth = 0;
     bool m_failedInHandler = false;
-    std::function<void(int)> m_onReceive;
-};
 
-// The USB error text of a failed connect or status read, with the result in decimal.
-std::string usbErrorText(std::int32_t result);
+    class RouteChannel;
+    class FollowingChannel;
+    std::unique_ptr<RouteChannel> m_none, m_serialChannel, m_usbChannel;
+    std::unique_ptr<FollowingChannel> m_following;
+};
 
 } // namespace printbench::link

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LinkStatus.h"
+#include "link/SerialSettings.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,19 +11,8 @@
 
 namespace printbench::link {
 
-// Line settings of one open, as the window sets them before opening.
-struct SerialSettings {
-    int portNumber = 1;              // 1 to 11, "COM1" to "COM11"
-    std::string settings;            // "19200,n,8,1"
-    int handshaking = 2;             // 2: hardware RTS/CTS
-    bool rtsEnable = true;
-    int inputLen = 1;                // bytes returned per read
-    int inputMode = 1;               // 1: raw bytes
-    int rThreshold = 1;              // receive event for every byte
-};
-
 // How a write was handed over: as a string or as a byte array. The bytes on the wire are the
-// same; the form is kept so that a recorded timeline shows the split the window makes.
+// same; the form is kept so that a recorded timeline shows the split the sender makes.
 enum class OutputForm { Text, Bytes };
 
 // Receives the port's notifications on the user-interface thread.

@@ -1,24 +1,31 @@
 #pragma once
 
-#include "link/SerialPort.h"
-
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace printbench::link {
 
-// "19200" -> "19200,n,8,1": the speed, no parity, 8 data bits, 1 stop bit.
-std::string lineSettingsString(const std::string& speedText);
+// The line settings of one open of the serial port.
+struct SerialSettings {
+    enum class Parity { None, Even, Odd, Mark, Space };
+    enum class StopBits { One, OneAndHalf, Two };
+    enum class FlowControl { None, XonXoff, RtsCts };
 
-// A settings string taken apart, for an adapter that configures a real port.
-struct LineSettings {
-    int baud = 0;
-    char parity = 'n';  // n, e, o, m, s
+    int portNumber = 1;  // 1 to 11, "COM1" to "COM11"
+    int baud = 19200;
+    Parity parity = Parity::None;
     int dataBits = 8;
-    int stopBits = 1;   // 1 or 2; 15 for 1.5
-};
+    StopBits stopBits = StopBits::One;
+    FlowControl flowControl = FlowControl::RtsCts;
+    bool requestToSend = true;  // RTS asserted
 
-// Parses "speed,parity,data,stop"; nullopt when any field is unusable.
-std::optional<LineSettings> parseLineSettings(const std::string& settings);
+    // The settings every serial open of the bench uses: the speed, no parity, 8 data bits,
+    // 1 stop bit, RTS/CTS handshaking, RTS asserted. Nullopt when the speed is not a number.
+    static std::optional<SerialSettings> forPort(int portNumber, std::string_view speedText);
+
+    // "19200,n,8,1", as a classic serial control writes its settings.
+    std::string text() const;
+};
 
 } // namespace printbench::link

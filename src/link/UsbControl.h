@@ -33,4 +33,7 @@ public:
     virtual LinkStatus flush() = 0;
 };
 
+// The text of a USB connect or status read that failed, with the result in decimal.
+std::string usbErrorText(std::int32_t result);
+
 } // namespace printbench::link

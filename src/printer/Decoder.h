@@ -74,7 +74,6 @@ public:
     // The end of the input: a command cut short is reported as Incomplete.
     void finish(CommandSink& sink);
 
-    bool kanjiMode() const { return m_kanji; }
     std::uint64_t offset() const { return m_offset + m_pending.size(); }
 
 private:

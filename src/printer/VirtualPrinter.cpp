@@ -344,7 +344,6 @@ void VirtualPrinter::endPage(Page::End end)
         page.dots = std::move(m_paper);
         page.number = ++m_pageNumber;
         page.end = end;
-        ++m_pagesDone;
         m_output.page(page);
         m_paper = std::move(page.dots);  // its memory serves the next page
     }

@@ -59,7 +59,6 @@ public:
     // on, a change goes to the host at once.
     void setStatus(std::uint8_t status);
     std::uint8_t statusByte() const { return m_status; }
-    bool autoStatusBack() const { return m_autoStatusBack; }
     // Paper end, cover open and error keep the printer from printing.
     bool offline() const { return (m_status & 0x64) != 0; }
 
@@ -69,10 +68,6 @@ public:
     std::optional<Page> paperSoFar() const;
 
     int paperWidth() const { return m_width; }
-    int density() const { return m_density; }
-    int lineSpacing() const { return m_lineSpacing; }
-    bool pageMode() const { return m_pageMode; }
-    std::uint64_t pagesDone() const { return m_pagesDone; }
 
 private:
     void initialize();
@@ -129,7 +124,6 @@ private:
     long m_paperY = 0;   // the print position on it
     bool m_inked = false;
     int m_pageNumber = 0;
-    std::uint64_t m_pagesDone = 0;
 
     std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> m_glyphs;
 };

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <cstdint>
+#include "link/Channel.h"
 
 namespace printbench::status {
 
-// The density list's index (0 "-5" ... 5 "0" ... 10 "+5") as the signed step in one byte:
-// index 0 is 0xFB, index 4 is 0xFF, index 5 is 0x00, index 10 is 0x05.
-std::uint8_t densityByte(int index);
+// GS ( K 49 m for the density list's index (0 "-5" to 10 "+5"): the six fixed bytes as a
+// command, then m, which may be 128 or more, alone. Nothing without a route; no status read
+// and no delay follow.
+void Density(link::PrinterChannel& channel, int densityIndex);
 
 } // namespace printbench::status

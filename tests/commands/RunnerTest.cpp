@@ -1,187 +1,130 @@
-#include "support/Bench.h"
+// The sequence runner, against the subsystem: the recorder is its panel (the selected list,
+// "Repeat Rating", "Repeated") and its channel follows the port list.
 
-#include <gmock/gmock.h>
+#include "commands/SequenceRunner.h"
+#include "support/Benches.h"
+
 #include <gtest/gtest.h>
 
 using namespace printbench;
-using shell::Control;
-using testing::ElementsAre;
-using testing::IsEmpty;
+using commands::RunEnd;
+using commands::RunSequence;
 
 namespace {
 
-std::vector<std::string> items(const testkit::Recorder& rec)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < rec.listCount(Control::List2); ++i) out.push_back(rec.listItem(Control::List2, i));
-    return out;
-}
+struct Sequence : testkit::Rig {
+    explicit Sequence(std::vector<std::string> entries, std::int64_t repeat = 1, bool overUsb = false)
+    {
+        rec.entries = std::move(entries);
+        rec.repeat = repeat;
+        route(overUsb);
+    }
+    RunEnd go() { return RunSequence(link.current(), 5, state, rec); }
+};
 
 } // namespace
 
-TEST(SelectedList, DoubleClicksAddAtTheEndAndRemoveTheTail)
-{
-    testkit::Bench b;
-    for (const char* entry : {"Full Cut", "Feed", "Print H", "Feed", "Text Output"}) b.add(entry);
-    EXPECT_THAT(items(b.rec), ElementsAre("Full Cut", "Feed", "Print H", "Feed", "Text Output"));
-    EXPECT_EQ(b.rec.text(Control::Text9), "5");
-
-    b.rec.setListIndex(Control::List2, 1);
-    b.form.List2_DblClick();
-    EXPECT_THAT(items(b.rec), ElementsAre("Full Cut"));
-    EXPECT_EQ(b.rec.text(Control::Text9), "5");  // rewritten after additions only
-
-    b.rec.setListIndex(Control::List2, -1);
-    b.form.List2_DblClick();  // nothing selected: nothing removed
-    EXPECT_EQ(items(b.rec).size(), 1u);
-
-    b.rec.setListIndex(Control::List2, 0);
-    b.form.List2_DblClick();
-    EXPECT_THAT(items(b.rec), IsEmpty());
-}
-
-TEST(SelectedList, RemovesMoreThan255EntriesAtOnce)
-{
-    testkit::Bench b;
-    for (int i = 0; i < 300; ++i) b.add("Feed");
-    b.rec.setListIndex(Control::List2, 0);
-    b.form.List2_DblClick();
-    EXPECT_THAT(items(b.rec), IsEmpty());
-}
-
 TEST(Runner, TwoPassesOfFullCutAndFeed)
 {
-    testkit::Bench b;
-    b.add("Full Cut");
-    b.add("Feed");
-    b.type(Control::Text2, "2");
-    b.serial();
-    b.form.Command2_Click();
-    const std::vector<std::string> pass{"serial text 1B 69",    "serial text 10 04 02", "sleep 500",
-                                        "serial text 10 04 02", "serial text 1B 4A",    "serial bytes 64",
-                                        "sleep 500"};
-    std::vector<std::string> expected{"serial text 1D 28 4B 02 00 31", "serial bytes 00", "events 1"};
-    expected.insert(expected.end(), pass.begin(), pass.end());
-    expected.push_back("events 2");
-    expected.insert(expected.end(), pass.begin(), pass.end());
-    EXPECT_EQ(b.rec.wire(), expected);
-    EXPECT_THAT(b.rec.only({"Text4", "Text2", "List2 index"}),
-                ElementsAre("Text4 = \"1\"", "List2 index 0", "List2 index 1", "Text4 = \"2\"", "List2 index 0",
-                            "List2 index 1", "Text2 = \"1\""));
+    Sequence r({"Full Cut", "Feed"}, 2);
+    EXPECT_EQ(r.go(), RunEnd::Complete);
+    const std::string pass = "serial text 1B 69 | serial text 10 04 02 | sleep 500 | serial text 10 04 02 | "
+                             "serial text 1B 4A | serial bytes 64 | sleep 500";
+    EXPECT_EQ(r.rec.wire(), "serial text 1D 28 4B 02 00 31 | serial bytes 00 | events 1 | " + pass + " | events 2 | " + pass);
+    EXPECT_EQ(r.rec.only({"repeated", "highlight"}),
+              "repeated 1 | highlight 0 | highlight 1 | repeated 2 | highlight 0 | highlight 1");
 }
 
-TEST(Runner, EmptyListMakesOnePassAfterTheDensity)
+TEST(Runner, AnEmptyListMakesOnePassAfterTheDensity)
 {
-    testkit::Bench b;
-    b.type(Control::Text2, "7");
-    b.usb();
-    b.form.Command2_Click();
-    EXPECT_EQ(b.rec.only({"usb byte"}).size(), 7u);
-    EXPECT_EQ(b.rec.eventPasses, 1);
-    EXPECT_EQ(b.rec.text(Control::Text4), "1");
-    EXPECT_EQ(b.rec.text(Control::Text2), "1");
+    Sequence r({}, 7, true);
+    EXPECT_EQ(r.go(), RunEnd::Complete);
+    EXPECT_EQ(r.rec.wire(), "usb byte 1D | usb byte 28 | usb byte 4B | usb byte 02 | usb byte 00 | usb byte 31 | "
+                            "usb byte 00 | events 1");
 }
 
-TEST(Runner, SameCommandThreeTimesRunsThreeTimesPerPass)
+TEST(Runner, TheSameCommandThreeTimesRunsThreeTimesAPassInListOrder)
 {
-    testkit::Bench b;
-    for (int i = 0; i < 3; ++i) b.add("Partial Cut");
-    b.type(Control::Text5, "0");
-    b.serial();
-    b.form.Command2_Click();
-    EXPECT_EQ(b.rec.only({"serial text 1B 6D"}).size(), 3u);
-    EXPECT_EQ(b.rec.eventPasses, 1);
+    Sequence r({"Partial Cut", "Full Cut", "Partial Cut"});
+    r.rec.delay = 0;
+    r.go();
+    EXPECT_EQ(r.rec.only({"serial text 1B"}), "serial text 1B 6D | serial text 1B 69 | serial text 1B 6D");
+    EXPECT_EQ(r.rec.eventPasses, 1);
 }
 
-TEST(Runner, ZeroRunsUntilStopAndStopKeepsTheFields)
+TEST(Runner, ZeroRunsUntilStopAndAStoppedPassSendsNothingMore)
 {
-    testkit::Bench b;
-    b.add("Full Cut");
-    b.type(Control::Text2, "0");
-    b.serial();
-    b.rec.atEventPass(4, [&] { b.form.Command6_Click(); });
-    b.form.Command2_Click();
-    EXPECT_EQ(b.rec.only({"serial text 1B 69"}).size(), 3u);  // no command of the 4th pass
-    EXPECT_EQ(b.rec.text(Control::Text4), "4");
-    EXPECT_EQ(b.rec.text(Control::Text2), "0");
-    EXPECT_EQ(b.rec.wire().back(), "events 4");
+    Sequence r({"Full Cut"}, 0);
+    r.state.StopRequested = 1;  // left by an earlier run: starting clears it
+    r.rec.atEventPass(4, [&] { r.state.StopRequested = 1; });
+    EXPECT_EQ(r.go(), RunEnd::Stopped);
+    EXPECT_EQ(r.rec.count("serial text 1B 69"), 3u);
+    EXPECT_EQ(r.rec.timeline.back(), "highlight 0");
+    EXPECT_EQ(r.rec.only({"repeated"}), "repeated 1 | repeated 2 | repeated 3 | repeated 4");
 }
 
 TEST(Runner, AnEntryThatMatchesNoNameIsSkippedAndNotCounted)
 {
-    testkit::Bench b;
-    b.add("Full Cut");
-    b.rec.addListItem(Control::List2, "full cut");  // case matters
-    b.type(Control::Text2, "1");
-    b.type(Control::Text5, "0");
-    b.serial();
-    // R × n = 2 is met only at pass 2, when two commands have run.
-    b.form.Command2_Click();
-    EXPECT_EQ(b.rec.eventPasses, 2);
-    EXPECT_EQ(b.rec.only({"serial text 1B 69"}).size(), 2u);
-
-    // With R = 3: 3 × 2 = 6 executed commands at pass 6.
-    b.type(Control::Text2, "3");
-    b.rec.eventPasses = 0;
-    b.form.Command2_Click();
-    EXPECT_EQ(b.rec.eventPasses, 6);
+    // R × n = 2 is met only at pass 2, when two commands have run; with R = 3, at pass 6.
+    for (const auto& [repeat, passes] : std::vector<std::pair<int, int>>{{1, 2}, {3, 6}}) {
+        Sequence r({"Full Cut", "full cut"}, repeat);
+        r.rec.delay = 0;
+        r.go();
+        EXPECT_EQ(r.rec.eventPasses, passes) << repeat;
+        EXPECT_EQ(r.rec.count("serial text 1B 69"), std::size_t(passes)) << repeat;
+    }
 }
 
-TEST(Runner, LoweringTheCountBelowThePassesMadeRunsUntilStopped)
+TEST(Runner, TheCountAndTheListAreReadAtTheEndOfEveryPass)
 {
-    testkit::Bench b;
-    b.add("Feed");
-    b.type(Control::Text2, "5");
-    b.serial();
-    b.rec.atEventPass(4, [&] { b.form.setText(Control::Text2, "2"); });
-    b.rec.atEventPass(9, [&] { b.form.Command6_Click(); });
-    b.form.Command2_Click();
-    EXPECT_EQ(b.rec.eventPasses, 9);
-    EXPECT_EQ(b.rec.text(Control::Text2), "2");
+    // Lowered below the passes made: the equality never holds again.
+    Sequence lowered({"Feed"}, 5);
+    lowered.rec.atEventPass(4, [&] { lowered.rec.repeat = 2; });
+    lowered.rec.atEventPass(9, [&] { lowered.state.StopRequested = 1; });
+    EXPECT_EQ(lowered.go(), RunEnd::Stopped);
+    EXPECT_EQ(lowered.rec.eventPasses, 9);
+
+    // An entry added in pass 2's event pass runs in that pass; removed again in pass 3's, the
+    // run ends when 4 commands have run: 4 × 1.
+    Sequence grown({"Feed"}, 4);
+    grown.rec.atEventPass(2, [&] { grown.rec.entries.push_back("Partial Cut"); });
+    grown.rec.atEventPass(3, [&] { grown.rec.entries.pop_back(); });
+    EXPECT_EQ(grown.go(), RunEnd::Complete);
+    EXPECT_EQ(grown.rec.eventPasses, 3);
+    EXPECT_EQ(grown.rec.count("serial text 1B 6D"), 1u);
 }
 
-TEST(Runner, AFaultByteDuringAPassEndsTheRunBeforeTheNextPass)
+TEST(Runner, CommandsFollowThePortListChosenDuringARun)
 {
-    testkit::Bench b;
-    b.add("Full Cut");
-    b.add("Feed");
-    b.type(Control::Text2, "5");
-    b.serial();
-    // The printer's answer arrives during pass 1 and is handled at the next event pass.
-    b.rec.atEventPass(2, [&] {
-        b.rec.receive({0x05});
-        b.rec.deliverReceive();
+    Sequence r({"Partial Cut"}, 2);
+    r.rec.usb.statusResults.assign(4, 0x12);
+    r.rec.atEventPass(2, [&] { r.link.selectPort(12); });
+    r.go();
+    EXPECT_EQ(r.rec.count("serial text 1B 6D"), 1u);
+    EXPECT_EQ(r.rec.only({"usb byte"}), "usb byte 1B | usb byte 6D");
+}
+
+TEST(Runner, AFaultByteHandledInTheEventPassEndsTheRunBeforeTheNextCommand)
+{
+    Sequence r({"Full Cut", "Feed"}, 5);
+    r.rec.onSerialData = [&] {
+        if (status::ReceiveStatus(r.link, r.rec) != status::FaultClass::Normal) r.state.StopRequested = 1;
+    };
+    r.rec.atEventPass(2, [&] {
+        r.rec.receive({0x05});
+        r.rec.deliverReceive();
     });
-    b.form.Command2_Click();
-    EXPECT_EQ(b.rec.only({"serial text 1B 69"}).size(), 1u);
-    const auto tail = b.rec.wire();
-    EXPECT_THAT(std::vector<std::string>(tail.end() - 2, tail.end()), ElementsAre("events 2", "serial text 10 05 02"));
-    EXPECT_EQ(b.rec.text(Control::Text6), "Hex : 05");
-    EXPECT_EQ(b.form.state().StopRequested, 1);
-}
-
-TEST(Runner, ALinkFailureIsReportedOnceAndEndsTheRun)
-{
-    testkit::Bench b;
-    b.add("Full Cut");
-    b.type(Control::Text2, "0");
-    b.serial();
-    b.rec.serial.flushError = "Input/output error";
-    b.form.Command2_Click();
-    EXPECT_EQ(b.rec.only({"message"}).size(), 1u);
-    EXPECT_EQ(b.rec.eventPasses, 1);
-    EXPECT_FALSE(b.rec.serial.isOpen());
+    EXPECT_EQ(r.go(), RunEnd::Stopped);
+    EXPECT_EQ(r.rec.count("serial text 1B 69"), 1u);
+    EXPECT_EQ(r.rec.stream(r.rec.find("events 2")), "10 05 02");
 }
 
 TEST(Runner, CountsBeyondSixteenBitsEndExactly)
 {
-    testkit::Bench b;
-    b.add("Partial Cut");
-    b.type(Control::Text2, "40000");
-    b.type(Control::Text5, "0");
-    b.serial();
-    b.form.Command2_Click();
-    EXPECT_EQ(b.rec.eventPasses, 40000);
-    EXPECT_EQ(b.rec.text(Control::Text4), "40000");
-    EXPECT_EQ(b.rec.text(Control::Text2), "1");
+    Sequence r({"Partial Cut"}, 40000);
+    r.rec.delay = 0;
+    r.rec.recording = false;
+    EXPECT_EQ(r.go(), RunEnd::Complete);
+    EXPECT_EQ(r.rec.eventPasses, 40000);
+    EXPECT_EQ(r.rec.serial.bytesWritten, 7u + 40000u * 8u);
 }

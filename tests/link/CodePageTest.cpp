@@ -2,6 +2,8 @@
 
 #include "support/Recorder.h"
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 using namespace printbench::link;
@@ -46,4 +48,23 @@ TEST(CodePage, EncodesUserTextAndReplacesWhatDoesNotFit)
         const CodePage page(c.page);
         EXPECT_EQ(hex(page.encode(c.utf8)), c.expected) << c.page << " " << c.utf8;
     }
+}
+
+TEST(CodePage, TheEnvironmentDecidesInTheOrderLcAllLcCtypeLang)
+{
+    const std::vector<std::tuple<const char*, const char*, const char*, const char*>> table{
+        {"ko_KR.UTF-8", "ru_RU.UTF-8", "ja_JP.UTF-8", "CP949"},
+        {"", "ru_RU.UTF-8", "ja_JP.UTF-8", "CP1251"},
+        {"", "", "ja_JP.UTF-8", "CP932"},
+        {"", "", "", "CP1252"},
+    };
+    for (const auto& [all, ctype, lang, page] : table) {
+        setenv("LC_ALL", all, 1);
+        setenv("LC_CTYPE", ctype, 1);
+        setenv("LANG", lang, 1);
+        EXPECT_EQ(CodePage::forEnvironment(), page) << all << "/" << ctype << "/" << lang;
+    }
+    unsetenv("LC_ALL");
+    unsetenv("LC_CTYPE");
+    unsetenv("LANG");
 }

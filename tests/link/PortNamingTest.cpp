@@ -1,6 +1,6 @@
 #include "link/PortNaming.h"
 
-#include "support/TempDir.h"
+#include "support/Recorder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -40,6 +40,9 @@ TEST(PortNaming, LinkFirstThenTheNthHostDevice)
     const PortTarget com5 = resolvePort(5, dir.path(), host);
     EXPECT_EQ(com5.device, (dir.path().parent_path() / "missing-tty").lexically_normal().string());
     EXPECT_THAT(com5.description, HasSubstr("does not exist"));
+
+    // Without a link, COM2 is the host's second and last device.
+    EXPECT_EQ(resolvePort(2, dir.path() / "none", host).device, "/dev/ttyS0");
 
     const PortTarget com3 = resolvePort(3, dir.path(), host);
     EXPECT_FALSE(com3.device);

@@ -15,10 +15,15 @@ using testing::ElementsAre;
 
 namespace {
 
+// The control on a USB stack in memory, with a KR-420 attached unless told otherwise.
 struct Usb {
     FakeUsbTransport transport;
     link::CodePage codePage{"CP949"};
     UsbPrinterControl control{transport, codePage};
+    explicit Usb(std::vector<FakeUsbTransport::Device> devices = {FakeUsbTransport::printer(1, "MDL:KR-420;")})
+    {
+        transport.attached = std::move(devices);
+    }
 };
 
 } // namespace
@@ -46,6 +51,36 @@ TEST(UsbDeviceId, FieldsAndModelMatching)
         EXPECT_EQ(modelMatches(model, id, product), match) << model << " / " << id.value_or("-") << " / " << product.value_or("-");
 }
 
+TEST(UsbOpen, ThePrinterInterfaceIsTheBidirectionalSettingWhereThereIsOne)
+{
+    // Interface 0 in two alternate settings: unidirectional (OUT 0x01) and bidirectional
+    // (OUT 0x03, IN 0x84); a setting of another class before them.
+    const auto setting = [](int alternate, int cls, std::vector<EndpointInfo> endpoints) {
+        InterfaceInfo i;
+        i.alternateSetting = alternate;
+        i.interfaceClass = cls;
+        i.endpoints = std::move(endpoints);
+        return i;
+    };
+    const InterfaceInfo hid = setting(0, 3, {{0x02, 0x02, 64}, {0x81, 0x02, 64}});
+    const InterfaceInfo one = setting(0, 7, {{0x01, 0x02, 64}, {0x85, 0x03, 8}});  // IN here is interrupt
+    const InterfaceInfo two = setting(1, 7, {{0x03, 0x02, 64}, {0x84, 0x02, 64}});
+    DeviceInfo d;
+    d.interfaces = {hid, one, two};
+    auto p = printerInterface(d);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->interface.alternateSetting, 1);
+    EXPECT_EQ(p->out, 0x03);
+    EXPECT_EQ(p->in, 0x84);
+    d.interfaces = {hid, two, one};  // the first bidirectional one stays
+    EXPECT_EQ(printerInterface(d)->out, 0x03);
+    d.interfaces = {hid, one};
+    EXPECT_EQ(printerInterface(d)->out, 0x01);
+    EXPECT_FALSE(printerInterface(d)->in);
+    d.interfaces = {hid};
+    EXPECT_FALSE(printerInterface(d));
+}
+
 TEST(UsbOpen, ResultCodesForEveryWayOfNotConnecting)
 {
     struct Case {
@@ -70,8 +105,7 @@ TEST(UsbOpen, ResultCodesForEveryWayOfNotConnecting)
         {"no USB stack", {}, false, 5},
     };
     for (const auto& c : cases) {
-        Usb usb;
-        usb.transport.attached = c.devices;
+        Usb usb(c.devices);
         usb.transport.isAvailable = c.available;
         EXPECT_EQ(usb.control.openByModel("KR-420"), c.result) << c.what;
         EXPECT_EQ(usb.control.connected(), c.result == 0) << c.what;
@@ -80,8 +114,7 @@ TEST(UsbOpen, ResultCodesForEveryWayOfNotConnecting)
 
 TEST(UsbOpen, OpeningAgainReleasesThePreviousPrinterFirst)
 {
-    Usb usb;
-    usb.transport.attached = {FakeUsbTransport::printer(1, "MDL:KR-420;"), FakeUsbTransport::printer(2, "MDL:KL-320;")};
+    Usb usb({FakeUsbTransport::printer(1, "MDL:KR-420;"), FakeUsbTransport::printer(2, "MDL:KL-320;")});
     ASSERT_EQ(usb.control.openByModel("KR-420"), 0);
     EXPECT_EQ(usb.transport.claimed, 0);
     ASSERT_EQ(usb.control.openByModel("KL-320"), 0);
@@ -93,7 +126,6 @@ TEST(UsbOpen, OpeningAgainReleasesThePreviousPrinterFirst)
 TEST(UsbSend, BytesAndTextLeaveAtTheFlushInTransfersOfAtMost16KiB)
 {
     Usb usb;
-    usb.transport.attached = {FakeUsbTransport::printer(1, "MDL:KR-420;")};
     ASSERT_EQ(usb.control.openByModel("KR-420"), 0);
     for (const std::int16_t b : {0x1B, 0x40}) usb.control.sendByte(b);
     usb.control.sendText("한A\r\n");
@@ -122,7 +154,6 @@ TEST(UsbSend, BytesAndTextLeaveAtTheFlushInTransfersOfAtMost16KiB)
 TEST(UsbSend, FailuresAndUnplugging)
 {
     Usb usb;
-    usb.transport.attached = {FakeUsbTransport::printer(1, "MDL:KR-420;")};
     usb.control.sendByte(0x41);
     EXPECT_EQ(usb.control.flush().failure, link::LinkFailure::NotConnected);  // never connected
 
@@ -147,7 +178,6 @@ TEST(UsbSend, FailuresAndUnplugging)
 TEST(UsbStatus, CurrentFirmwareAsksWithDleEot2AfterDrainingOldFirmwareAsksThePort)
 {
     Usb usb;
-    usb.transport.attached = {FakeUsbTransport::printer(1, "MDL:KR-420;")};
     ASSERT_EQ(usb.control.openByModel("KR-420"), 0);
 
     usb.transport.inReplies = {{0x05}, {0x32}};  // sent unasked earlier
@@ -164,8 +194,7 @@ TEST(UsbStatus, CurrentFirmwareAsksWithDleEot2AfterDrainingOldFirmwareAsksThePor
     EXPECT_EQ(usb.control.readStatusOldFirmware(), -1);
 
     // A unidirectional printer has no status reply to read.
-    Usb one;
-    one.transport.attached = {FakeUsbTransport::printer(1, "MDL:KR-420;", {}, false)};
+    Usb one({FakeUsbTransport::printer(1, "MDL:KR-420;", {}, false)});
     ASSERT_EQ(one.control.openByModel("KR-420"), 0);
     EXPECT_EQ(one.control.readStatus(), -1);
 }

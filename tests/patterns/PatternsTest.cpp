@@ -1,12 +1,13 @@
-#include "patterns/PatternBytes.h"
-#include "support/Bench.h"
+// The three test prints, against the subsystem on a link of the recorder (width 432 unless a
+// test says otherwise).
 
-#include <gmock/gmock.h>
+#include "patterns/PatternRuns.h"
+#include "patterns/TestPrints.h"
+#include "support/Benches.h"
+
 #include <gtest/gtest.h>
 
 using namespace printbench;
-using shell::Control;
-using testing::ElementsAre;
 
 namespace {
 
@@ -42,196 +43,149 @@ const std::string kBitLine2At432 =
 
 TEST(PatternRuns, CountsAndLastRunsPerWidth)
 {
-    struct Row {
-        int width;
-        std::size_t bitLine1;
-        std::pair<int, int> bitLast1;
-        std::size_t bitLine2;
-        std::pair<int, int> bitLast2;
-        std::size_t testRuns;
-        std::pair<int, int> testLast;
-        int tileInner;
+    // Width; bit pattern line 1 (runs, last run), line 2; test pattern line 2; tile inner characters.
+    const std::vector<std::tuple<int, std::string, std::string, std::string, int>> rows{
+        {432, "10 432-456", "9 408-432", "145 432-433", 34},   {448, "10 432-456", "9 408-432", "150 447-448", 35},
+        {512, "11 480-504", "11 504-528", "171 510-511", 40},  {640, "14 624-648", "13 600-624", "214 639-640", 51},
+        {894, "19 864-888", "19 888-912", "299 894-895", 0},
     };
-    const std::vector<Row> rows{
-        {432, 10, {432, 456}, 9, {408, 432}, 145, {432, 433}, 34},
-        {448, 10, {432, 456}, 9, {408, 432}, 150, {447, 448}, 35},
-        {512, 11, {480, 504}, 11, {504, 528}, 171, {510, 511}, 40},
-        {640, 14, {624, 648}, 13, {600, 624}, 214, {639, 640}, 51},
-        {894, 19, {864, 888}, 19, {888, 912}, 299, {894, 895}, 0},
+    const auto described = [](const std::vector<patterns::DotRun>& runs) {
+        return std::to_string(runs.size()) + " " + std::to_string(runs.back().start) + "-" + std::to_string(runs.back().end);
     };
-    const auto last = [](const std::vector<patterns::DotRun>& runs) {
-        return std::pair<int, int>(runs.back().start, runs.back().end);
-    };
-    for (const auto& r : rows) {
-        const auto line1 = patterns::bitPatternRuns(r.width, 1);
-        const auto line2 = patterns::bitPatternRuns(r.width, 2);
-        const auto test = patterns::testPatternRuns(r.width);
-        EXPECT_EQ(line1.size(), r.bitLine1) << r.width;
-        EXPECT_EQ(last(line1), r.bitLast1) << r.width;
-        EXPECT_EQ(line2.size(), r.bitLine2) << r.width;
-        EXPECT_EQ(last(line2), r.bitLast2) << r.width;
-        EXPECT_EQ(test.size(), r.testRuns) << r.width;
-        EXPECT_EQ(last(test), r.testLast) << r.width;
-        EXPECT_EQ(patterns::tileInnerCount(r.width), r.tileInner) << r.width;
-        EXPECT_EQ(patterns::tileGridRows(r.width).size(), r.tileInner ? 11u : 0u) << r.width;
+    for (const auto& [width, line1, line2, test, tile] : rows) {
+        EXPECT_EQ(described(patterns::bitPatternRuns(width, 1)), line1) << width;
+        EXPECT_EQ(described(patterns::bitPatternRuns(width, 2)), line2) << width;
+        EXPECT_EQ(described(patterns::testPatternRuns(width)), test) << width;
+        EXPECT_EQ(patterns::tileInnerCount(width), tile) << width;
+        EXPECT_EQ(patterns::tileGridRows(width).size(), tile ? 11u : 0u) << width;
     }
 }
 
 TEST(BitPattern, OneRepetitionAt432OnBothRoutes)
 {
-    const std::string repetition = times("1A 31 0A 1A 32 0A", 10);
     for (const bool usb : {false, true}) {
-        testkit::Bench b;
-        b.choose(Control::Combo4, 2);  // KL-330, 432 dots
-        usb ? b.usb() : b.serial();
-        b.form.Command10_Click();
-        const std::size_t pass = b.rec.find("events 1");
-        const std::size_t wait = b.rec.find("sleep 1000");
-        EXPECT_EQ(b.rec.stream(0, pass), join({"1A 31 1A 43 1A 32 1A 43 1B 33 18 1A 31", kBitLine1At432, "1A 32",
+        testkit::Rig r;
+        patterns::PrintBitPattern(r.route(usb), r.state, r.rec);
+        const std::size_t pass = r.rec.find("events 1");
+        const std::size_t wait = r.rec.find("sleep 1000");
+        EXPECT_EQ(r.rec.stream(0, pass), join({"1A 31 1A 43 1A 32 1A 43 1B 33 18 1A 31", kBitLine1At432, "1A 32",
                                                kBitLine2At432, usb ? "" : "0A", "1A 4F"}))
             << usb;
-        EXPECT_EQ(b.rec.stream(pass, wait), repetition);
-        EXPECT_EQ(b.rec.stream(wait), usb ? "1A 46 1B 32" : "10 04 02 1A 43 1A 46 1B 32");
-        EXPECT_EQ(byteCount(b.rec.stream(pass, wait)) + (usb ? 0 : 3), usb ? 60u : 63u);
-        EXPECT_EQ(b.rec.text(Control::Text4), "1");
+        EXPECT_EQ(r.rec.stream(pass, wait), times("1A 31 0A 1A 32 0A", 10));
+        EXPECT_EQ(r.rec.stream(wait), usb ? "1A 46 1B 32" : "10 04 02 1A 43 1A 46 1B 32");
+        EXPECT_EQ(byteCount(r.rec.stream(pass)) - (usb ? 4 : 6), usb ? 60u : 63u);  // less the closing
+        EXPECT_EQ(r.rec.only({"repeated", "usb status"}), "repeated 1");
+        // On serial the commands go as text and each position byte of a run alone.
+        const std::size_t run = r.rec.find(usb ? "usb byte 57" : "serial text 1A 57");
+        EXPECT_EQ(r.rec.timeline[run + 1] + " | " + r.rec.timeline[run + 4],
+                  usb ? "usb byte 00 | usb byte 00" : "serial bytes 00 | serial bytes 00");
     }
 }
 
-TEST(BitPattern, SerialWritesCommandsAsTextAndEachPositionByteAlone)
+TEST(BitPattern, AStopEndsTheRunAtTheNextRepetitionWithoutClosing)
 {
-    testkit::Bench b;
-    b.serial();
-    b.form.Command10_Click();
-    const auto& t = b.rec.timeline;
-    const std::size_t first = b.rec.find("serial text 1A 57");
-    EXPECT_EQ(std::vector<std::string>(t.begin() + first, t.begin() + first + 6),
-              (std::vector<std::string>{"serial text 1A 57", "serial bytes 00", "serial bytes 00", "serial bytes 18",
-                                        "serial bytes 00", "serial text 1A 57"}));
-}
-
-TEST(BitPattern, StopOrFaultEndsAtTheNextRepetitionWithoutClosing)
-{
-    for (const bool fault : {false, true}) {
-        testkit::Bench b;
-        b.type(Control::Text2, "0");
-        b.serial();
-        b.rec.atEventPass(3, [&] {
-            if (!fault) return b.form.Command6_Click();
-            b.rec.receive({0x05});
-            b.rec.deliverReceive();
-        });
-        b.form.Command10_Click();
-        EXPECT_EQ(b.rec.only({"sleep 1000"}).size(), 2u) << fault;  // repetitions 1 and 2 complete
-        EXPECT_EQ(b.rec.text(Control::Text4), "2") << fault;
-        EXPECT_EQ(b.rec.stream(b.rec.find("events 3")), fault ? "10 05 02" : "") << fault;
-    }
+    testkit::Rig r;
+    r.rec.repeat = 0;
+    r.state.StopRequested = 1;  // from an earlier run
+    r.rec.atEventPass(3, [&] { r.state.StopRequested = 1; });
+    patterns::PrintBitPattern(r.serial(), r.state, r.rec);
+    EXPECT_EQ(r.rec.count("sleep 1000"), 2u);  // repetitions 1 and 2 complete
+    EXPECT_EQ(r.rec.only({"repeated"}), "repeated 1 | repeated 2");
+    EXPECT_EQ(r.rec.timeline.back(), "events 3");
 }
 
 TEST(BitPattern, RepeatCountEditedMidRunTakesEffectAtTheNextComparison)
 {
-    testkit::Bench b;
-    b.type(Control::Text2, "5");
-    b.usb();
-    b.rec.atEventPass(2, [&] { b.form.setText(Control::Text2, "3"); });
-    b.form.Command10_Click();
-    EXPECT_EQ(b.rec.eventPasses, 3);
-    EXPECT_EQ(b.rec.stream(b.rec.find("sleep 1000", b.rec.find("events 3"))), "1A 46 1B 32");
+    testkit::Rig r;
+    r.rec.repeat = 5;
+    r.rec.atEventPass(2, [&] { r.rec.repeat = 3; });
+    patterns::PrintBitPattern(r.usb(), r.state, r.rec);
+    EXPECT_EQ(r.rec.eventPasses, 3);
+    EXPECT_EQ(r.rec.stream(r.rec.find("sleep 1000", r.rec.find("events 3"))), "1A 46 1B 32");
 }
 
 TEST(TilePattern, OneRepetitionAt432OnBothRoutes)
 {
     const std::string grid = join({"DA", times("C2", 34), "BF 0A", times(join({"C3", times("C5", 34), "B4 0A"}), 9),
                                    "C0", times("C1", 34), "D9 0A"});
-    testkit::Bench s;
-    s.serial();
-    s.form.Command11_Click();
-    EXPECT_EQ(s.rec.stream(0, s.rec.find("events 1")), "1D 28 4B 02 00 31 00");
-    EXPECT_EQ(s.rec.stream(s.rec.find("events 1")),
-              join({"1A 78 01 1C 2E 1B 33 18", grid, "0A 10 04 02 1B 33 20 1A 78 00"}));
-    EXPECT_EQ(s.rec.only({"serial bytes"}).size(), 1u + 11u * 36u);  // density byte, each grid character
+    testkit::Rig s;
+    patterns::PrintTilePattern(s.serial(), 0, s.state, s.rec);
+    EXPECT_EQ(s.rec.stream(0, s.rec.find("events 1")), "1D 28 4B 02 00 31 FB");
+    EXPECT_EQ(s.rec.stream(s.rec.find("events 1")), join({"1A 78 01 1C 2E 1B 33 18", grid, "0A 10 04 02 1B 33 20 1A 78 00"}));
+    EXPECT_EQ(s.rec.count("serial bytes"), 1u + 11u * 36u);  // density byte, each grid character
+    EXPECT_EQ(s.rec.only({"repeated", "sleep"}), "repeated 1 | sleep 1000");
 
-    testkit::Bench u;
-    u.usb();
-    u.form.Command11_Click();
+    testkit::Rig u;
+    patterns::PrintTilePattern(u.usb(), 0, u.state, u.rec);
     EXPECT_EQ(u.rec.stream(), join({"1A 78 31 1C 2E 1B 33 18", grid, "1B 33 32 1A 78 00"}));
-    const auto t = u.rec.only({"usb"});
-    EXPECT_EQ(std::vector<std::string>(t.end() - 7, t.end()),
-              (std::vector<std::string>{"usb status member 6 -> 18", "usb byte 1B", "usb byte 33", "usb text \"2\"",
-                                        "usb byte 1A", "usb text \"x\"", "usb byte 00"}));
+    EXPECT_EQ(u.rec.wire().substr(u.rec.wire().rfind("sleep 1000")),
+              "sleep 1000 | usb status member 6 -> 18 | usb byte 1B | usb byte 33 | usb text \"2\" | usb byte 1A | "
+              "usb text \"x\" | usb byte 00");
 }
 
-TEST(TilePattern, At894OnlyTheOpeningLfAndStatus)
+TEST(TilePattern, At894OnlyTheOpeningLfAndStatusAndAStopStillSendsTheOpening)
 {
-    testkit::Bench b;
-    b.choose(Control::Combo4, 5);
-    b.serial();
-    b.form.Command11_Click();
-    EXPECT_EQ(b.rec.stream(b.rec.find("events 1")), "1A 78 01 1C 2E 1B 33 18 0A 10 04 02 1B 33 20 1A 78 00");
-}
+    testkit::Rig r;
+    r.state.PrintWidthDots = 894;
+    patterns::PrintTilePattern(r.serial(), 5, r.state, r.rec);
+    EXPECT_EQ(r.rec.stream(r.rec.find("events 1")), "1A 78 01 1C 2E 1B 33 18 0A 10 04 02 1B 33 20 1A 78 00");
 
-TEST(TilePattern, StopStillRaisesRepeatedAndSendsTheOpening)
-{
-    testkit::Bench b;
-    b.type(Control::Text2, "");  // empty: runs until stopped
-    b.choose(Control::Combo4, 5);
-    b.serial();
-    b.rec.atEventPass(3, [&] { b.form.Command6_Click(); });
-    b.form.Command11_Click();
-    EXPECT_EQ(b.rec.text(Control::Text4), "3");
-    EXPECT_EQ(b.rec.stream(b.rec.find("events 3")), "1A 78 01 1C 2E 1B 33 18");
+    testkit::Rig s;
+    s.state.PrintWidthDots = 894;
+    s.rec.repeat = 0;
+    s.rec.atEventPass(3, [&] { s.state.StopRequested = 1; });
+    patterns::PrintTilePattern(s.serial(), 5, s.state, s.rec);
+    EXPECT_EQ(s.rec.only({"repeated"}), "repeated 1 | repeated 2 | repeated 3");
+    EXPECT_EQ(s.rec.stream(s.rec.find("events 3")), "1A 78 01 1C 2E 1B 33 18");
 }
 
 TEST(TestPattern, OneRepetitionAt432OnBothRoutes)
 {
     for (const bool usb : {false, true}) {
-        testkit::Bench b;
-        b.choose(Control::Combo4, 2);
-        usb ? b.usb() : b.serial();
-        b.form.Command9_Click();
-        const std::size_t pass = b.rec.find("events 1");
-        EXPECT_EQ(b.rec.stream(0, pass),
-                  "1D 28 4B 02 00 31 00 1B 33 18 1A 31 1A 43 1A 32 1A 43 1A 31 1A 57 00 00 B0 01 1A 32");
-        const std::string repetition = b.rec.stream(pass);
-        const std::string closing = "1A 46 1B 32";
-        EXPECT_EQ(repetition.substr(0, 17), "1A 57 00 00 01 00");
+        testkit::Rig r;
+        patterns::PrintTestPattern(r.route(usb), 10, r.state, r.rec);
+        const std::size_t pass = r.rec.find("events 1");
+        EXPECT_EQ(r.rec.stream(0, pass),
+                  "1D 28 4B 02 00 31 05 1B 33 18 1A 31 1A 43 1A 32 1A 43 1A 31 1A 57 00 00 B0 01 1A 32");
+        const std::string repetition = r.rec.stream(pass);
+        EXPECT_EQ(repetition.substr(0, 35), "1A 57 00 00 01 00 1A 57 03 00 04 00");
         EXPECT_EQ(byteCount(repetition), (usb ? 938u : 941u) + 4u);
         const std::string tail = join({"1A 57 B0 01 B1 01 0A 1A 4F", times("1A 31 0A", 10), "1A 46 0A 1A 4F",
-                                       times("1A 32 0A", 10), usb ? "" : "10 04 02", closing});
+                                       times("1A 32 0A", 10), usb ? "" : "10 04 02", "1A 46 1B 32"});
         EXPECT_EQ(repetition.substr(repetition.size() - tail.size()), tail) << usb;
-        EXPECT_EQ(b.rec.only({usb ? "usb status" : "serial text 1A 57"}).size(), usb ? 1u : 146u);
+        EXPECT_EQ(r.rec.count(usb ? "usb status" : "serial text 1A 57"), usb ? 1u : 146u);
+        EXPECT_EQ(r.rec.only({"repeated"}), "repeated 1");
     }
 }
 
-TEST(TestPattern, AModelChangeAppliesToLine2OfTheNextRepetition)
+TEST(TestPattern, AWidthChangeAppliesToLine2OfTheNextRepetition)
 {
-    testkit::Bench b;
-    b.choose(Control::Combo4, 2);
-    b.type(Control::Text2, "2");
-    b.serial();
-    b.rec.atEventPass(2, [&] { b.choose(Control::Combo4, 1); });  // KL-320, 640 dots
-    b.form.Command9_Click();
-    const std::string second = b.rec.stream(b.rec.find("events 2"));
+    testkit::Rig r;
+    r.rec.repeat = 2;
+    r.rec.atEventPass(2, [&] { r.state.PrintWidthDots = 640; });
+    patterns::PrintTestPattern(r.serial(), 5, r.state, r.rec);
+    const std::string second = r.rec.stream(r.rec.find("events 2"));
     EXPECT_EQ(second.substr(0, 17), "1A 57 00 00 01 00");
     EXPECT_NE(second.find("1A 57 7F 02 80 02 0A 1A 4F"), std::string::npos);
-    EXPECT_EQ(b.rec.only({"serial text 1A 57"}).size(), 1u + 145u + 214u);  // line 1 defined once
+    EXPECT_EQ(r.rec.count("serial text 1A 57"), 1u + 145u + 214u);  // line 1 defined once
 }
 
-TEST(TestPattern, StopEndsBeforeSendingAnythingOfTheNextRepetition)
+TEST(TestPattern, AStopEndsBeforeSendingAnythingOfTheNextRepetition)
 {
-    testkit::Bench b;
-    b.type(Control::Text2, "0");
-    b.usb();
-    b.rec.atEventPass(2, [&] { b.form.Command6_Click(); });
-    b.form.Command9_Click();
-    EXPECT_EQ(b.rec.timeline.back(), "events 2");
-    EXPECT_EQ(b.rec.text(Control::Text4), "1");
+    testkit::Rig r;
+    r.rec.repeat = 0;
+    r.rec.atEventPass(2, [&] { r.state.StopRequested = 1; });
+    patterns::PrintTestPattern(r.usb(), 5, r.state, r.rec);
+    EXPECT_EQ(r.rec.timeline.back(), "events 2");
+    EXPECT_EQ(r.rec.only({"repeated"}), "repeated 1");
 }
 
-TEST(Patterns, RefuseWithoutAPort)
+TEST(TestPrints, NothingWithoutARoute)
 {
-    testkit::Bench b;
-    b.form.Command9_Click();
-    b.form.Command10_Click();
-    b.form.Command11_Click();
-    EXPECT_EQ(b.rec.wire(), std::vector<std::string>(3, "message critical \"Please Select Port\""));
+    testkit::Rig r;
+    link::PrinterChannel& none = r.link.channel(link::Route::None);
+    patterns::PrintBitPattern(none, r.state, r.rec);
+    patterns::PrintTilePattern(none, 5, r.state, r.rec);
+    patterns::PrintTestPattern(none, 5, r.state, r.rec);
+    EXPECT_EQ(r.rec.timeline, std::vector<std::string>{});
 }

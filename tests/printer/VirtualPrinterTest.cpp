@@ -59,6 +59,12 @@ TEST(VirtualPrinterStatus, EachConditionAnswersItsByteAndOnlyAnErrorRecovers)
     }
     for (const char* wrong : {"status 0x100", "status", "status 0xZZ", "paper end", "okay"})
         EXPECT_EQ(conditionByte(wrong), std::nullopt) << wrong;
+
+    // DLE EOT 1 to 4 answer the status byte; other values of n answer nothing.
+    Printer p;
+    p.printer.setStatus(status::PaperEnd);
+    p.send("10 04 01 10 04 04 10 04 00 10 04 05");
+    EXPECT_EQ(p.out.replies, (Bytes{0x32, 0x32}));
 }
 
 TEST(VirtualPrinterStatus, SendsChangesUnaskedOnlyAfterGsA1)
@@ -82,6 +88,11 @@ TEST(VirtualPrinterStatus, SendsChangesUnaskedOnlyAfterGsA1)
 
 TEST(VirtualPrinterStatus, OfflineItPrintsNothingUntilTheFaultIsCleared)
 {
+    // DLE ENQ 2 clears what waits in the line: nothing is left to print.
+    Printer cleared;
+    cleared.send("41 42 10 05 02 0A 1B 69");
+    EXPECT_THAT(cleared.out.pages, testing::IsEmpty());
+
     Printer p;
     p.printer.setStatus(status::CoverOpen);
     p.send("41 42 0A 1B 69");
@@ -168,6 +179,12 @@ TEST(VirtualPrinterRendering, DensityDarkensTheDotsAndBlackMarksShowWhereTheySto
     EXPECT_EQ(p.row(64, 0, 432), std::string(432, '#'));  // the mark, 8 rows
     EXPECT_EQ(p.row(71, 0, 432), std::string(432, '#'));
     EXPECT_EQ(page.height, 64 + 8 + 24);
+
+    // ESC * 32, single density: each column 2 dots wide, 24 dots high.
+    Printer single(432);
+    single.send("1B 2A 20 02 00 80 00 01 00 00 00 0A 1B 69");
+    EXPECT_EQ(single.row(0, 0, 6), "##....");
+    EXPECT_EQ(single.row(23, 0, 6), "##....");
 }
 
 } // namespace

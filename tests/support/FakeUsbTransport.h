@@ -3,9 +3,6 @@
 #include "link/usb/UsbTransport.h"
 
 #include <deque>
-#include <map>
-#include <string>
-#include <vector>
 
 namespace printbench::testkit {
 
@@ -14,31 +11,19 @@ namespace printbench::testkit {
 class FakeUsbTransport : public link::usb::UsbTransport {
 public:
     using Error = link::usb::TransportError;
-
     struct Device {
         link::usb::DeviceInfo info;
-        std::optional<std::string> deviceId;
-        std::optional<std::string> product;
-        Error openError = Error::None;
-        Error claimError = Error::None;
+        std::optional<std::string> deviceId, product;
+        Error openError = Error::None, claimError = Error::None;
     };
 
     // A printer-class device: interface 0 with bulk OUT 0x01 and, if `bidirectional`, bulk IN 0x82.
     static Device printer(int address, std::optional<std::string> deviceId, std::optional<std::string> product = {},
                           bool bidirectional = true)
     {
-        link::usb::InterfaceInfo i;
-        i.interfaceClass = 7;
-        i.interfaceProtocol = bidirectional ? 2 : 1;
-        i.endpoints.push_back({0x01, 0x02, 64});
+        link::usb::InterfaceInfo i{.interfaceClass = 7, .interfaceProtocol = bidirectional ? 2 : 1, .endpoints = {{0x01, 0x02, 64}}};
         if (bidirectional) i.endpoints.push_back({0x82, 0x02, 64});
-        Device d;
-        d.info.bus = 1;
-        d.info.address = address;
-        d.info.interfaces = {i};
-        d.deviceId = std::move(deviceId);
-        d.product = std::move(product);
-        return d;
+        return {{.bus = 1, .address = address, .interfaces = {i}}, std::move(deviceId), std::move(product)};
     }
 
     bool isAvailable = true;
@@ -46,10 +31,8 @@ public:
     std::vector<std::vector<std::uint8_t>> outTransfers;  // every bulk OUT, in order
     std::deque<std::vector<std::uint8_t>> inReplies;      // what bulk IN reads return; Timeout when empty
     std::deque<Error> outErrors;                          // errors for the next bulk OUT transfers
-    std::optional<std::uint8_t> portStatusByte;
-    std::optional<std::uint8_t> statusAnswer;             // the printer's answer to DLE EOT 2
-    int openDevice = -1;   // index in `attached`, -1 none
-    int claimed = -1;
+    std::optional<std::uint8_t> portStatusByte, statusAnswer;  // GET_PORT_STATUS; the answer to DLE EOT 2
+    int openDevice = -1, claimed = -1;                    // index in `attached`, -1 none
     std::vector<int> timeouts;
 
     bool available() override { return isAvailable; }
@@ -64,36 +47,27 @@ public:
         close();
         for (std::size_t i = 0; i < attached.size(); ++i) {
             if (attached[i].info.address != device.address) continue;
-            if (attached[i].openError != Error::None) return attached[i].openError;
-            openDevice = static_cast<int>(i);
-            return Error::None;
+            if (attached[i].openError == Error::None) openDevice = static_cast<int>(i);
+            return attached[i].openError;
         }
         return Error::NoDevice;
     }
-    void close() override
-    {
-        openDevice = -1;
-        claimed = -1;
-    }
+    void close() override { openDevice = claimed = -1; }
     std::optional<std::string> deviceId(const link::usb::InterfaceInfo&) override { return current().deviceId; }
     std::optional<std::string> productString() override { return current().product; }
     Error claim(const link::usb::InterfaceInfo&) override
     {
-        if (current().claimError != Error::None) return current().claimError;
-        claimed = openDevice;
-        return Error::None;
+        if (current().claimError == Error::None) claimed = openDevice;
+        return current().claimError;
     }
     Error bulkOut(std::uint8_t, std::span<const std::uint8_t> bytes, int timeoutMs) override
     {
         timeouts.push_back(timeoutMs);
-        if (!outErrors.empty()) {
-            const Error e = outErrors.front();
-            outErrors.pop_front();
-            if (e != Error::None) return e;
-        }
+        const Error e = outErrors.empty() ? Error::None : outErrors.front();
+        if (!outErrors.empty()) outErrors.pop_front();
+        if (e != Error::None) return e;
         outTransfers.emplace_back(bytes.begin(), bytes.end());
-        if (statusAnswer && outTransfers.back() == std::vector<std::uint8_t>{0x10, 0x04, 0x02})
-            inReplies.push_back({*statusAnswer});
+        if (statusAnswer && outTransfers.back() == std::vector<std::uint8_t>{0x10, 0x04, 0x02}) inReplies.push_back({*statusAnswer});
         return Error::None;
     }
     Error bulkIn(std::uint8_t, std::vector<std::uint8_t>& out, int, int) override

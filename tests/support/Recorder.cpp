@@ -2,22 +2,21 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <sstream>
+#include <stdexcept>
 
 namespace printbench::testkit {
 
-using shell::Control;
-using shell::controlName;
+using window::Control;
 
 std::string hex(std::span<const std::uint8_t> bytes)
 {
     std::string out;
     char buf[4];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(buf, sizeof buf, "%02X", b);
-        if (!out.empty()) out += ' ';
-        out += buf;
-    }
+    for (const std::uint8_t b : bytes) out += (std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", b), buf);
     return out;
 }
 
@@ -29,52 +28,46 @@ std::vector<std::uint8_t> unhex(const std::string& text)
     return out;
 }
 
-namespace {
-
-// Quoted text with control characters escaped, so that a timeline line stays on one line.
 std::string quoted(const std::string& s)
 {
     std::string out = "\"";
-    for (char c : s) {
+    char buf[8];
+    for (const char c : s) {
         const auto u = static_cast<unsigned char>(c);
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else if (c == '"') out += "\\\"";
-        else if (u < 0x20 || u == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02X", u);
-            out += buf;
-        } else out += c;
+        if (c == '\r' || c == '\n' || c == '"') out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : "\\\"";
+        else if (u < 0x20 || u == 0x7F) out += (std::snprintf(buf, sizeof buf, "\\x%02X", u), buf);
+        else out += c;
     }
     return out + "\"";
 }
 
-const char* iconName(shell::Icon icon)
+namespace {
+
+bool startsWith(std::string_view line, std::string_view prefix)
 {
-    switch (icon) {
-    case shell::Icon::None: return "plain";
-    case shell::Icon::Information: return "information";
-    case shell::Icon::Warning: return "warning";
-    case shell::Icon::Critical: return "critical";
-    }
-    return "?";
+    return line.substr(0, prefix.size()) == prefix;
 }
 
 } // namespace
 
-// --- serial ---
+link::LinkStatus taken(std::vector<std::uint8_t>& pending, std::vector<std::vector<std::uint8_t>>& writes,
+                       const std::optional<std::string>& error)
+{
+    if (pending.empty()) return {};
+    std::vector<std::uint8_t> bytes;
+    bytes.swap(pending);
+    if (error) return link::LinkStatus::fail(link::LinkFailure::WriteFailed, *error);
+    writes.push_back(std::move(bytes));
+    return {};
+}
 
 link::LinkStatus RecordingSerial::open(const link::SerialSettings& settings, const std::string& devicePath)
 {
     lastSettings = settings;
     lastDevice = devicePath;
-    if (openError) {
-        m_r.record("serial open COM" + std::to_string(settings.portNumber) + " failed");
-        return link::LinkStatus::fail(link::LinkFailure::OpenFailed, *openError);
-    }
-    m_open = true;
-    m_r.record("serial open COM" + std::to_string(settings.portNumber) + " " + settings.settings);
-    return link::LinkStatus::ok();
+    m_open = !openError;
+    m_r.record("serial open COM" + std::to_string(settings.portNumber) + " " + (openError ? "failed" : settings.text()));
+    return openError ? link::LinkStatus::fail(link::LinkFailure::OpenFailed, *openError) : link::LinkStatus{};
 }
 
 void RecordingSerial::close()
@@ -86,20 +79,10 @@ void RecordingSerial::close()
 
 void RecordingSerial::write(std::span<const std::uint8_t> bytes, link::OutputForm form)
 {
+    bytesWritten += bytes.size();
+    if (!m_r.recording) return;
     m_r.record(std::string(form == link::OutputForm::Text ? "serial text " : "serial bytes ") + hex(bytes));
     m_pending.insert(m_pending.end(), bytes.begin(), bytes.end());
-}
-
-link::LinkStatus RecordingSerial::flush()
-{
-    if (m_pending.empty()) return link::LinkStatus::ok();
-    if (flushError) {
-        m_pending.clear();
-        return link::LinkStatus::fail(link::LinkFailure::WriteFailed, *flushError);
-    }
-    osWrites.push_back(std::move(m_pending));
-    m_pending.clear();
-    return link::LinkStatus::ok();
 }
 
 std::optional<std::uint8_t> RecordingSerial::readByte()
@@ -110,8 +93,6 @@ std::optional<std::uint8_t> RecordingSerial::readByte()
     return b;
 }
 
-// --- USB ---
-
 std::int32_t RecordingUsb::openByModel(const std::string& model)
 {
     m_r.record("usb open " + model + " -> " + std::to_string(openResult));
@@ -120,231 +101,171 @@ std::int32_t RecordingUsb::openByModel(const std::string& model)
 
 void RecordingUsb::sendByte(std::int16_t byte)
 {
-    const auto b = static_cast<std::uint8_t>(byte);
-    m_r.record("usb byte " + hex(std::span(&b, 1)));
-    m_pending.push_back(b);
+    ++bytesWritten;
+    if (!m_r.recording) return;
+    m_pending.push_back(static_cast<std::uint8_t>(byte));
+    m_r.record("usb byte " + hex(std::span(&m_pending.back(), 1)));
 }
 
 void RecordingUsb::sendText(const std::string& text)
 {
+    bytesWritten += text.size();
+    if (!m_r.recording) return;
     m_r.record("usb text " + quoted(text));
     m_pending.insert(m_pending.end(), text.begin(), text.end());
 }
 
-std::int32_t RecordingUsb::readStatusOldFirmware()
+std::int32_t RecordingUsb::status(int member)
 {
-    std::int32_t r = -1;
-    if (!statusResults.empty()) {
-        r = statusResults.front();
-        statusResults.pop_front();
-    }
-    m_r.record("usb status member 5 -> " + std::to_string(r));
+    const std::int32_t r = statusResults.empty() ? -1 : statusResults.front();
+    if (!statusResults.empty()) statusResults.pop_front();
+    m_r.record("usb status member " + std::to_string(member) + " -> " + std::to_string(r));
     return r;
 }
 
-std::int32_t RecordingUsb::readStatus()
+std::string Recorder::only(std::initializer_list<std::string_view> prefixes) const
 {
-    std::int32_t r = -1;
-    if (!statusResults.empty()) {
-        r = statusResults.front();
-        statusResults.pop_front();
-    }
-    m_r.record("usb status member 6 -> " + std::to_string(r));
-    return r;
-}
-
-link::LinkStatus RecordingUsb::flush()
-{
-    if (m_pending.empty()) return link::LinkStatus::ok();
-    if (flushError) {
-        m_pending.clear();
-        return link::LinkStatus::fail(link::LinkFailure::WriteFailed, *flushError);
-    }
-    transfers.push_back(std::move(m_pending));
-    m_pending.clear();
-    return link::LinkStatus::ok();
-}
-
-// --- timeline ---
-
-std::vector<std::string> Recorder::only(std::initializer_list<std::string_view> prefixes) const
-{
-    std::vector<std::string> out;
-    for (const auto& line : timeline) {
-        for (std::string_view p : prefixes) {
-            if (std::string_view(line).substr(0, p.size()) == p) {
-                out.push_back(line);
-                break;
-            }
-        }
+    std::string out;
+    for (const std::string& line : timeline) {
+        if (std::any_of(prefixes.begin(), prefixes.end(), [&](std::string_view p) { return startsWith(line, p); }))
+            out += (out.empty() ? "" : " | ") + line;
     }
     return out;
-}
-
-std::vector<std::string> Recorder::wire() const
-{
-    return only({"serial ", "usb ", "sleep ", "events ", "message ", "end program"});
 }
 
 std::string Recorder::stream(std::size_t first, std::size_t last) const
 {
-    std::string out;
-    const auto append = [&out](std::string_view hexBytes) {
-        if (hexBytes.empty()) return;
-        if (!out.empty()) out += ' ';
-        out += hexBytes;
-    };
+    std::vector<std::uint8_t> bytes;
     for (std::size_t i = first; i < std::min(last, timeline.size()); ++i) {
         const std::string_view line = timeline[i];
-        for (std::string_view prefix : {"serial text ", "serial bytes ", "usb byte "}) {
-            if (line.substr(0, prefix.size()) == prefix) append(line.substr(prefix.size()));
+        for (const std::string_view prefix : {"serial text ", "serial bytes ", "usb byte "}) {
+            if (!startsWith(line, prefix)) continue;
+            const auto b = unhex(std::string(line.substr(prefix.size())));
+            bytes.insert(bytes.end(), b.begin(), b.end());
         }
-        if (line.substr(0, 10) == "usb text \"") {
-            // Quoted printable text; the patterns and commands send ASCII only.
-            const std::string_view text = line.substr(10, line.size() - 11);
-            std::vector<std::uint8_t> bytes;
-            for (std::size_t k = 0; k < text.size(); ++k) {
-                if (text[k] == '\\' && k + 1 < text.size()) {
-                    const char e = text[++k];
-                    bytes.push_back(e == 'r' ? 0x0D : e == 'n' ? 0x0A : static_cast<std::uint8_t>(e));
-                } else {
-                    bytes.push_back(static_cast<std::uint8_t>(text[k]));
-                }
-            }
-            append(hex(bytes));
+        if (!startsWith(line, "usb text \"")) continue;
+        // Quoted text: what the bench sends over USB as text, escapes undone.
+        const std::string_view text = line.substr(10, line.size() - 11);
+        for (std::size_t k = 0; k < text.size(); ++k) {
+            const bool escaped = text[k] == '\\';
+            const char c = escaped ? text[++k] : text[k];
+            bytes.push_back(escaped && c == 'r' ? 0x0D : escaped && c == 'n' ? 0x0A : static_cast<std::uint8_t>(c));
         }
     }
-    return out;
+    return hex(bytes);
 }
 
 std::size_t Recorder::find(const std::string& line, std::size_t from) const
 {
-    for (std::size_t i = from; i < timeline.size(); ++i) {
-        if (timeline[i] == line) return i;
-    }
-    return timeline.size();
+    from = std::min(from, timeline.size());
+    return static_cast<std::size_t>(std::find(timeline.begin() + long(from), timeline.end(), line) - timeline.begin());
 }
 
-void Recorder::atEventPass(int n, std::function<void()> action)
+std::size_t Recorder::count(std::string_view prefix) const
 {
-    m_script[n].push_back(std::move(action));
-}
-
-void Recorder::receive(std::initializer_list<std::uint8_t> bytes)
-{
-    serial.rx.insert(serial.rx.end(), bytes.begin(), bytes.end());
-}
-
-void Recorder::deliverReceive()
-{
-    if (serial.listener) serial.listener->serialDataArrived();
-}
-
-// --- host ---
-
-void Recorder::sleep(std::int64_t ms)
-{
-    record("sleep " + std::to_string(ms));
-    clockMs += ms;
+    return static_cast<std::size_t>(
+        std::count_if(timeline.begin(), timeline.end(), [&](const std::string& l) { return startsWith(l, prefix); }));
 }
 
 void Recorder::processEvents()
 {
     ++eventPasses;
-    record("events " + std::to_string(eventPasses));
+    if (recording) record("events " + std::to_string(eventPasses));
     const auto it = m_script.find(eventPasses);
     if (it == m_script.end()) return;
-    const auto actions = it->second;
+    const auto actions = it->second;  // a copy: an action may script more
     for (const auto& action : actions) action();
 }
 
-void Recorder::message(shell::Icon icon, const std::string& text)
+void Recorder::message(window::Icon icon, const std::string& text)
 {
-    record(std::string("message ") + iconName(icon) + " " + quoted(text));
+    static const char* const names[] = {"plain", "information", "warning", "critical"};
+    record(std::string("message ") + names[static_cast<int>(icon)] + " " + quoted(text));
 }
 
-void Recorder::endProgram()
+const Recorder::Field& Recorder::field(Control c) const
 {
-    programEnded = true;
-    record("end program");
-}
-
-// --- fields ---
-
-const Recorder::Field* Recorder::find(Control c) const
-{
+    static const Field none;
     const auto it = m_fields.find(c);
-    return it == m_fields.end() ? nullptr : &it->second;
-}
-
-std::string Recorder::text(Control c) const
-{
-    const Field* f = find(c);
-    return f ? f->text : std::string();
+    return it == m_fields.end() ? none : it->second;
 }
 
 void Recorder::setText(Control c, const std::string& text)
 {
-    field(c).text = text;
-    record(std::string(controlName(c)) + " = " + quoted(text));
-}
-
-int Recorder::listCount(Control c) const
-{
-    const Field* f = find(c);
-    return f ? static_cast<int>(f->items.size()) : 0;
+    m_fields[c].text = text;
+    if (recording) record(std::string(window::controlName(c)) + " = " + quoted(text));
 }
 
 std::string Recorder::listItem(Control c, int index) const
 {
-    const Field* f = find(c);
-    if (!f || index < 0 || index >= static_cast<int>(f->items.size())) return {};
-    return f->items[static_cast<std::size_t>(index)];
+    return index >= 0 && index < listCount(c) ? field(c).items[static_cast<std::size_t>(index)] : std::string();
 }
 
 void Recorder::addListItem(Control c, const std::string& item)
 {
-    field(c).items.push_back(item);
-    record(std::string(controlName(c)) + " add " + quoted(item));
+    m_fields[c].items.push_back(item);
+    record(std::string(window::controlName(c)) + " add " + quoted(item));
 }
 
 void Recorder::removeListItem(Control c, int index)
 {
-    Field& f = field(c);
+    Field& f = m_fields[c];
     if (index < 0 || index >= static_cast<int>(f.items.size())) return;
     f.items.erase(f.items.begin() + index);
     if (f.index >= static_cast<int>(f.items.size())) f.index = -1;
-    record(std::string(controlName(c)) + " remove " + std::to_string(index));
-}
-
-int Recorder::listIndex(Control c) const
-{
-    const Field* f = find(c);
-    return f ? f->index : -1;
+    record(std::string(window::controlName(c)) + " remove " + std::to_string(index));
 }
 
 void Recorder::setListIndex(Control c, int index)
 {
-    field(c).index = index;
-    record(std::string(controlName(c)) + " index " + std::to_string(index));
-}
-
-bool Recorder::checked(Control c) const
-{
-    const Field* f = find(c);
-    return f && f->checked;
+    m_fields[c].index = index;
+    if (recording) record(std::string(window::controlName(c)) + " index " + std::to_string(index));
 }
 
 void Recorder::setEnabled(Control c, bool enabled)
 {
-    field(c).enabled = enabled;
-    record(std::string(controlName(c)) + (enabled ? " enabled" : " disabled"));
+    m_fields[c].enabled = enabled;
+    record(std::string(window::controlName(c)) + (enabled ? " enabled" : " disabled"));
 }
 
-bool Recorder::isEnabled(Control c) const
+TempDir::TempDir()
 {
-    const Field* f = find(c);
-    return !f || f->enabled;
+    std::string pattern = (std::filesystem::temp_directory_path() / "printbench-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<std::uint8_t> monochromeBmp(int width, int height, const std::vector<std::vector<std::uint8_t>>& rows,
+                                        std::uint32_t palette0)
+{
+    const std::size_t rowBytes = std::size_t(width + 7) / 8, stride = (rowBytes + 3) / 4 * 4;
+    const auto size = static_cast<std::uint32_t>(62 + stride * std::size_t(height));
+    std::vector<std::uint8_t> f(size, 0);
+    const auto put32 = [&f](std::size_t at, std::uint32_t v) {
+        for (std::size_t i = 0; i < 4; ++i) f[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    f[26] = f[28] = 1;  // one plane, one bit per pixel
+    for (const auto& [at, v] : {std::pair<std::size_t, std::uint32_t>{2, size}, {10, 62}, {14, 40}, {18, std::uint32_t(width)},
+                                {22, std::uint32_t(height)}, {54, palette0}, {58, 0x00FFFFFF}})
+        put32(at, v);
+    for (std::size_t y = 0; y < std::size_t(height) && y < rows.size(); ++y) {
+        const std::size_t at = 62 + stride * (std::size_t(height) - 1 - y);
+        std::copy_n(rows[y].begin(), std::min(rows[y].size(), rowBytes), f.begin() + long(at));
+    }
+    return f;
 }
 
 } // namespace printbench::testkit

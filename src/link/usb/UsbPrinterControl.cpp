@@ -1,5 +1,7 @@
 #include "link/usb/UsbPrinterControl.h"
 
+#include "protocol/Commands.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -187,8 +189,7 @@ std::int32_t UsbPrinterControl::readStatus()
     for (int i = 0; i < 16; ++i) {
         if (m_transport.bulkIn(in, reply, 64, 10) != TransportError::None || reply.empty()) break;
     }
-    static constexpr std::uint8_t kStatusRequest[] = {0x10, 0x04, 0x02};  // DLE EOT 2
-    const TransportError sent = m_transport.bulkOut(m_printer->out, kStatusRequest, 1000);
+    const TransportError sent = m_transport.bulkOut(m_printer->out, protocol::StatusRequest, 1000);
     if (sent == TransportError::NoDevice) disconnect();
     if (sent != TransportError::None) return -1;
     const TransportError got = m_transport.bulkIn(in, reply, 64, 500);

@@ -2,7 +2,7 @@
 // status requests, takes faults typed on its standard input, logs every command it decodes
 // and renders what it prints into PNG receipts, one per cut.
 
-#include "link/Models.h"
+#include "protocol/Models.h"
 #include "link/PortNaming.h"
 #include "printer/CommandLog.h"
 #include "printer/Decoder.h"
@@ -98,9 +98,9 @@ std::optional<Options> parse(int argc, char** argv, std::string& error)
             return std::nullopt;
         }
     }
-    if (!printbench::link::modelPrintWidth(o.model)) {
+    if (!printbench::protocol::modelPrintWidth(o.model)) {
         error = "unknown model \"" + o.model + "\"; the models are";
-        for (const auto& [name, width] : printbench::link::kModelWidths) error += " " + std::string(name);
+        for (const auto& [name, width] : printbench::protocol::kModelWidths) error += " " + std::string(name);
         return std::nullopt;
     }
     return o;
@@ -255,7 +255,7 @@ int main(int argc, char** argv)
         PngFolder pngs(options->out, [&](const std::string& text) { notes << "# receipt " << text << std::endl; });
         QtGlyphs font;
         Output output(pngs, notes);
-        const int width = *printbench::link::modelPrintWidth(options->model);
+        const int width = *printbench::protocol::modelPrintWidth(options->model);
         VirtualPrinter printer(width, output, &font);
         Decoder decoder;
         CommandLog log(logStream);

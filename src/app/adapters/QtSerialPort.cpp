@@ -1,0 +1,271 @@
+#include "app/adapters/QtSerialPort.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QMetaObject>
+#include <QSerialPortInfo>
+
+#include <poll.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace printbench::app {
+
+using link::LinkFailure;
+
+namespace {
+
+QSerialPort::Parity parityFor(SerialSettings::Parity p)
+{
+    switch (p) {
+    case SerialSettings::Parity::None: return QSerialPort::NoParity;
+    case SerialSettings::Parity::Even: return QSerialPort::EvenParity;
+    case SerialSettings::Parity::Odd: return QSerialPort::OddParity;
+    case SerialSettings::Parity::Mark: return QSerialPort::MarkParity;
+    case SerialSettings::Parity::Space: return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits stopBitsFor(SerialSettings::StopBits s)
+{
+    switch (s) {
+    case SerialSettings::StopBits::One: return QSerialPort::OneStop;
+    case SerialSettings::StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
+    case SerialSettings::StopBits::Two: return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
+QSerialPort::FlowControl flowFor(SerialSettings::FlowControl f)
+{
+    switch (f) {
+    case SerialSettings::FlowControl::None: return QSerialPort::NoFlowControl;
+    case SerialSettings::FlowControl::XonXoff: return QSerialPort::SoftwareControl;
+    case SerialSettings::FlowControl::RtsCts: return QSerialPort::HardwareControl;
+    }
+    return QSerialPort::HardwareControl;
+}
+
+bool meansLinkTrouble(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::PermissionError:
+    case QSerialPort::UnknownError:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool hungUp(qintptr fd)
+{
+    if (fd < 0) return false;
+    pollfd p{static_cast<int>(fd), POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
+// After a read that returned no bytes because the far side hung up, Qt reports errno as it
+// happens to be, so its text ("Inappropriate ioctl for device", "Success") is misleading: a
+// hangup is recognised on the descriptor itself. `fd` may be -1.
+std::string troubleText(QSerialPort::SerialPortError error, const QString& qtText, qintptr fd)
+{
+    if (hungUp(fd)) return "the line was hung up (the device or its far side went away)";
+    std::string what;
+    switch (error) {
+    case QSerialPort::ResourceError: what = "the device is no longer available"; break;
+    case QSerialPort::ReadError: what = "reading from the device failed"; break;
+    case QSerialPort::WriteError: what = "writing to the device failed"; break;
+    case QSerialPort::PermissionError: what = "access to the device was refused"; break;
+    default: what = "the device reported an error"; break;
+    }
+    const std::string detail = qtText.toStdString();
+    return detail.empty() ? what : what + " (" + detail + ")";
+}
+
+} // namespace
+
+QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QtSerialPort::~QtSerialPort()
+{
+    m_listener = nullptr;
+    m_port.disconnect(this);
+    close();
+}
+
+LinkStatus QtSerialPort::open(const SerialSettings& settings, const std::string& devicePath)
+{
+    close();
+
+    if (settings.baud <= 0 || settings.dataBits < 5 || settings.dataBits > 8) {
+        return LinkStatus::fail(LinkFailure::OpenFailed, "the line settings " + settings.text() + " cannot be set");
+    }
+
+    m_port.setPortName(QFile::decodeName(QByteArray::fromStdString(devicePath)));
+    m_port.clearError();
+    // Before the open these only record the values; the open applies them and fails with
+    // Qt's reason when the device refuses them.
+    m_port.setBaudRate(settings.baud);
+    m_port.setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits));
+    m_port.setParity(parityFor(settings.parity));
+    m_port.setStopBits(stopBitsFor(settings.stopBits));
+    m_port.setFlowControl(flowFor(settings.flowControl));
+
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        QString why = m_port.errorString();
+        if (why.isEmpty()) why = QStringLiteral("the device could not be opened");
+        m_port.clearError();
+        if (m_port.isOpen()) m_port.close();
+        return LinkStatus::fail(LinkFailure::OpenFailed, why.toStdString());
+    }
+
+    // Qt refuses this under hardware flow control (it drives RTS itself) and on a
+    // pseudo-terminal (no modem lines): neither stops the port from working.
+    if (settings.requestToSend) m_port.setRequestToSend(true);
+    m_port.clearError();
+
+    m_baud = settings.baud;
+    m_reported = false;
+    m_watching = true;
+    return LinkStatus::ok();
+}
+
+void QtSerialPort::close()
+{
+    m_pending.clear();
+    m_watching = false;
+    m_dataDuringFlush = false;
+    m_baud = 0;
+    if (m_port.isOpen()) m_port.close();
+    m_port.clearError();
+}
+
+bool QtSerialPort::isOpen() const
+{
+    return m_port.isOpen();
+}
+
+void QtSerialPort::write(std::span<const std::uint8_t> bytes, OutputForm)
+{
+    m_pending.append(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+LinkStatus QtSerialPort::flush()
+{
+    if (m_pending.isEmpty()) return LinkStatus::ok();
+    QByteArray bytes;
+    bytes.swap(m_pending);
+    if (!m_port.isOpen()) return LinkStatus::fail(LinkFailure::NotOpen, "the serial port is not open");
+
+    // 10 bits a byte on the line (start, 8 data, stop), twice over, plus 2 s for the device.
+    const qint64 lineMs = m_baud > 0 ? static_cast<qint64>(bytes.size()) * 10 * 1000 / m_baud : 0;
+    const int timeoutMs = static_cast<int>(std::min<qint64>(2000 + 2 * lineMs, INT_MAX));
+
+    m_inFlush = true;
+    m_port.clearError();
+    LinkStatus result = LinkStatus::ok();
+    ++m_osWrites;
+    // QSerialPort only queues here; the waits below perform the write on this thread.
+    if (m_port.write(bytes) != bytes.size()) {
+        result = LinkStatus::fail(LinkFailure::WriteFailed,
+                                  troubleText(QSerialPort::WriteError, m_port.errorString(), m_port.handle()));
+    } else {
+        const QDeadlineTimer deadline(timeoutMs);
+        const auto timedOut = [&] {
+            return LinkStatus::fail(LinkFailure::WriteTimedOut, "the printer did not take the bytes within " +
+                                                                    std::to_string(timeoutMs) +
+                                                                    " ms (is it holding CTS?)");
+        };
+        while (m_port.bytesToWrite() > 0) {
+            const qint64 left = deadline.remainingTime();
+            if (left <= 0) {
+                result = timedOut();
+                break;
+            }
+            if (!m_port.waitForBytesWritten(static_cast<int>(left))) {
+                const QSerialPort::SerialPortError error = m_port.error();
+                if (error == QSerialPort::TimeoutError || (error == QSerialPort::NoError && deadline.hasExpired()))
+                    result = timedOut();
+                else
+                    result = LinkStatus::fail(LinkFailure::WriteFailed,
+                                              troubleText(error, m_port.errorString(), m_port.handle()));
+                break;
+            }
+        }
+    }
+    m_inFlush = false;
+
+    if (!result.isOk()) {
+        // The failure is this open's report; what is still queued will not be sent.
+        m_reported = true;
+        if (m_port.isOpen()) m_port.clear(QSerialPort::Output);
+        m_port.clearError();
+    }
+    if (m_dataDuringFlush) {
+        m_dataDuringFlush = false;
+        QMetaObject::invokeMethod(this, &QtSerialPort::onReadyRead, Qt::QueuedConnection);
+    }
+    return result;
+}
+
+int QtSerialPort::bytesWaiting()
+{
+    return m_port.isOpen() ? static_cast<int>(std::min<qint64>(m_port.bytesAvailable(), INT_MAX)) : 0;
+}
+
+std::optional<std::uint8_t> QtSerialPort::readByte()
+{
+    if (!m_port.isOpen() || m_port.bytesAvailable() <= 0) return std::nullopt;
+    char c = 0;
+    if (!m_port.getChar(&c)) return std::nullopt;
+    return static_cast<std::uint8_t>(c);
+}
+
+std::vector<std::string> QtSerialPort::hostDevices() const
+{
+    std::vector<std::string> out;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        out.push_back(QFile::encodeName(info.systemLocation()).toStdString());
+    return out;
+}
+
+void QtSerialPort::onReadyRead()
+{
+    // flush() waits on this thread; the listener hears of the bytes once it has returned.
+    if (m_inFlush) {
+        m_dataDuringFlush = true;
+        return;
+    }
+    if (!m_port.isOpen() || m_port.bytesAvailable() <= 0) return;
+    if (m_listener) m_listener->serialDataArrived();
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error)
+{
+    if (!meansLinkTrouble(error) || !m_watching || m_inFlush || !m_port.isOpen()) return;
+    // A read notice can be stale: the bytes it announced were taken by a flush's wait in the
+    // meantime, and the read finds nothing. Only a line that is really gone is lost.
+    if (error == QSerialPort::ReadError && !hungUp(m_port.handle())) {
+        m_port.clearError();
+        return;
+    }
+    // A far side that went away keeps the port readable, and every read fails again: act on
+    // the first error and close, so that the event loop stops hearing about it.
+    const std::string reason = troubleText(error, m_port.errorString(), m_port.handle());
+    if (!m_reported) {
+        m_reported = true;
+        if (m_listener) m_listener->serialLinkLost(reason);
+    }
+    if (m_port.isOpen()) close();
+}
+
+} // namespace printbench::app

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "link/SerialPort.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+
+namespace printbench::app {
+
+using link::LinkStatus;
+using link::OutputForm;
+using link::SerialListener;
+using link::SerialSettings;
+
+// The serial port of the real program, on QSerialPort. Lives on the user-interface thread;
+// the listener is notified from that thread's event loop, never from inside flush().
+class QtSerialPort : public QObject, public link::SerialPort {
+    Q_OBJECT
+
+public:
+    explicit QtSerialPort(QObject* parent = nullptr);
+    ~QtSerialPort() override;
+
+    LinkStatus open(const SerialSettings& settings, const std::string& devicePath) override;
+    void close() override;
+    bool isOpen() const override;
+
+    // Gathers bytes only; nothing reaches the device before flush().
+    void write(std::span<const std::uint8_t> bytes, OutputForm form) override;
+    // One write to the operating system for everything gathered, waited for with a timeout
+    // that allows twice the line time at the open speed plus 2 s.
+    LinkStatus flush() override;
+
+    int bytesWaiting() override;
+    std::optional<std::uint8_t> readByte() override;
+
+    // Not owned; may be null.
+    void setListener(SerialListener* listener) override { m_listener = listener; }
+
+    std::vector<std::string> hostDevices() const override;
+
+    // Writes handed to the operating system since construction (for tests).
+    int osWriteCount() const { return m_osWrites; }
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+
+    QSerialPort m_port;
+    QByteArray m_pending;
+    SerialListener* m_listener = nullptr;
+    int m_baud = 0;
+    int m_osWrites = 0;
+    // Errors are acted on only between a successful open and the close; the open itself
+    // produces harmless ones (RTS refused under hardware flow control or on a pseudo-terminal).
+    bool m_watching = false;
+    bool m_inFlush = false;
+    bool m_dataDuringFlush = false;
+    // The one failure report of this open has been made (to the listener or as a flush result).
+    bool m_reported = false;
+};
+
+} // namespace printbench::app

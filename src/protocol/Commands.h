@@ -1,0 +1,95 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+// Every command PrintBench sends, named once: the ESC/POS commands it uses and the printer
+// family's own commands introduced by SUB (0x1A). Parameters that vary are left to the sender
+// (the amount of ESC J, the density of GS ( K, the positions of SUB "W", a band's data).
+namespace printbench::protocol {
+
+using Bytes = std::span<const std::uint8_t>;
+
+template <std::size_t N>
+using Command = std::array<std::uint8_t, N>;
+
+// --- Status and recovery -------------------------------------------------------------------
+inline constexpr Command<3> AutoStatusBackOn{0x1D, 0x61, 0x01};  // GS a 1
+inline constexpr Command<3> StatusRequest{0x10, 0x04, 0x02};     // DLE EOT 2: the offline status
+inline constexpr Command<3> Recover{0x10, 0x05, 0x02};           // DLE ENQ 2: recover, clearing the buffers
+inline constexpr Command<2> Initialize{0x1B, 0x40};              // ESC @
+
+// GS ( K pL pH fn with pL = 2, pH = 0, fn = 49: select print density; the step m follows.
+inline constexpr Command<6> DensityPrefix{0x1D, 0x28, 0x4B, 0x02, 0x00, 0x31};
+// The density list's index (0 "-5" ... 5 "0" ... 10 "+5") as the signed step in one byte:
+// index 0 is 0xFB, index 4 is 0xFF, index 5 is 0x00, index 10 is 0x05.
+constexpr std::uint8_t densityStep(int index)
+{
+    return static_cast<std::uint8_t>(index > 4 ? index - 5 : index + 251);
+}
+
+// --- Paper ---------------------------------------------------------------------------------
+inline constexpr Command<2> FullCut{0x1B, 0x69};     // ESC i
+inline constexpr Command<2> PartialCut{0x1B, 0x6D};  // ESC m
+inline constexpr Command<2> PrintAndFeed{0x1B, 0x4A};  // ESC J; the amount n (0 to 255) follows
+inline constexpr std::uint8_t MaxFeedDots = 255;
+inline constexpr Command<3> PrintAndFeed127{0x1B, 0x4A, 0x7F};  // ESC J 127
+inline constexpr Command<1> LineFeed{0x0A};                     // LF
+
+// SUB "b" n: black-mark moves. The parameter differs by route: over the serial line the moves
+// take 1, 0, 3, 2; over USB the forward and reverse moves take the digits "1", "3", "2".
+enum class BlackMark { Forward, OutForward, Reverse, OutReverse };
+constexpr Command<3> blackMark(BlackMark move, bool usb)
+{
+    switch (move) {
+    case BlackMark::Forward: return {0x1A, 0x62, static_cast<std::uint8_t>(usb ? 0x31 : 0x01)};
+    case BlackMark::OutForward: return {0x1A, 0x62, 0x00};
+    case BlackMark::Reverse: return {0x1A, 0x62, static_cast<std::uint8_t>(usb ? 0x33 : 0x03)};
+    case BlackMark::OutReverse: return {0x1A, 0x62, static_cast<std::uint8_t>(usb ? 0x32 : 0x02)};
+    }
+    return {0x1A, 0x62, 0x00};
+}
+
+// --- Line spacing --------------------------------------------------------------------------
+inline constexpr Command<3> LineSpacing24{0x1B, 0x33, 0x18};  // ESC 3 24
+inline constexpr Command<3> LineSpacing32{0x1B, 0x33, 0x20};  // ESC 3 32
+inline constexpr Command<2> DefaultLineSpacing{0x1B, 0x32};   // ESC 2
+// ESC 3 "2" (50 dots), as the tile pattern closes over USB: ESC and 3 as bytes, "2" as text.
+inline constexpr Command<2> LineSpacingPrefix{0x1B, 0x33};
+
+// --- Pattern lines (SUB) -------------------------------------------------------------------
+inline constexpr Command<2> PatternLine1{0x1A, 0x31};   // SUB "1": address pattern line 1
+inline constexpr Command<2> PatternLine2{0x1A, 0x32};   // SUB "2": address pattern line 2
+inline constexpr Command<2> PatternClear{0x1A, 0x43};   // SUB "C": clear the addressed line
+inline constexpr Command<2> PatternRun{0x1A, 0x57};     // SUB "W": sL sH eL eH follow
+inline constexpr Command<2> PatternStart{0x1A, 0x4F};   // SUB "O": start printing pattern lines
+inline constexpr Command<2> PatternFinish{0x1A, 0x46};  // SUB "F": finish printing pattern lines
+
+// A run's two positions, low byte first: the four bytes after SUB "W".
+constexpr Command<4> runPositions(std::uint16_t start, std::uint16_t end)
+{
+    return {static_cast<std::uint8_t>(start & 0xFF), static_cast<std::uint8_t>(start >> 8),
+            static_cast<std::uint8_t>(end & 0xFF), static_cast<std::uint8_t>(end >> 8)};
+}
+
+// --- Box-drawing characters (SUB "x") and double-byte mode ---------------------------------
+inline constexpr Command<3> BoxTableOn{0x1A, 0x78, 0x01};       // SUB "x" 1, serial
+inline constexpr Command<3> BoxTableOnDigit{0x1A, 0x78, 0x31};  // SUB "x" "1", USB
+inline constexpr Command<3> BoxTableOff{0x1A, 0x78, 0x00};      // SUB "x" 0
+inline constexpr Command<2> KanjiOff{0x1C, 0x2E};               // FS .: cancel double-byte mode
+inline constexpr std::uint8_t Sub = 0x1A;
+inline constexpr std::uint8_t Esc = 0x1B;
+
+// --- Page mode and bit images --------------------------------------------------------------
+inline constexpr Command<2> PageMode{0x1B, 0x4C};             // ESC L
+inline constexpr Command<3> PageDirectionLeftToRight{0x1B, 0x54, 0x00};  // ESC T 0
+inline constexpr Command<2> PageArea{0x1B, 0x57};             // ESC W; the eight area bytes follow
+// x = 0, y = 0, 431 dots wide (AF 01), 520 dots high (08 02): the logo's print area.
+inline constexpr Command<8> LogoPageArea{0x00, 0x00, 0x00, 0x00, 0xAF, 0x01, 0x08, 0x02};
+inline constexpr Command<2> PrintPage{0x1B, 0x0C};            // ESC FF
+inline constexpr Command<2> StandardMode{0x1B, 0x53};         // ESC S
+// ESC * 33: a 24-dot double-density band; nL nH (the columns) and three bytes a column follow.
+inline constexpr Command<3> BitImage24{0x1B, 0x2A, 0x21};
+
+} // namespace printbench::protocol

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "link/Host.h"
+
+#include <string>
+
+namespace printbench::window {
+
+enum class Icon { None, Information, Warning, Critical };
+
+// The host as the window layer needs it: besides waits and event passes, modal message boxes
+// and the end of the program.
+class WindowHost : public link::Host {
+public:
+    // A modal message box with the application's title and a single OK button.
+    virtual void message(Icon icon, const std::string& text) = 0;
+
+    // Ends the program after the current handler returns, closing all its windows.
+    virtual void endProgram() = 0;
+};
+
+} // namespace printbench::window
