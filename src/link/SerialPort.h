@@ -15,11 +15,16 @@ namespace printbench::link {
 // same; the form is kept so that a recorded timeline shows the split the sender makes.
 enum class OutputForm { Text, Bytes };
 
-// Receives the port's notifications on the user-interface thread.
+// Receives the port's notifications on the user-interface thread, from the event loop only:
+// never from inside a flush, a write or a sleep.
 class SerialListener {
 public:
     virtual ~SerialListener() = default;
+    // Bytes from the far side wait to be read. One notice may announce several bytes, and a
+    // notice may find them already read. Bytes that come while a notice is being handled are
+    // announced by another notice once it has returned.
     virtual void serialDataArrived() = 0;
+    // The device went away while open. Told once per open; the port closes itself afterwards.
     virtual void serialLinkLost(const std::string& reason) = 0;
 };
 
@@ -29,17 +34,26 @@ class SerialPort {
 public:
     virtual ~SerialPort() = default;
 
-    // Opens the device that `devicePath` names with the given settings.
+    // Opens the device that `devicePath` names with the given settings, closing an open port
+    // first. On failure the port is closed and the reason is the system's, in words.
     virtual LinkStatus open(const SerialSettings& settings, const std::string& devicePath) = 0;
+    // Closes the port; bytes gathered and not yet flushed are dropped.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
+    // Gathers bytes in the order given; nothing reaches the device before flush(). `form` says
+    // how the sender handed them over and changes no byte.
     virtual void write(std::span<const std::uint8_t> bytes, OutputForm form) = 0;
+    // One write of everything gathered, waited for with a timeout that grows with the count of
+    // bytes at the open speed. Nothing gathered: no write and ok. A failure (NotOpen, a refused
+    // write, a timeout, a lost device) drops what was gathered.
     virtual LinkStatus flush() = 0;
 
+    // Bytes received and not yet read, and the next of them (nullopt when none waits).
     virtual int bytesWaiting() = 0;
     virtual std::optional<std::uint8_t> readByte() = 0;
 
+    // The one listener, not owned; null for none.
     virtual void setListener(SerialListener* listener) = 0;
 
     // The serial devices this host lists ("/dev/ttyUSB0", "/dev/ttyS0", ...), in any order.

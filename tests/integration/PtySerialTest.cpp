@@ -1,48 +1,67 @@
-// The Qt serial adapter against real pseudo-terminals: the test plays the printer on the
-// master side, the adapter (alone, or under the main window's core) holds the slave.
-//
-// A Linux pseudo-terminal keeps the speed, CSTOPB, CRTSCTS, IXON and IXOFF as set; it forces
-// CS8 and clears PARENB on every change, so data bits and parity cannot be seen here.
+// The Qt serial adapter against real pseudo-terminals: the test plays the printer on the master
+// side, the adapter (alone, or under the main window's core) holds the slave. A Linux pty keeps
+// the speed, CSTOPB, CRTSCTS, IXON and IXOFF as set; it forces CS8 and clears PARENB on every
+// change, so data bits and parity cannot be seen here.
 
 #include "app/adapters/QtSerialPort.h"
 #include "support/Benches.h"
 #include "support/Pty.h"
-#include "support/QtApp.h"
+#include "support/PrinterPeer.h"
+
+#include <QTest>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <numeric>
-#include <tuple>
-
 using namespace std::chrono_literals;
+using namespace printbench::link;
 using namespace printbench::testkit;
-using printbench::link::SerialSettings, printbench::link::SerialListener, printbench::link::LinkStatus,
-    printbench::link::LinkFailure, printbench::link::OutputForm;
-using Bytes = std::vector<std::uint8_t>;
-using Flow = SerialSettings::FlowControl;
+using printbench::window::Control;
+using Octets = std::vector<std::uint8_t>;
 
 namespace {
 
 const SerialSettings k115200{.baud = 115200};
 const std::string kHungUp = "the line was hung up (the device or its far side went away)";
+std::tuple<LinkFailure, std::string> outcome(const LinkStatus& s) { return {s.failure, s.reason}; }
 
 // The line as the adapter left it: speed, CSTOPB and CRTSCTS, IXON and IXOFF, and whether it
 // is raw (no echo, no line editing, no translation of CR or LF either way).
 using LineState = std::tuple<speed_t, tcflag_t, tcflag_t, bool>;
-LineState line(const Pty& pty)
+LineState line(const termios& t)
 {
-    const termios t = pty.lineSettings().value();
     return {cfgetospeed(&t), t.c_cflag & (CSTOPB | CRTSCTS), t.c_iflag & (IXON | IXOFF),
             !(t.c_lflag & (ECHO | ICANON | ISIG) || t.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP) || t.c_oflag & OPOST)};
 }
-const LineState kRtsCtsAt115200{B115200, CRTSCTS, 0, true};
 
 // The two ends of the line; the test hears what the adapter announces.
 struct Ends : SerialListener {
-    Ends() { ensureQtApp(); port.setListener(this); }
-    void serialDataArrived() override { ++arrived; onArrived(); }
-    void serialLinkLost(const std::string& why) override { ++lost; reason = why; }
+    Ends()
+    {
+        ensureQtApp();
+        port.setListener(this);
+    }
+    void serialDataArrived() override
+    {
+        ++arrived;
+        onArrived();
+    }
+    void serialLinkLost(const std::string& why) override
+    {
+        ++lost;
+        reason = why;
+    }
+    LinkStatus send(const Octets& bytes, OutputForm form = OutputForm::Bytes)
+    {
+        port.write(bytes, form);
+        return port.flush();
+    }
+    std::string drained()
+    {
+        Octets got;
+        while (const auto b = port.readByte()) got.push_back(*b);
+        return hex(got);
+    }
 
     int arrived = 0, lost = 0;
     std::string reason;
@@ -52,139 +71,103 @@ struct Ends : SerialListener {
 };
 struct PtySerial : testing::Test, Ends {};
 
-TEST_F(PtySerial, OpenSetsTheLineAsAskedOrFailsWithTheReasonAndStaysClosed)
+// The line as asked, or the reason it cannot be opened and a closed port. Then the main window's
+// core on the adapter, COM3 a link to the pty: GS a 1 at 115200 and again at 9600, RTS/CTS.
+TEST_F(PtySerial, OpenSetsTheLineAsAskedOrFailsWithTheReasonAndTheCoreSendsGsA1OnEachOpen)
 {
-    for (const auto& [settings, expected] : std::vector<std::pair<SerialSettings, LineState>>{
-             {k115200, kRtsCtsAt115200},
-             {{.baud = 9600, .stopBits = SerialSettings::StopBits::Two, .flowControl = Flow::None}, {B9600, CSTOPB, 0, true}},
-             {{.baud = 19200, .flowControl = Flow::XonXoff}, {B19200, 0, IXON | IXOFF, true}}}) {
+    for (const auto& [settings, expected] :
+         {std::pair(SerialSettings{.baud = 9600, .stopBits = SerialSettings::StopBits::Two, .flowControl = SerialSettings::FlowControl::None},
+                    LineState(B9600, CSTOPB, 0, true)),
+          std::pair(SerialSettings{.baud = 19200, .flowControl = SerialSettings::FlowControl::XonXoff}, LineState(B19200, 0, IXON | IXOFF, true))}) {
         ASSERT_TRUE(port.open(settings, pty.slavePath()).isOk());
-        EXPECT_EQ(line(pty), expected) << settings.text();
+        EXPECT_EQ(line(pty.lineSettings()), expected) << settings.text();
     }
-    for (const auto& [baud, device, why] : std::vector<std::tuple<int, std::string, std::string>>{
-             {19200, pty.slavePath() + "-gone", "No such file or directory"},
-             {0, pty.slavePath(), "the line settings 0,n,8,1 cannot be set"}}) {
+    for (const auto& [baud, device, why] : {std::tuple(19200, pty.slavePath() + "-gone", "No such file or directory"),
+                                            std::tuple(0, pty.slavePath(), "the line settings 0,n,8,1 cannot be set")}) {
         const LinkStatus status = port.open({.baud = baud}, device);
-        EXPECT_EQ(status.failure, LinkFailure::OpenFailed) << why;
+        EXPECT_TRUE(status.failure == LinkFailure::OpenFailed && send({0x0A}).failure == LinkFailure::NotOpen) << why;
         EXPECT_THAT(status.reason, testing::HasSubstr(why));
-        EXPECT_FALSE(port.isOpen()) << why;
     }
-    EXPECT_TRUE(port.open(k115200, pty.slavePath()).isOk());  // nothing of a failed open sticks
+
+    Ground g;
+    printbench::window::Form1 form{g.rec, g.rec, port, g.rec.usb, g.codePage, g.ports.path()};
+    std::filesystem::create_symlink(pty.slavePath(), g.ports.path() / "COM3");
+    form.Form_Load();
+    form.setListIndex(Control::Combo1, 7);
+    for (const auto& [list, index, speed] : {std::tuple(Control::Combo2, 3, B115200), std::tuple(Control::Combo1, 3, B9600)}) {
+        form.setListIndex(list, index);
+        EXPECT_EQ(line(pty.lineSettings()), LineState(speed, CRTSCTS, 0, true));
+        EXPECT_EQ(hex(pty.read(4, 200ms)), "1D 61 01");
+    }
+    EXPECT_EQ(std::tuple(port.osWriteCount(), g.rec.only({"message "})), std::tuple(2, ""));
 }
 
-TEST_F(PtySerial, EveryByteValueLeavesUnchangedInOneOsWritePerFlushAndCloseDropsTheRest)
+// What is gathered at a close never leaves. A printer that takes nothing: the master never reads,
+// so the pty's buffer (about 12 KB) fills and the rest of 100 KB cannot leave; at 4 Mbit/s the
+// allowance is 2 s plus twice 250 ms of line time.
+TEST_F(PtySerial, AFlushSendsEveryByteInOneOsWriteOrTimesOutOnAPrinterThatTakesNothing)
 {
     ASSERT_TRUE(port.open(k115200, pty.slavePath()).isOk());
-    Bytes all(256);
-    std::iota(all.begin(), all.end(), 0);
+    Octets all;
+    for (int i = 0; i < 256; ++i) all.push_back(static_cast<std::uint8_t>(i));
     port.write(std::span(all).first(0x80), OutputForm::Bytes);
     port.write(std::span(all).subspan(0x80), OutputForm::Text);
     EXPECT_THAT(pty.read(1, 50ms), testing::IsEmpty());  // nothing before the flush
-    ASSERT_TRUE(port.flush().isOk());
-    EXPECT_EQ(port.osWriteCount(), 1);
-    EXPECT_EQ(pty.read(257, 100ms), all);
-
-    // What is gathered at a close never leaves, and a flush of nothing writes nothing.
-    port.write(Bytes{0x1B, 0x40}, OutputForm::Bytes);
-    port.close();
-    ASSERT_TRUE(port.open(k115200, pty.slavePath()).isOk());
     EXPECT_TRUE(port.flush().isOk());
+    EXPECT_EQ(pty.read(257, 100ms), all);
+    port.write(Octets{0x1B, 0x40}, OutputForm::Bytes);
+    port.close();
+    EXPECT_TRUE(port.open({.baud = 4000000}, pty.slavePath()).isOk() && port.flush().isOk());
     EXPECT_EQ(port.osWriteCount(), 1);
+    EXPECT_EQ(outcome(send(Octets(100000, 0x55))),
+              std::tuple(LinkFailure::WriteTimedOut, "the printer did not take the bytes within 2500 ms (is it holding CTS?)"));
 }
 
-// A reply already waiting when a flush starts is taken in by the flush's wait and announced
-// once, after the flush; a byte arriving while idle is announced from the event loop. Then two
-// status bytes close together: the recovery request sent for the first reads the second inside
-// its own flush, so the port's read notice for the second is stale, and no lost line.
+// A reply waiting when a flush starts is taken in by the flush's wait and announced once, after
+// it; so is one that comes while the listener is still at work. Then two status bytes close together: the recovery request for the first reads the second
+// inside its own flush, so the read notice for the second is stale, and no lost line.
 TEST_F(PtySerial, PrinterBytesAreAnnouncedOnceOutsideFlushesAndReadInOrder)
 {
-    ASSERT_TRUE(port.open(k115200, pty.slavePath()).isOk());
-    ASSERT_TRUE(pty.write(Bytes{0x12, 0x00}) && pty.waitForSlaveInput());
-    port.write(Bytes{0x10, 0x04, 0x01}, OutputForm::Bytes);
-    ASSERT_TRUE(port.flush().isOk());
-    EXPECT_EQ(arrived, 0);
-    EXPECT_EQ(hex(pty.read(3)), "10 04 01");
-    ASSERT_TRUE(pumpUntil([&] { return arrived > 0; }));
-    pumpUntil([] { return false; }, 50ms);
-    EXPECT_EQ(arrived, 1);
-    ASSERT_TRUE(pty.write(Bytes{0xFF}));
-    ASSERT_TRUE(pumpUntil([&] { return arrived == 2 && port.bytesWaiting() == 3; }));
-    Bytes got;
-    while (const auto b = port.readByte()) got.push_back(*b);
-    EXPECT_EQ(hex(got), "12 00 FF");
+    ASSERT_TRUE(port.open(k115200, pty.slavePath()).isOk() && pty.write({0x12, 0x00, 0xFF}));
+    ASSERT_TRUE(send({0x10, 0x04, 0x01}).isOk());
+    EXPECT_EQ(hex(pty.read(3)) + " announced " + std::to_string(arrived), "10 04 01 announced 0");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return arrived > 0; }));
+    QTest::qWait(50);
+    EXPECT_EQ(std::pair(arrived, port.bytesWaiting()), std::pair(1, 3));
+    EXPECT_EQ(drained(), "12 00 FF");
 
+    std::string seen;  // a byte that comes while the listener waits inside its notice is announced after it
     onArrived = [&] {
-        while (port.readByte()) {}
-        port.write(Bytes{0x10, 0x05, 0x02}, OutputForm::Text);
-        EXPECT_TRUE(port.flush().isOk());
+        seen += drained() + ";";
+        if (seen == "32;" && pty.write({0x12})) QTest::qWait(100);
     };
-    ASSERT_TRUE(pty.write(Bytes{0x12}) && pty.waitForSlaveInput());
-    port.write(Bytes{0x10, 0x04, 0x02}, OutputForm::Text);
-    ASSERT_TRUE(port.flush().isOk());
-    ASSERT_TRUE(pty.write(Bytes{0x05}) && pty.waitForSlaveInput());
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    pumpUntil([] { return false; }, 50ms);
-    EXPECT_EQ(lost, 0) << reason;
-    EXPECT_TRUE(port.isOpen());
+    ASSERT_TRUE(pty.write({0x32}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return seen == "32;12;"; }, 1000)) << seen;
+
+    onArrived = [&] { drained(); EXPECT_TRUE(send({0x10, 0x05, 0x02}, OutputForm::Text).isOk()); };
+    ASSERT_TRUE(pty.write({0x12}));
+    ASSERT_TRUE(send({0x10, 0x04, 0x02}, OutputForm::Text).isOk() && pty.write({0x05}));
+    QTest::qWait(50);
+    EXPECT_TRUE(lost == 0 && port.isOpen()) << reason;
     EXPECT_EQ(hex(pty.read(6)), "10 04 02 10 05 02");
 }
 
 // The printer going away is reported once, by the flush that meets it or else to the listener,
 // and the port, left open by its owner, closes itself once the event loop sees the dead line.
-TEST_F(PtySerial, APrinterGoneIsReportedOnceAndThePortCloses)
+TEST(PtySerialGone, APrinterGoneIsReportedOnceAndThePortCloses)
 {
-    for (const bool flushAfterwards : {true, false}) {
-        SCOPED_TRACE(flushAfterwards ? "flush after it went" : "gone while idle");
+    for (const bool flushing : {true, false}) {
         Ends peer;
         ASSERT_TRUE(peer.port.open(k115200, peer.pty.slavePath()).isOk());
         peer.pty.closeMaster();
-        if (flushAfterwards) {
-            peer.port.write(Bytes{0x1B, 0x40, 0x41}, OutputForm::Bytes);
-            const LinkStatus status = peer.port.flush();
-            EXPECT_EQ(status.failure, LinkFailure::WriteFailed);
-            EXPECT_EQ(status.reason, kHungUp);
+        if (flushing) {
+            EXPECT_EQ(outcome(peer.send({0x1B, 0x40, 0x41})), std::tuple(LinkFailure::WriteFailed, kHungUp));
             EXPECT_TRUE(peer.port.flush().isOk());  // what was gathered went with the failure
         }
-        EXPECT_TRUE(pumpUntil([&] { return !peer.port.isOpen(); }, 2s));
-        pumpUntil([] { return false; }, 100ms);  // a dead line left open would keep failing reads
-        EXPECT_EQ(peer.lost, flushAfterwards ? 0 : 1);
-        EXPECT_EQ(peer.reason, flushAfterwards ? "" : kHungUp);
-        EXPECT_EQ(peer.arrived, 0);
-        peer.port.write(Bytes{0x0A}, OutputForm::Bytes);
-        EXPECT_EQ(peer.port.flush().failure, LinkFailure::NotOpen);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !peer.port.isOpen(); }, 2000));
+        QTest::qWait(100);  // a dead line left open would keep failing reads
+        EXPECT_EQ(std::tuple(peer.lost, peer.reason, peer.arrived), std::tuple(flushing ? 0 : 1, flushing ? "" : kHungUp, 0));
     }
-}
-
-// The master never reads, so the pty's buffer (about 12 KB) fills and the rest of 100 KB
-// cannot leave. At 4 Mbit/s the allowance is 2 s plus twice 250 ms of line time.
-TEST_F(PtySerial, APrinterThatTakesNothingMakesTheFlushTimeOut)
-{
-    ASSERT_TRUE(port.open({.baud = 4000000}, pty.slavePath()).isOk());
-    port.write(Bytes(100000, 0x55), OutputForm::Bytes);
-    const LinkStatus status = port.flush();
-    EXPECT_EQ(status.failure, LinkFailure::WriteTimedOut);
-    EXPECT_EQ(status.reason, "the printer did not take the bytes within 2500 ms (is it holding CTS?)");
-}
-
-// The main window's core on the adapter: COM3 is a link to the pty in the port folder.
-TEST_F(PtySerial, Com3SendsGsA1OnALineSetUpForThePrinterAndAgainAfterASpeedChange)
-{
-    Recorder rec;
-    TempDir ports;
-    printbench::link::CodePage codePage{"CP949"};
-    printbench::window::Form1 form{rec, rec, port, rec.usb, codePage, ports.path()};
-    std::filesystem::create_symlink(pty.slavePath(), ports.path() / "COM3");
-    form.Form_Load();
-    form.setListIndex(printbench::window::Control::Combo1, 7);
-    form.setListIndex(printbench::window::Control::Combo2, 3);
-    EXPECT_EQ(line(pty), kRtsCtsAt115200);
-    EXPECT_EQ(hex(pty.read(4, 100ms)), "1D 61 01");
-    form.setListIndex(printbench::window::Control::Combo1, 3);
-    EXPECT_EQ(line(pty), LineState(B9600, CRTSCTS, 0, true));
-    EXPECT_EQ(hex(pty.read(4, 100ms)), "1D 61 01");
-    EXPECT_EQ(port.osWriteCount(), 2);  // one write each time
-    EXPECT_EQ(rec.only({"message "}), "");
 }
 
 } // namespace

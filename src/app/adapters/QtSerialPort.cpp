@@ -227,6 +227,7 @@ std::optional<std::uint8_t> QtSerialPort::readByte()
     if (!m_port.isOpen() || m_port.bytesAvailable() <= 0) return std::nullopt;
     char c = 0;
     if (!m_port.getChar(&c)) return std::nullopt;
+    ++m_bytesRead;
     return static_cast<std::uint8_t>(c);
 }
 
@@ -245,8 +246,17 @@ void QtSerialPort::onReadyRead()
         m_dataDuringFlush = true;
         return;
     }
-    if (!m_port.isOpen() || m_port.bytesAvailable() <= 0) return;
-    if (m_listener) m_listener->serialDataArrived();
+    if (!m_port.isOpen() || m_port.bytesAvailable() <= 0 || !m_listener) return;
+    const qint64 waiting = m_port.bytesAvailable();
+    const std::uint64_t readBefore = m_bytesRead;
+    m_listener->serialDataArrived();
+    // QSerialPort does not announce bytes that arrive while its read notice is being handled
+    // (the listener may wait, or flush, inside it). Announce them once it has returned, as a
+    // new notice would have; a listener that took nothing and heard of nothing new is not
+    // asked again.
+    const qint64 left = m_port.isOpen() ? m_port.bytesAvailable() : 0;
+    if (left > 0 && (m_bytesRead != readBefore || left > waiting))
+        QMetaObject::invokeMethod(this, &QtSerialPort::onReadyRead, Qt::QueuedConnection);
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)

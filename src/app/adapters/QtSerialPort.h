@@ -49,6 +49,7 @@ private:
 
     QSerialPort m_port;
     QByteArray m_pending;
+    std::uint64_t m_bytesRead = 0;  // by readByte, over the port's life
     SerialListener* m_listener = nullptr;
     int m_baud = 0;
     int m_osWrites = 0;
