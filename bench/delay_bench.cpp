@@ -9,6 +9,7 @@
 //
 // Prints figures only; exits 1 when something could not be measured.
 
+#include "PtyBench.h"
 #include "app/adapters/QtSerialPort.h"
 #include "link/CodePage.h"
 #include "support/Benches.h"
@@ -130,50 +131,32 @@ bool report(const char* what, std::vector<double> ms, double askedMs)
     return true;
 }
 
-// A message box would have stopped the measurement (an open that failed, a lost line): the
-// messages kept instead are shown here. True when there were none.
-bool noMessages(const testkit::QuietHost& host)
-{
-    for (const std::string& text : host.messages) std::fprintf(stderr, "message: %s\n", text.c_str());
-    return host.messages.empty();
-}
-
 bool measureDelays()
 {
-    testkit::Pty pty;
-    testkit::TempDir ports;
-    std::filesystem::create_symlink(pty.slavePath(), ports.path() / "COM3");
-
-    // Real sleeps and event passes; the window's fields in memory, written down nowhere.
-    testkit::QuietHost host;
-    testkit::Recorder fields;
-    fields.recording = false;
-    app::QtSerialPort port;
-    const link::CodePage codePage(link::CodePage::forEnvironment());
-    window::Form1 form(host, fields, port, fields.usb, codePage, ports.path());
-    FarSide printer(pty.masterFd());
-    form.Form_Load();
-    form.setListIndex(Control::Combo2, kCom3);
-    if (!port.isOpen()) {
-        noMessages(host);
+    bench::PtyBench b;
+    const auto form = b.load(b.port);
+    FarSide printer(b.pty.masterFd());
+    form->setListIndex(Control::Combo2, kCom3);
+    if (!b.port.isOpen()) {
+        b.noMessages();
         return false;
     }
 
-    fields.setListIndex(Control::List1, kFullCut);
-    form.List1_DblClick();
-    form.setText(Control::Text5, "500");
-    form.setText(Control::Text2, "20");
-    form.Command2_Click();
+    b.fields.setListIndex(Control::List1, kFullCut);
+    form->List1_DblClick();
+    form->setText(Control::Text5, "500");
+    form->setText(Control::Text2, "20");
+    form->Command2_Click();
     const std::vector<long long> cut = printer.requests(40);
-    form.setText(Control::Text2, "21");
-    form.Command8_Click();
+    form->setText(Control::Text2, "21");
+    form->Command8_Click();
     const std::vector<long long> polls = printer.requests(21);
     if (cut.size() != 40 || polls.size() != 21)
         std::fprintf(stderr, "status requests seen: %zu of 40 (Full Cut), %zu of 21 (H diagram)\n", cut.size(),
                      polls.size());
     const bool cutOk = cut.size() == 40 && report("Full Cut, Delay 500 ms", gapsMs(cut, 2), 500);
     const bool hOk = polls.size() == 21 && report("H diagram poll interval, 1000 ms", gapsMs(polls, 1), 1000);
-    return cutOk && hOk && noMessages(host);
+    return cutOk && hOk && b.noMessages();
 }
 
 // The main window on the test kit's recorder: sleeps advance its virtual clock, the serial port

@@ -7,6 +7,7 @@
 // (QtSerialPort::osWriteCount) and send calls (SendSerialText / SendSerialBytes, one port
 // write each) per repetition. Prints figures only; exits 1 when something could not be measured.
 
+#include "PtyBench.h"
 #include "app/adapters/QtSerialPort.h"
 #include "link/CodePage.h"
 #include "support/PrinterPeer.h"
@@ -102,43 +103,26 @@ private:
     std::thread m_thread;
 };
 
-// A message box would have stopped the measurement (an open that failed, a lost line): the
-// messages kept instead are shown here. True when there were none.
-bool noMessages(const testkit::QuietHost& host)
-{
-    for (const std::string& text : host.messages) std::fprintf(stderr, "message: %s\n", text.c_str());
-    return host.messages.empty();
-}
-
 bool measure()
 {
-    testkit::Pty pty;
-    testkit::TempDir ports;
-    std::filesystem::create_symlink(pty.slavePath(), ports.path() / "COM3");
-
-    // Real sleeps and event passes; the window's fields in memory, written down nowhere.
-    testkit::QuietHost host;
-    testkit::Recorder fields;
-    fields.recording = false;
-    app::QtSerialPort port;
+    bench::PtyBench b;
+    app::QtSerialPort& port = b.port;
     CountingSerial serial(port);
-    const link::CodePage codePage(link::CodePage::forEnvironment());
-    window::Form1 form(host, fields, serial, fields.usb, codePage, ports.path());
-    FarSide printer(pty.masterFd());
-    form.Form_Load();
-    form.setListIndex(Control::Combo4, kKl330);
-    form.setListIndex(Control::Combo1, kSpeed115200);
-    form.setListIndex(Control::Combo2, kCom3);
+    const auto form = b.load(serial);
+    FarSide printer(b.pty.masterFd());
+    form->setListIndex(Control::Combo4, kKl330);
+    form->setListIndex(Control::Combo1, kSpeed115200);
+    form->setListIndex(Control::Combo2, kCom3);
     if (!port.isOpen()) {
-        noMessages(host);
+        b.noMessages();
         return false;
     }
-    form.setText(Control::Text2, std::to_string(kRepetitions));
+    form->setText(Control::Text2, std::to_string(kRepetitions));
 
     const int writesBefore = port.osWriteCount();
     const long long callsBefore = serial.calls, bytesBefore = serial.bytes;
     const auto start = std::chrono::steady_clock::now();
-    form.Command9_Click();
+    form->Command9_Click();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const int writes = port.osWriteCount() - writesBefore;
     const long long calls = serial.calls - callsBefore, sent = serial.bytes - bytesBefore;
@@ -156,7 +140,7 @@ bool measure()
     std::printf("send calls: %lld in all, %.1f per repetition (%.1f bytes per repetition); "
                 "a link writing on every call would make that many OS writes\n",
                 calls, static_cast<double>(calls) / kRepetitions, static_cast<double>(sent) / kRepetitions);
-    return arrived == sent && fields.text(Control::Text4) == std::to_string(kRepetitions) && noMessages(host);
+    return arrived == sent && b.fields.text(Control::Text4) == std::to_string(kRepetitions) && b.noMessages();
 }
 
 } // namespace

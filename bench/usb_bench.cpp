@@ -44,7 +44,7 @@ int main()
 {
     testkit::FakeUsbTransport transport;
     transport.attached = {testkit::FakeUsbTransport::printer(1, "MFG:Bench;MDL:KR-420;")};
-    transport.statusAnswer = 0x12;
+    transport.statusAnswer = std::vector<std::uint8_t>{0x12};
     const link::CodePage codePage("CP1252");
     link::usb::UsbPrinterControl control(transport, codePage);
     testkit::Recorder rec;

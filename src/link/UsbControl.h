@@ -24,12 +24,21 @@ class UsbControl {
 public:
     virtual ~UsbControl() = default;
 
-    virtual std::int32_t openByModel(const std::string& model) = 0;  // member 2
-    virtual void sendByte(std::int16_t byte) = 0;                     // member 3, 0 to 255
-    virtual void sendText(const std::string& text) = 0;               // member 4, UTF-8
-    virtual std::int32_t readStatusOldFirmware() = 0;                 // member 5, -1 on failure
-    virtual std::int32_t readStatus() = 0;                            // member 6, -1 on failure
+    // Member 2: connects the printer whose model name matches, letting go of the one connected
+    // before; a usb_result. Bytes gathered and not flushed are dropped.
+    virtual std::int32_t openByModel(const std::string& model) = 0;
+    // Member 3: one byte (0 to 255), after every byte sent before it.
+    virtual void sendByte(std::int16_t byte) = 0;
+    // Member 4: text in UTF-8; it reaches the printer in the host's code page.
+    virtual void sendText(const std::string& text) = 0;
+    // Members 5 (printers with the older firmware) and 6: the printer's status byte, or -1 when
+    // it cannot be read (nothing connected, no answer in time, the device gone).
+    virtual std::int32_t readStatusOldFirmware() = 0;
+    virtual std::int32_t readStatus() = 0;
 
+    // Hands what members 3 and 4 gathered to the printer, in transfers of at most 16 KiB.
+    // Nothing gathered: ok. Sent while no printer is connected: NotConnected; a printer that
+    // went away: Lost, and it is no longer connected. What was gathered is gone either way.
     virtual LinkStatus flush() = 0;
 };
 

@@ -23,39 +23,54 @@ public:
     Form1(WindowHost& host, WindowFields& fields, link::SerialPort& serial, link::UsbControl& usb,
           const link::CodePage& codePage, std::filesystem::path portFolder = link::defaultPortFolder());
 
-    // Start-up and the window's own controls.
+    // Start-up: fills the lists, chooses speed 19200, "Port Select", density 0 and the first
+    // model (their Click handlers run), then the width 432 and the fields' start-up texts.
     void Form_Load();
-    void Command1_Click();  // "End"
+    // "End": closes the serial port, ends the program.
+    void Command1_Click();
+    // Empties the text to print.
     void Text1_DblClick();
 
-    // Field checks.
+    // The field checks of "Repeat Rating", "Delay" and "Feed": a bad character (or, for the
+    // feed, a value above 1010) is refused with a message and the field reset.
     void Text2_Change();
     void Text5_Change();
     void Text10_Change();
+    // The refusal of every sending button while the port list stands on "Port Select".
     void CheckPortSelected();
 
-    // Model, port and speed lists, and "Old ver".
+    // The speed list: reopens a chosen COM port at the new speed (connection::OpenSerialPort).
     void Combo1_Click();
+    // The port list: tells the link the choice, then opens COM<n> or connects the USB printer of
+    // the chosen model (connection::ConnectUsb) and shows the outcome and the status.
     void Combo2_Click();
+    // The model list: the print width of the model chosen.
     void Combo4_Click();
+    // "Old ver": tells the link which member reads the USB status.
     void Check2_Click();
 
-    // The command lists, "Run" and "Stop".
+    // The catalogue's double-click appends to the selected list and writes its count; the
+    // selected list's removes the entry and all after it.
     void List1_DblClick();
     void List2_DblClick();
-    void Command2_Click();  // "Run"
-    void Command6_Click();  // "Stop"
+    // "Run": commands::RunSequence over the route of each moment with the density chosen;
+    // "Repeat Rating" back to 1 when complete. "Stop": raises StopRequested.
+    void Command2_Click();
+    void Command6_Click();
 
-    // Status: the serial receive event, "Status" and "Status Clear".
+    // The serial receive event (code 2): status::ReceiveStatus; a fault raises StopRequested.
     void MSComm1_OnComm(int event);
+    // "Status": status::AskStatus. "Status Clear": status::ClearStatus, then density 0,
+    // "Repeat Rating" 1, "Repeated" 0, "Delay" 500 and the status read-out 0.
     void Command5_Click();
     void Command4_Click();
 
-    // "H Diagram" and the test prints.
+    // "H Diagram" (commands::RunHDiagram, following the port list), and the test prints on the
+    // route chosen when they start: "비트패턴", "Tile", "Test Pattern" (patterns/).
     void Command8_Click();
-    void Command10_Click();  // "비트패턴"
-    void Command11_Click();  // "Tile"
-    void Command9_Click();   // "Test Pattern"
+    void Command10_Click();
+    void Command11_Click();
+    void Command9_Click();
 
     // "Bitmap Image": shows the bitmap window, not modal, through the opener the window sets.
     void Command3_Click();

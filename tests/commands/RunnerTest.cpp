@@ -1,5 +1,4 @@
-// The sequence runner, against the subsystem: the recorder is its panel (the selected list,
-// "Repeat Rating", "Repeated") and its channel follows the port list.
+// The sequence runner; the recorder is its panel (the list, "Repeat Rating", "Repeated").
 
 #include "commands/SequenceRunner.h"
 #include "support/Benches.h"
@@ -24,107 +23,78 @@ struct Sequence : testkit::Rig {
 
 } // namespace
 
-TEST(Runner, TwoPassesOfFullCutAndFeed)
+TEST(Runner, PassesRunTheListInOrderAndCountOnlyTheEntriesThatRan)
 {
-    Sequence r({"Full Cut", "Feed"}, 2);
-    EXPECT_EQ(r.go(), RunEnd::Complete);
-    const std::string pass = "serial text 1B 69 | serial text 10 04 02 | sleep 500 | serial text 10 04 02 | "
-                             "serial text 1B 4A | serial bytes 64 | sleep 500";
-    EXPECT_EQ(r.rec.wire(), "serial text 1D 28 4B 02 00 31 | serial bytes 00 | events 1 | " + pass + " | events 2 | " + pass);
-    EXPECT_EQ(r.rec.only({"repeated", "highlight"}),
-              "repeated 1 | highlight 0 | highlight 1 | repeated 2 | highlight 0 | highlight 1");
-}
+    Sequence two({"Full Cut", "Feed"}, 2);
+    EXPECT_EQ(two.go(), RunEnd::Complete);
+    const std::string pass = "highlight 0 | serial text 1B 69 | serial text 10 04 02 | sleep 500 | serial text 10 04 02 | "
+                             "highlight 1 | serial text 1B 4A | serial bytes 64 | sleep 500";
+    EXPECT_EQ(two.rec.only({"serial", "usb", "sleep", "events", "message", "repeated", "highlight"}),
+              "serial text 1D 28 4B 02 00 31 | serial bytes 00 | repeated 1 | events 1 | " + pass +
+                  " | repeated 2 | events 2 | " + pass);
 
-TEST(Runner, AnEmptyListMakesOnePassAfterTheDensity)
-{
-    Sequence r({}, 7, true);
-    EXPECT_EQ(r.go(), RunEnd::Complete);
-    EXPECT_EQ(r.rec.wire(), "usb byte 1D | usb byte 28 | usb byte 4B | usb byte 02 | usb byte 00 | usb byte 31 | "
-                            "usb byte 00 | events 1");
-}
-
-TEST(Runner, TheSameCommandThreeTimesRunsThreeTimesAPassInListOrder)
-{
-    Sequence r({"Partial Cut", "Full Cut", "Partial Cut"});
-    r.rec.delay = 0;
-    r.go();
-    EXPECT_EQ(r.rec.only({"serial text 1B"}), "serial text 1B 6D | serial text 1B 69 | serial text 1B 6D");
-    EXPECT_EQ(r.rec.eventPasses, 1);
-}
-
-TEST(Runner, ZeroRunsUntilStopAndAStoppedPassSendsNothingMore)
-{
-    Sequence r({"Full Cut"}, 0);
-    r.state.StopRequested = 1;  // left by an earlier run: starting clears it
-    r.rec.atEventPass(4, [&] { r.state.StopRequested = 1; });
-    EXPECT_EQ(r.go(), RunEnd::Stopped);
-    EXPECT_EQ(r.rec.count("serial text 1B 69"), 3u);
-    EXPECT_EQ(r.rec.timeline.back(), "highlight 0");
-    EXPECT_EQ(r.rec.only({"repeated"}), "repeated 1 | repeated 2 | repeated 3 | repeated 4");
-}
-
-TEST(Runner, AnEntryThatMatchesNoNameIsSkippedAndNotCounted)
-{
-    // R × n = 2 is met only at pass 2, when two commands have run; with R = 3, at pass 6.
-    for (const auto& [repeat, passes] : std::vector<std::pair<int, int>>{{1, 2}, {3, 6}}) {
-        Sequence r({"Full Cut", "full cut"}, repeat);
+    // Entries, count, route, and the passes with the cuts and USB calls in them. An empty list makes
+    // one pass; an entry that matches no name is not counted: R × n = 2 is met at pass 2, 6 at pass 6.
+    const std::string cut = "serial text 1B 69";
+    const std::vector<std::tuple<std::vector<std::string>, int, bool, std::string>> rows{
+        {{}, 7, true, "usb byte 1D | usb byte 28 | usb byte 4B | usb byte 02 | usb byte 00 | usb byte 31 | usb byte 00 | "
+                      "events 1"},
+        {{"Partial Cut", "Full Cut", "Partial Cut"}, 1, false, "events 1 | serial text 1B 6D | " + cut + " | serial text 1B 6D"},
+        {{"Full Cut", "full cut"}, 1, false, "events 1 | " + cut + " | events 2 | " + cut},
+        {{"Full Cut", "full cut"}, 3, false, "events 1 | " + cut + " | events 2 | " + cut + " | events 3 | " + cut +
+                                                 " | events 4 | " + cut + " | events 5 | " + cut + " | events 6 | " + cut},
+    };
+    for (const auto& [entries, repeat, usb, seen] : rows) {
+        Sequence r(entries, repeat, usb);
         r.rec.delay = 0;
-        r.go();
-        EXPECT_EQ(r.rec.eventPasses, passes) << repeat;
-        EXPECT_EQ(r.rec.count("serial text 1B 69"), std::size_t(passes)) << repeat;
+        EXPECT_EQ(r.go(), RunEnd::Complete);
+        EXPECT_EQ(r.rec.only({"events", "serial text 1B 6", "usb byte"}), seen) << seen;
     }
+    Sequence many({"Partial Cut"}, 65537);  // beyond 16 bits: ends exactly
+    many.rec.recording = false;
+    EXPECT_EQ(many.go(), RunEnd::Complete);
+    EXPECT_EQ(std::to_string(many.rec.eventPasses) + " passes, " + std::to_string(many.rec.serial.bytesWritten) + " bytes",
+              "65537 passes, 524303 bytes");
 }
 
-TEST(Runner, TheCountAndTheListAreReadAtTheEndOfEveryPass)
+// What an event pass changes takes effect in that pass: a stop, the count and the list (read at
+// the end of every pass), the port list, a fault byte.
+TEST(Runner, EventPassesStopEditAndRerouteTheRun)
 {
-    // Lowered below the passes made: the equality never holds again.
-    Sequence lowered({"Feed"}, 5);
+    Sequence zero({"Full Cut"}, 0);  // never met: runs until stopped
+    zero.state.StopRequested = 1;     // left by an earlier run: starting clears it
+    zero.rec.atEventPass(4, [&] { zero.state.StopRequested = 1; });
+    EXPECT_EQ(zero.go(), RunEnd::Stopped);
+    EXPECT_EQ(zero.rec.only({"repeated", "serial text 1B 69"}) + " | " + zero.rec.timeline.back(),
+              "repeated 1 | serial text 1B 69 | repeated 2 | serial text 1B 69 | repeated 3 | serial text 1B 69 | repeated 4 | "
+              "highlight 0");
+
+    Sequence lowered({"Feed"}, 5);  // below the passes made: the equality never holds again
     lowered.rec.atEventPass(4, [&] { lowered.rec.repeat = 2; });
     lowered.rec.atEventPass(9, [&] { lowered.state.StopRequested = 1; });
     EXPECT_EQ(lowered.go(), RunEnd::Stopped);
     EXPECT_EQ(lowered.rec.eventPasses, 9);
 
-    // An entry added in pass 2's event pass runs in that pass; removed again in pass 3's, the
-    // run ends when 4 commands have run: 4 × 1.
+    // An entry added in pass 2 runs in that pass; removed in pass 3, 4 commands make 4 × 1.
     Sequence grown({"Feed"}, 4);
     grown.rec.atEventPass(2, [&] { grown.rec.entries.push_back("Partial Cut"); });
     grown.rec.atEventPass(3, [&] { grown.rec.entries.pop_back(); });
     EXPECT_EQ(grown.go(), RunEnd::Complete);
-    EXPECT_EQ(grown.rec.eventPasses, 3);
-    EXPECT_EQ(grown.rec.count("serial text 1B 6D"), 1u);
-}
+    EXPECT_EQ(std::to_string(grown.rec.eventPasses) + " passes, " + std::to_string(grown.rec.count("serial text 1B 6D")) + " cut",
+              "3 passes, 1 cut");
 
-TEST(Runner, CommandsFollowThePortListChosenDuringARun)
-{
-    Sequence r({"Partial Cut"}, 2);
-    r.rec.usb.statusResults.assign(4, 0x12);
-    r.rec.atEventPass(2, [&] { r.link.selectPort(12); });
-    r.go();
-    EXPECT_EQ(r.rec.count("serial text 1B 6D"), 1u);
-    EXPECT_EQ(r.rec.only({"usb byte"}), "usb byte 1B | usb byte 6D");
-}
+    Sequence moved({"Partial Cut"}, 2);
+    moved.rec.atEventPass(2, [&] { moved.link.selectPort(12); });
+    moved.go();
+    EXPECT_EQ(moved.rec.only({"serial text 1B 6D", "usb byte"}), "serial text 1B 6D | usb byte 1B | usb byte 6D");
 
-TEST(Runner, AFaultByteHandledInTheEventPassEndsTheRunBeforeTheNextCommand)
-{
-    Sequence r({"Full Cut", "Feed"}, 5);
-    r.rec.onSerialData = [&] {
-        if (status::ReceiveStatus(r.link, r.rec) != status::FaultClass::Normal) r.state.StopRequested = 1;
+    Sequence fault({"Full Cut", "Feed"}, 5);  // handled as the window does: no command after it
+    fault.rec.onSerialData = [&] {
+        if (status::ReceiveStatus(fault.link, fault.rec) != status::FaultClass::Normal) fault.state.StopRequested = 1;
     };
-    r.rec.atEventPass(2, [&] {
-        r.rec.receive({0x05});
-        r.rec.deliverReceive();
-    });
-    EXPECT_EQ(r.go(), RunEnd::Stopped);
-    EXPECT_EQ(r.rec.count("serial text 1B 69"), 1u);
-    EXPECT_EQ(r.rec.stream(r.rec.find("events 2")), "10 05 02");
-}
-
-TEST(Runner, CountsBeyondSixteenBitsEndExactly)
-{
-    Sequence r({"Partial Cut"}, 40000);
-    r.rec.delay = 0;
-    r.rec.recording = false;
-    EXPECT_EQ(r.go(), RunEnd::Complete);
-    EXPECT_EQ(r.rec.eventPasses, 40000);
-    EXPECT_EQ(r.rec.serial.bytesWritten, 7u + 40000u * 8u);
+    fault.rec.receive({0x05});  // announced in pass 2
+    fault.rec.atEventPass(2, [&] { fault.rec.deliverReceive(); });
+    EXPECT_EQ(fault.go(), RunEnd::Stopped);
+    EXPECT_EQ(std::to_string(fault.rec.count("serial text 1B 69")) + " cut, then " + fault.rec.stream(fault.rec.find("events 2")),
+              "1 cut, then 10 05 02");
 }

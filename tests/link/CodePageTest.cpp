@@ -9,7 +9,7 @@
 using namespace printbench::link;
 using printbench::testkit::hex;
 
-TEST(CodePage, ChosenFromTheLocaleAsWindowsWould)
+TEST(CodePage, ChosenFromTheLocaleAsWindowsWouldAndTheEnvironmentInTheOrderLcAllLcCtypeLang)
 {
     const std::vector<std::pair<const char*, const char*>> table{
         {"ko_KR.UTF-8", "CP949"}, {"ko_KR", "CP949"},        {"ja_JP.UTF-8", "CP932"},   {"zh_CN.UTF-8", "CP936"},
@@ -21,50 +21,32 @@ TEST(CodePage, ChosenFromTheLocaleAsWindowsWould)
         {"C.UTF-8", "CP1252"},    {"", "CP1252"},
     };
     for (const auto& [locale, page] : table) EXPECT_EQ(CodePage::forLocale(locale), page) << locale;
+
+    // The environment decides: LC_ALL first, then LC_CTYPE, then LANG (the columns), then the page.
+    const std::vector<std::vector<const char*>> environments{
+        {"ko_KR.UTF-8", "ru_RU.UTF-8", "ja_JP.UTF-8", "CP949"}, {"", "ru_RU.UTF-8", "ja_JP.UTF-8", "CP1251"},
+        {"", "", "ja_JP.UTF-8", "CP932"}, {"", "", "", "CP1252"}};
+    const char* const names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+    for (const auto& row : environments) {
+        for (int i = 0; i < 3; ++i) setenv(names[i], row[i], 1);
+        EXPECT_EQ(CodePage::forEnvironment(), row[3]) << row[0] << "/" << row[1] << "/" << row[2];
+    }
+    for (const char* name : names) unsetenv(name);
 }
 
 TEST(CodePage, EncodesUserTextAndReplacesWhatDoesNotFit)
 {
-    struct Case {
-        const char* page;
-        std::string utf8;
-        std::string expected;
-    };
-    const std::vector<Case> cases{
-        {"CP949", "ABC", "41 42 43"},
-        {"CP949", "한글", "C7 D1 B1 DB"},
+    // Code page, UTF-8 text, the bytes.
+    const std::vector<std::tuple<const char*, std::string, const char*>> cases{
+        {"CP949", "ABC", "41 42 43"}, {"CP949", "한글", "C7 D1 B1 DB"},
         {"CP949", "똠방각하", "8C 63 B9 E6 B0 A2 C7 CF"},  // syllables outside KS X 1001 need CP949
         {"CP949", "A\xC3\xA9" "B", "41 3F 42"},            // é is not in CP949
-        {"CP1252", "caf\xC3\xA9 \xE2\x82\xAC", "63 61 66 E9 20 80"},
-        {"CP1252", "한", "3F"},
-        {"CP1252", "a\r\nb", "61 0D 0A 62"},
-        {"CP932", "\xE3\x81\x82", "82 A0"},  // あ
-        {"CP1252", "\xFF" "A", "3F 41"},     // a byte that is not UTF-8
-        {"CP1252", "\xC3" "A", "3F 41"},     // a cut sequence keeps the next character
-        {"CP1252", "\xE2\x82", "3F"},
-        {"CP1252", std::string("\0\x7F", 2), "00 7F"},
+        {"CP1252", "caf\xC3\xA9 \xE2\x82\xAC", "63 61 66 E9 20 80"}, {"CP1252", "한", "3F"},
+        {"CP1252", "a\r\nb", "61 0D 0A 62"}, {"CP932", "\xE3\x81\x82", "82 A0"},  // あ
+        {"CP1252", "\xFF" "A", "3F 41"},  // a byte that is not UTF-8
+        {"CP1252", "\xC3" "A", "3F 41"},  // a cut sequence keeps the next character
+        {"CP1252", "\xE2\x82", "3F"},     {"CP1252", std::string("\0\x7F", 2), "00 7F"},
     };
-    for (const auto& c : cases) {
-        const CodePage page(c.page);
-        EXPECT_EQ(hex(page.encode(c.utf8)), c.expected) << c.page << " " << c.utf8;
-    }
-}
-
-TEST(CodePage, TheEnvironmentDecidesInTheOrderLcAllLcCtypeLang)
-{
-    const std::vector<std::tuple<const char*, const char*, const char*, const char*>> table{
-        {"ko_KR.UTF-8", "ru_RU.UTF-8", "ja_JP.UTF-8", "CP949"},
-        {"", "ru_RU.UTF-8", "ja_JP.UTF-8", "CP1251"},
-        {"", "", "ja_JP.UTF-8", "CP932"},
-        {"", "", "", "CP1252"},
-    };
-    for (const auto& [all, ctype, lang, page] : table) {
-        setenv("LC_ALL", all, 1);
-        setenv("LC_CTYPE", ctype, 1);
-        setenv("LANG", lang, 1);
-        EXPECT_EQ(CodePage::forEnvironment(), page) << all << "/" << ctype << "/" << lang;
-    }
-    unsetenv("LC_ALL");
-    unsetenv("LC_CTYPE");
-    unsetenv("LANG");
+    for (const auto& [page, utf8, expected] : cases)
+        EXPECT_EQ(hex(CodePage(page).encode(utf8)), expected) << page << " " << utf8;
 }

@@ -10,54 +10,43 @@
 using namespace printbench::link;
 using printbench::testkit::TempDir;
 using testing::ElementsAre;
-using testing::HasSubstr;
 namespace fs = std::filesystem;
 
-TEST(PortNaming, HostDevicesUsbAdaptersFirstEachGroupByName)
+TEST(PortNaming, HostDevicesUsbAdaptersFirstEachGroupByNameThenLinkFirstAndTheNthHostDevice)
 {
     EXPECT_THAT(orderHostDevices({"/dev/ttyS10", "/dev/ttyS2", "/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyUSB10",
                                   "/dev/ttyUSB1", "/dev/ttyAMA0", "/dev/ttyUSB2"}),
                 ElementsAre("/dev/ttyACM0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyAMA0",
                             "/dev/ttyS0", "/dev/ttyS2", "/dev/ttyS10"));
-}
 
-TEST(PortNaming, LinkFirstThenTheNthHostDevice)
-{
     TempDir dir;
     fs::create_symlink("/dev/null", dir.path() / "COM2");
     fs::create_symlink("../missing-tty", dir.path() / "COM5");
-    const std::vector<std::string> host{"/dev/ttyUSB0", "/dev/ttyS0"};
-
-    const PortTarget com1 = resolvePort(1, dir.path(), host);
-    EXPECT_EQ(com1.device, "/dev/ttyUSB0");
-    EXPECT_EQ(com1.description, "COM1: /dev/ttyUSB0");
-
-    const PortTarget com2 = resolvePort(2, dir.path(), host);
-    EXPECT_EQ(com2.device, "/dev/null");
-    EXPECT_THAT(com2.description, HasSubstr("link in"));
-
-    // A link that points nowhere is still the user's choice: it is named, not skipped.
-    const PortTarget com5 = resolvePort(5, dir.path(), host);
-    EXPECT_EQ(com5.device, (dir.path().parent_path() / "missing-tty").lexically_normal().string());
-    EXPECT_THAT(com5.description, HasSubstr("does not exist"));
-
-    // Without a link, COM2 is the host's second and last device.
-    EXPECT_EQ(resolvePort(2, dir.path() / "none", host).device, "/dev/ttyS0");
-
-    const PortTarget com3 = resolvePort(3, dir.path(), host);
-    EXPECT_FALSE(com3.device);
-    EXPECT_THAT(com3.description, HasSubstr("no device"));
-    EXPECT_THAT(com3.description, HasSubstr("2 serial devices"));
+    const std::string in = " (link in " + dir.path().string();
+    const std::string missing = (dir.path().parent_path() / "missing-tty").lexically_normal().string();
+    // Port, folder of links, device ("-" for none), description.
+    const std::vector<std::tuple<int, fs::path, std::string, std::string>> table{
+        {1, dir.path(), "/dev/ttyUSB0", "COM1: /dev/ttyUSB0"}, {2, dir.path(), "/dev/null", "COM2: /dev/null" + in + ")"},
+        // A link that points nowhere is still the user's choice: it is named, not skipped.
+        {5, dir.path(), missing, "COM5: " + missing + in + "; that device does not exist)"},
+        // Without a link, COM2 is the host's second and last device.
+        {2, dir.path() / "none", "/dev/ttyS0", "COM2: /dev/ttyS0"},
+        {3, dir.path(), "-", "COM3: no device (no link COM3 in " + dir.path().string() +
+                                 ", and the host lists 2 serial devices)"},
+    };
+    for (const auto& [n, folder, device, description] : table) {
+        const PortTarget t = resolvePort(n, folder, {"/dev/ttyUSB0", "/dev/ttyS0"});
+        EXPECT_EQ(t.device.value_or("-") + " | " + t.description, device + " | " + description);
+    }
 }
 
 TEST(PortNaming, FolderFollowsXdgConfigHome)
 {
     const char* saved = std::getenv("XDG_CONFIG_HOME");
-    const std::string keep = saved ? saved : "";
-    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const std::string keep = saved ? saved : "", home = std::getenv("HOME") ? std::getenv("HOME") : "";
     setenv("XDG_CONFIG_HOME", "/tmp/xdg-here", 1);
     EXPECT_EQ(defaultPortFolder(), fs::path("/tmp/xdg-here/printbench/ports"));
-    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);  // only an absolute folder counts
     setenv("HOME", "/home/tech", 1);
     EXPECT_EQ(defaultPortFolder(), fs::path("/home/tech/.config/printbench/ports"));
     setenv("HOME", home.c_str(), 1);

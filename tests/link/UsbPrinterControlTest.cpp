@@ -12,6 +12,7 @@ using Error = testkit::FakeUsbTransport::Error;
 using testkit::FakeUsbTransport;
 using testkit::hex;
 using testing::ElementsAre;
+using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
@@ -28,92 +29,62 @@ struct Usb {
 
 } // namespace
 
-TEST(UsbDeviceId, FieldsAndModelMatching)
+TEST(UsbDevice, IdFieldsModelMatchingAndTheBidirectionalPrinterSettingFirst)
 {
-    const auto f = parseDeviceId(" mfg : Acme ;MDL:KR-420; CMD:ESC/POS;");
-    EXPECT_EQ(f.at("MFG"), "Acme");
-    EXPECT_EQ(f.at("MDL"), "KR-420");
-    EXPECT_EQ(f.at("CMD"), "ESC/POS");
+    EXPECT_EQ(parseDeviceId(" mfg : Acme ;MDL:KR-420; CMD:ESC/POS;"),
+              (std::map<std::string, std::string>{{"MFG", "Acme"}, {"MDL", "KR-420"}, {"CMD", "ESC/POS"}}));
 
     // Model list name, device ID, product string, match.
     const std::vector<std::tuple<const char*, std::optional<std::string>, std::optional<std::string>, bool>> table{
-        {"KR-420", "MFG:Acme;MDL:KR-420;", std::nullopt, true},
-        {"KR-420", "MFG:Acme;MODEL:kr 420;", std::nullopt, true},
-        {"KR-420", "MFG:Acme;MDL:KR420 ;", std::nullopt, true},
-        {"KR-420", "MFG:Acme;MDL:KR-430;", std::nullopt, false},
+        {"KR-420", "MFG:Acme;MDL:KR-420;", std::nullopt, true},   {"KR-420", "MFG:Acme;MODEL:kr 420;", std::nullopt, true},
+        {"KR-420", "MFG:Acme;MDL:KR420 ;", std::nullopt, true},   {"KR-420", "MFG:Acme;MDL:KR-430;", std::nullopt, false},
         {"KR-420", "MFG:Acme;CMD:ESC/POS;", "Receipt Printer kr-420", true},
-        {"KR-420", std::nullopt, "KR-4200", true},
-        {"KL-310", "MDL:KL-3100;", std::nullopt, false},
-        {"KR-420", std::nullopt, std::nullopt, false},
-        {"", "MDL:;", std::nullopt, false},
+        {"KR-420", std::nullopt, "KR-4200", true},                {"KL-310", "MDL:KL-3100;", std::nullopt, false},
+        {"KR-420", std::nullopt, std::nullopt, false},            {"", "MDL:;", std::nullopt, false},
     };
     for (const auto& [model, id, product, match] : table)
-        EXPECT_EQ(modelMatches(model, id, product), match) << model << " / " << id.value_or("-") << " / " << product.value_or("-");
+        EXPECT_EQ(modelMatches(model, id, product), match) << id.value_or("-") << " " << product.value_or("-");
+
+    // Interface 0 in two alternate settings: unidirectional (OUT 0x01; its IN is interrupt) and
+    // bidirectional (OUT 0x03, IN 0x84); a setting of another class before them.
+    const InterfaceInfo hid{.interfaceClass = 3, .endpoints = {{0x02, 0x02, 64}, {0x81, 0x02, 64}}};
+    const InterfaceInfo one{.interfaceClass = 7, .endpoints = {{0x01, 0x02, 64}, {0x85, 0x03, 8}}};
+    const InterfaceInfo two{.alternateSetting = 1, .interfaceClass = 7, .endpoints = {{0x03, 0x02, 64}, {0x84, 0x02, 64}}};
+    // The setting picked, its OUT endpoint and its IN endpoint (00 for none).
+    const auto pick = [](std::vector<InterfaceInfo> settings) -> std::string {
+        const auto p = printerInterface(DeviceInfo{.interfaces = std::move(settings)});
+        if (!p) return "none";
+        return hex(Bytes{std::uint8_t(p->interface.alternateSetting), p->out, p->in.value_or(0)});
+    };
+    EXPECT_EQ(pick({hid, one, two}) + " | " + pick({hid, two, one}) + " | " + pick({hid, one}) + " | " + pick({hid}),
+              "01 03 84 | 01 03 84 | 00 01 00 | none");
 }
 
-TEST(UsbOpen, ThePrinterInterfaceIsTheBidirectionalSettingWhereThereIsOne)
+TEST(UsbOpen, ResultCodesForEveryWayOfNotConnectingAndReopeningReleasesThePreviousPrinter)
 {
-    // Interface 0 in two alternate settings: unidirectional (OUT 0x01) and bidirectional
-    // (OUT 0x03, IN 0x84); a setting of another class before them.
-    const auto setting = [](int alternate, int cls, std::vector<EndpointInfo> endpoints) {
-        InterfaceInfo i;
-        i.alternateSetting = alternate;
-        i.interfaceClass = cls;
-        i.endpoints = std::move(endpoints);
-        return i;
-    };
-    const InterfaceInfo hid = setting(0, 3, {{0x02, 0x02, 64}, {0x81, 0x02, 64}});
-    const InterfaceInfo one = setting(0, 7, {{0x01, 0x02, 64}, {0x85, 0x03, 8}});  // IN here is interrupt
-    const InterfaceInfo two = setting(1, 7, {{0x03, 0x02, 64}, {0x84, 0x02, 64}});
-    DeviceInfo d;
-    d.interfaces = {hid, one, two};
-    auto p = printerInterface(d);
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->interface.alternateSetting, 1);
-    EXPECT_EQ(p->out, 0x03);
-    EXPECT_EQ(p->in, 0x84);
-    d.interfaces = {hid, two, one};  // the first bidirectional one stays
-    EXPECT_EQ(printerInterface(d)->out, 0x03);
-    d.interfaces = {hid, one};
-    EXPECT_EQ(printerInterface(d)->out, 0x01);
-    EXPECT_FALSE(printerInterface(d)->in);
-    d.interfaces = {hid};
-    EXPECT_FALSE(printerInterface(d));
-}
-
-TEST(UsbOpen, ResultCodesForEveryWayOfNotConnecting)
-{
-    struct Case {
-        const char* what;
-        std::vector<FakeUsbTransport::Device> devices;
-        bool available;
-        std::int32_t result;
-    };
     auto refused = FakeUsbTransport::printer(3, "MDL:KR-420;");
     refused.openError = Error::Access;
     auto busy = FakeUsbTransport::printer(4, "MDL:KR-420;");
     busy.claimError = Error::Busy;
     auto notAPrinter = FakeUsbTransport::printer(5, "MDL:KR-420;");
     notAPrinter.info.interfaces[0].interfaceClass = 3;
-    const std::vector<Case> cases{
-        {"two printers, the second of the model",
-         {FakeUsbTransport::printer(1, "MDL:KL-310;"), FakeUsbTransport::printer(2, "MDL:KR-420;")}, true, 0},
-        {"no USB printer at all", {notAPrinter}, true, 1},
-        {"printers, none of the model", {FakeUsbTransport::printer(1, "MDL:KL-310;")}, true, 2},
-        {"the printer may not be opened", {refused}, true, 3},
-        {"the printer is held by another program", {busy}, true, 4},
-        {"no USB stack", {}, false, 5},
+    // Devices attached, a USB stack there, the result.
+    const std::vector<std::tuple<std::vector<FakeUsbTransport::Device>, bool, std::int32_t>> cases{
+        {{FakeUsbTransport::printer(1, "MDL:KL-310;"), FakeUsbTransport::printer(2, "MDL:KR-420;")}, true, 0},
+        {{notAPrinter}, true, 1},                                  // no USB printer at all
+        {{FakeUsbTransport::printer(1, "MDL:KL-310;")}, true, 2},  // printers, none of the model
+        {{refused}, true, 3},                                      // the printer may not be opened
+        {{busy}, true, 4},                                         // held by another program
+        {{refused, busy}, true, 4},                                // busy says more than refused
+        {{}, false, 5},                                            // no USB stack
     };
-    for (const auto& c : cases) {
-        Usb usb(c.devices);
-        usb.transport.isAvailable = c.available;
-        EXPECT_EQ(usb.control.openByModel("KR-420"), c.result) << c.what;
-        EXPECT_EQ(usb.control.connected(), c.result == 0) << c.what;
+    for (const auto& [devices, available, result] : cases) {
+        Usb usb(devices);
+        usb.transport.isAvailable = available;
+        EXPECT_EQ(usb.control.openByModel("KR-420"), result);
+        EXPECT_EQ(usb.control.connected(), result == 0) << result;
     }
-}
 
-TEST(UsbOpen, OpeningAgainReleasesThePreviousPrinterFirst)
-{
     Usb usb({FakeUsbTransport::printer(1, "MDL:KR-420;"), FakeUsbTransport::printer(2, "MDL:KL-320;")});
     ASSERT_EQ(usb.control.openByModel("KR-420"), 0);
     EXPECT_EQ(usb.transport.claimed, 0);
@@ -121,6 +92,7 @@ TEST(UsbOpen, OpeningAgainReleasesThePreviousPrinterFirst)
     EXPECT_EQ(usb.transport.claimed, 1);
     EXPECT_EQ(usb.control.openByModel("KL-999"), 2);
     EXPECT_EQ(usb.transport.openDevice, -1);
+    EXPECT_FALSE(usb.control.connected());
 }
 
 TEST(UsbSend, BytesAndTextLeaveAtTheFlushInTransfersOfAtMost16KiB)
@@ -131,27 +103,22 @@ TEST(UsbSend, BytesAndTextLeaveAtTheFlushInTransfersOfAtMost16KiB)
     usb.control.sendText("한A\r\n");
     EXPECT_TRUE(usb.transport.outTransfers.empty());
     ASSERT_TRUE(usb.control.flush().isOk());
-    ASSERT_EQ(usb.transport.outTransfers.size(), 1u);
-    EXPECT_EQ(hex(usb.transport.outTransfers[0]), "1B 40 C7 D1 41 0D 0A");  // text in CP949
+    EXPECT_THAT(usb.transport.outTransfers, ElementsAre(Bytes{0x1B, 0x40, 0xC7, 0xD1, 0x41, 0x0D, 0x0A}));  // CP949
 
-    usb.transport.outTransfers.clear();
-    std::vector<std::uint8_t> logo(30000);
+    Bytes logo(30000);
     for (std::size_t i = 0; i < logo.size(); ++i) logo[i] = static_cast<std::uint8_t>(i * 7);
     for (const std::uint8_t b : logo) usb.control.sendByte(b);
     ASSERT_TRUE(usb.control.flush().isOk());
-    ASSERT_EQ(usb.transport.outTransfers.size(), 2u);
-    EXPECT_EQ(usb.transport.outTransfers[0].size(), 16384u);
-    EXPECT_EQ(usb.transport.outTransfers[1].size(), 13616u);
-    std::vector<std::uint8_t> joined = usb.transport.outTransfers[0];
-    joined.insert(joined.end(), usb.transport.outTransfers[1].begin(), usb.transport.outTransfers[1].end());
-    EXPECT_EQ(joined, logo);
+    EXPECT_TRUE(usb.control.flush().isOk());  // nothing gathered: no transfer
+    ASSERT_EQ(usb.transport.outTransfers.size(), 3u);
+    EXPECT_EQ(usb.transport.outTransfers[1], Bytes(logo.begin(), logo.begin() + 16384));
+    EXPECT_EQ(usb.transport.outTransfers[2], Bytes(logo.begin() + 16384, logo.end()));
     // The timeout grows with the transfer: the full 16 KiB one may take longer than the rest.
     EXPECT_GT(usb.transport.timeouts[1], usb.transport.timeouts[2]);
-    EXPECT_TRUE(usb.control.flush().isOk());  // nothing gathered: no transfer
-    EXPECT_EQ(usb.transport.outTransfers.size(), 2u);
+    EXPECT_EQ(usb.transport.timeouts[1], 4048);  // 2 s to wake, then 8 KB a second
 }
 
-TEST(UsbSend, FailuresAndUnplugging)
+TEST(UsbSendAndStatus, FailuresUnpluggingAndTheTwoStatusReads)
 {
     Usb usb;
     usb.control.sendByte(0x41);
@@ -173,18 +140,12 @@ TEST(UsbSend, FailuresAndUnplugging)
     EXPECT_EQ(usb.control.openByModel("KR-420"), 0);
     usb.control.sendByte(0x42);
     EXPECT_TRUE(usb.control.flush().isOk());
-}
 
-TEST(UsbStatus, CurrentFirmwareAsksWithDleEot2AfterDrainingOldFirmwareAsksThePort)
-{
-    Usb usb;
-    ASSERT_EQ(usb.control.openByModel("KR-420"), 0);
-
+    // DLE EOT 2 once what came unasked is drained; for the old firmware, the port status.
     usb.transport.inReplies = {{0x05}, {0x32}};  // sent unasked earlier
-    usb.transport.statusAnswer = 0x12;
+    usb.transport.statusAnswer = Bytes{0x12, 0x99};  // the status is the reply's first byte
     EXPECT_EQ(usb.control.readStatus(), 0x12);
-    EXPECT_THAT(usb.transport.outTransfers, ElementsAre(std::vector<std::uint8_t>{0x10, 0x04, 0x02}));
-
+    EXPECT_THAT(usb.transport.outTransfers, ElementsAre(Bytes{0x42}, Bytes{0x10, 0x04, 0x02}));
     usb.transport.statusAnswer.reset();
     EXPECT_EQ(usb.control.readStatus(), -1);  // nothing answers
 

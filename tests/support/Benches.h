@@ -12,16 +12,21 @@ inline void elevenHostDevices(Recorder& rec)
     for (int i = 0; i < 11; ++i) rec.serial.hostDeviceList.push_back("/dev/ttyS" + std::to_string(i));
 }
 
-// A link on a recorder, for driving the subsystems directly: the recorder is the link's events,
-// the status read-out and a run's panel. The shared state starts with the width 432.
-struct Rig {
+// What the rig and the bench stand on: a recorder with eleven host devices, the code page and
+// the folder of the port links.
+struct Ground {
     Recorder rec;
     link::CodePage codePage{"CP949"};
     TempDir ports;
+    Ground() { elevenHostDevices(rec); }
+};
+
+// A link on a recorder, for driving the subsystems directly: the recorder is the link's events,
+// the status read-out and a run's panel. The shared state starts with the width 432.
+struct Rig : Ground {
     link::PrinterLink link{rec.serial, rec.usb, rec, codePage, rec, ports.path()};
     commands::SharedState state{0, 432};
 
-    Rig() { elevenHostDevices(rec); }
     // COM3 open, or USB chosen with every status read answering 0x12; the timeline cleared.
     link::PrinterChannel& route(bool usb)
     {
@@ -36,22 +41,18 @@ struct Rig {
 };
 
 // The main window's handlers on a recorder, loaded, with their start-up lines cleared.
-struct Bench {
-    Recorder rec;
-    link::CodePage codePage{"CP949"};
-    TempDir ports;
+struct Bench : Ground {
     window::Form1 form{rec, rec, rec.serial, rec.usb, codePage, ports.path()};
 
     Bench()
     {
-        elevenHostDevices(rec);
         form.Form_Load();
         rec.timeline.clear();
     }
-    // The user chooses a list's entry or types a field's text: its handler runs.
+    // The user chooses a list's entry, types a field's text, or double-clicks a catalogue entry
+    // (by its text): the handler runs.
     void choose(window::Control list, int index) { form.setListIndex(list, index); }
     void type(window::Control field, const std::string& text) { form.setText(field, text); }
-    // The user double-clicks a catalogue entry, by its text.
     void add(const std::string& entry)
     {
         for (int i = 0; i < rec.listCount(window::Control::List1); ++i)

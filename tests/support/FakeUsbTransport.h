@@ -2,6 +2,7 @@
 
 #include "link/usb/UsbTransport.h"
 
+#include <algorithm>
 #include <deque>
 
 namespace printbench::testkit {
@@ -31,7 +32,8 @@ public:
     std::vector<std::vector<std::uint8_t>> outTransfers;  // every bulk OUT, in order
     std::deque<std::vector<std::uint8_t>> inReplies;      // what bulk IN reads return; Timeout when empty
     std::deque<Error> outErrors;                          // errors for the next bulk OUT transfers
-    std::optional<std::uint8_t> portStatusByte, statusAnswer;  // GET_PORT_STATUS; the answer to DLE EOT 2
+    std::optional<std::uint8_t> portStatusByte;           // GET_PORT_STATUS
+    std::optional<std::vector<std::uint8_t>> statusAnswer;  // the reply to DLE EOT 2
     int openDevice = -1, claimed = -1;                    // index in `attached`, -1 none
     std::vector<int> timeouts;
 
@@ -45,12 +47,9 @@ public:
     Error open(const link::usb::DeviceInfo& device) override
     {
         close();
-        for (std::size_t i = 0; i < attached.size(); ++i) {
-            if (attached[i].info.address != device.address) continue;
-            if (attached[i].openError == Error::None) openDevice = static_cast<int>(i);
-            return attached[i].openError;
-        }
-        return Error::NoDevice;
+        const auto it = std::ranges::find(attached, device.address, [](const Device& d) { return d.info.address; });
+        if (it != attached.end() && it->openError == Error::None) openDevice = static_cast<int>(it - attached.begin());
+        return it == attached.end() ? Error::NoDevice : it->openError;
     }
     void close() override { openDevice = claimed = -1; }
     std::optional<std::string> deviceId(const link::usb::InterfaceInfo&) override { return current().deviceId; }
@@ -67,14 +66,14 @@ public:
         if (!outErrors.empty()) outErrors.pop_front();
         if (e != Error::None) return e;
         outTransfers.emplace_back(bytes.begin(), bytes.end());
-        if (statusAnswer && outTransfers.back() == std::vector<std::uint8_t>{0x10, 0x04, 0x02}) inReplies.push_back({*statusAnswer});
+        if (statusAnswer && outTransfers.back() == std::vector<std::uint8_t>{0x10, 0x04, 0x02}) inReplies.push_back(*statusAnswer);
         return Error::None;
     }
     Error bulkIn(std::uint8_t, std::vector<std::uint8_t>& out, int, int) override
     {
         out.clear();
         if (inReplies.empty()) return Error::Timeout;
-        out = inReplies.front();
+        out = std::move(inReplies.front());
         inReplies.pop_front();
         return Error::None;
     }

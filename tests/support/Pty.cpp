@@ -1,69 +1,45 @@
 #include "support/Pty.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <poll.h>
 #include <pty.h>
+
+#include <cerrno>
 #include <stdexcept>
 
 namespace printbench::testkit {
 
-namespace {
-
-bool readable(int fd, std::chrono::milliseconds timeout)
+// True once `fd` has bytes to read, false at `end`.
+static bool readable(int fd, std::chrono::steady_clock::time_point end)
 {
-    pollfd p{fd, POLLIN, 0};
-    int n = 0;
-    while ((n = ::poll(&p, 1, static_cast<int>(std::max<std::int64_t>(timeout.count(), 0)))) < 0 && errno == EINTR) {}
-    return n > 0 && (p.revents & POLLIN);
+    for (pollfd p{fd, POLLIN, 0};;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+        const int n = ::poll(&p, 1, left > 0 ? int(left) : 0);
+        if (n >= 0 || errno != EINTR) return n > 0 && (p.revents & POLLIN);
+    }
 }
-
-} // namespace
 
 Pty::Pty()
 {
     char name[64] = {};
     if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
     m_slavePath = name;
-    // Raw from the start: a fresh pair echoes and translates line ends.
-    if (termios raw{}; ::tcgetattr(m_slave, &raw) == 0) ::cfmakeraw(&raw), ::tcsetattr(m_slave, TCSANOW, &raw);
-}
-
-Pty::~Pty()
-{
-    closeMaster();
-    if (m_slave >= 0) ::close(m_slave);
 }
 
 std::vector<std::uint8_t> Pty::read(std::size_t count, std::chrono::milliseconds timeout)
 {
     std::vector<std::uint8_t> out(count);
     std::size_t got = 0;
-    for (const auto end = std::chrono::steady_clock::now() + timeout; got < count && m_master >= 0;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !readable(m_master, left)) break;
-        const ssize_t n = ::read(m_master, out.data() + got, count - got);
-        if (n > 0) got += static_cast<std::size_t>(n);
-        else if (n == 0 || (errno != EINTR && errno != EAGAIN)) break;
-    }
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (ssize_t n = 0; got < count && readable(m_master, end) && (n = ::read(m_master, out.data() + got, count - got)) > 0;)
+        got += static_cast<std::size_t>(n);
     out.resize(got);
     return out;
 }
 
-bool Pty::write(std::span<const std::uint8_t> bytes)
+bool Pty::write(const std::vector<std::uint8_t>& bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size() && m_master >= 0) {
-        const ssize_t n = ::write(m_master, bytes.data() + done, bytes.size() - done);
-        if (n > 0) done += static_cast<std::size_t>(n);
-        else if (n == 0 || errno != EINTR) return false;
-    }
-    return done == bytes.size();
-}
-
-bool Pty::waitForSlaveInput(std::chrono::milliseconds timeout) const
-{
-    return m_slave >= 0 && readable(m_slave, timeout);
+    return ::write(m_master, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
+           readable(m_slave, std::chrono::steady_clock::now() + std::chrono::seconds(5));
 }
 
 } // namespace printbench::testkit

@@ -9,7 +9,7 @@
 //   Text6 = "Hex : 10" | Combo1 index 4 | Combo1 disabled | List2 add "Feed" | List2 remove 0
 //   repeated 3 | highlight 0 | status "Hex : 12" | waiting "1" | link failed "..."
 // Sleeps advance a virtual clock; event passes run what the test scripted for them. Benchmarks
-// and fuzz targets turn recording off: then bytes are only counted.
+// and fuzz targets turn recording off: then bytes are only counted and no line is built.
 
 #include "commands/SequenceRunner.h"
 #include "link/SerialPort.h"
@@ -32,70 +32,131 @@ std::vector<std::uint8_t> unhex(const std::string& text);
 // Text in double quotes with CR, LF and other control characters escaped: one line.
 std::string quoted(const std::string& s);
 
-class Recorder;
+struct Timeline {
+    std::vector<std::string> timeline;
+    bool recording = true;
+    void record(std::string line)
+    {
+        if (recording) timeline.push_back(std::move(line));
+    }
+};
 
-// Hands the pending bytes over as one write, or fails with `error`; nothing pending, no write.
-link::LinkStatus taken(std::vector<std::uint8_t>& pending, std::vector<std::vector<std::uint8_t>>& writes,
-                       const std::optional<std::string>& error);
-
-class RecordingSerial : public link::SerialPort {
+// The part of the serial port and the USB control that sends: every byte is counted; with
+// recording on, each call is a line and its bytes wait for the flush that hands them over as
+// one write, or fails with `flushError`. A flush with nothing waiting writes nothing.
+class Sender {
 public:
-    explicit RecordingSerial(Recorder& r) : m_r(r) {}
-    link::LinkStatus open(const link::SerialSettings& settings, const std::string& devicePath) override;
-    void close() override;
+    explicit Sender(Timeline& t) : m_t(t) {}
+    std::optional<std::string> flushError;
+    std::uint64_t bytesWritten = 0;
+
+protected:
+    template <typename Line>
+    void send(std::span<const std::uint8_t> bytes, Line line)
+    {
+        bytesWritten += bytes.size();
+        if (!m_t.recording) return;
+        m_t.record(line());
+        m_pending.insert(m_pending.end(), bytes.begin(), bytes.end());
+    }
+    link::LinkStatus hand(std::vector<std::vector<std::uint8_t>>& writes)
+    {
+        if (m_pending.empty()) return {};
+        std::vector<std::uint8_t> bytes = std::exchange(m_pending, {});
+        if (flushError) return link::LinkStatus::fail(link::LinkFailure::WriteFailed, *flushError);  // and they are gone
+        writes.push_back(std::move(bytes));
+        return {};
+    }
+    Timeline& m_t;
+    std::vector<std::uint8_t> m_pending;
+};
+
+class RecordingSerial : public link::SerialPort, public Sender {
+public:
+    using Sender::Sender;
+    link::LinkStatus open(const link::SerialSettings& settings, const std::string& devicePath) override
+    {
+        lastSettings = settings;
+        lastDevice = devicePath;
+        m_open = !openError;
+        m_t.record("serial open COM" + std::to_string(settings.portNumber) + " " + (openError ? "failed" : settings.text()));
+        return openError ? link::LinkStatus::fail(link::LinkFailure::OpenFailed, *openError) : link::LinkStatus{};
+    }
+    void close() override
+    {
+        m_open = false;
+        m_pending.clear();
+        m_t.record("serial close");
+    }
     bool isOpen() const override { return m_open; }
-    void write(std::span<const std::uint8_t> bytes, link::OutputForm form) override;
-    link::LinkStatus flush() override { return taken(m_pending, osWrites, flushError); }
+    void write(std::span<const std::uint8_t> bytes, link::OutputForm form) override
+    {
+        send(bytes, [&] { return (form == link::OutputForm::Text ? "serial text " : "serial bytes ") + hex(bytes); });
+    }
+    link::LinkStatus flush() override { return hand(osWrites); }
     int bytesWaiting() override { return static_cast<int>(rx.size()); }
-    std::optional<std::uint8_t> readByte() override;
+    std::optional<std::uint8_t> readByte() override
+    {
+        if (rx.empty()) return std::nullopt;
+        const std::uint8_t b = rx.front();
+        rx.pop_front();
+        return b;
+    }
     void setListener(link::SerialListener* l) override { listener = l; }
     std::vector<std::string> hostDevices() const override { return hostDeviceList; }
 
-    std::optional<std::string> openError, flushError;  // opens / flushes with bytes fail so
+    std::optional<std::string> openError;  // opens fail with this reason
     std::vector<std::string> hostDeviceList;
     std::vector<std::vector<std::uint8_t>> osWrites;  // one entry per flush that carried bytes
     std::optional<link::SerialSettings> lastSettings;
     std::string lastDevice;
     std::deque<std::uint8_t> rx;  // what the printer sent back
     link::SerialListener* listener = nullptr;
-    std::uint64_t bytesWritten = 0;
 
 private:
-    Recorder& m_r;
     bool m_open = false;
-    std::vector<std::uint8_t> m_pending;
 };
 
-class RecordingUsb : public link::UsbControl {
+class RecordingUsb : public link::UsbControl, public Sender {
 public:
-    explicit RecordingUsb(Recorder& r) : m_r(r) {}
-    std::int32_t openByModel(const std::string& model) override;
-    void sendByte(std::int16_t byte) override;
-    void sendText(const std::string& text) override;
+    using Sender::Sender;
+    std::int32_t openByModel(const std::string& model) override
+    {
+        m_t.record("usb open " + model + " -> " + std::to_string(openResult));
+        return openResult;
+    }
+    void sendByte(std::int16_t byte) override
+    {
+        const auto b = static_cast<std::uint8_t>(byte);
+        send({&b, 1}, [&] { return "usb byte " + hex({&b, 1}); });
+    }
+    void sendText(const std::string& text) override
+    {
+        send({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, [&] { return "usb text " + quoted(text); });
+    }
     std::int32_t readStatusOldFirmware() override { return status(5); }
     std::int32_t readStatus() override { return status(6); }
-    link::LinkStatus flush() override { return taken(m_pending, transfers, flushError); }
+    link::LinkStatus flush() override { return hand(transfers); }
 
     std::int32_t openResult = 0;
     std::deque<std::int32_t> statusResults;  // next results of members 5 and 6; -1 when empty
-    std::optional<std::string> flushError;
     std::vector<std::vector<std::uint8_t>> transfers;  // one entry per flush that carried bytes
-    std::uint64_t bytesWritten = 0;
 
 private:
-    std::int32_t status(int member);
-    Recorder& m_r;
-    std::vector<std::uint8_t> m_pending;
+    std::int32_t status(int member)
+    {
+        const std::int32_t r = statusResults.empty() ? -1 : statusResults.front();
+        if (!statusResults.empty()) statusResults.pop_front();
+        if (m_t.recording) m_t.record("usb status member " + std::to_string(member) + " -> " + std::to_string(r));
+        return r;
+    }
 };
 
-class Recorder : public window::WindowHost,
-                 public window::WindowFields,
-                 public link::LinkEvents,
-                 public status::StatusView,
-                 public commands::SequencePanel {
+class Recorder : public Timeline, public window::WindowHost, public window::WindowFields, public link::LinkEvents,
+                 public status::StatusView, public commands::SequencePanel {
+    using Control = window::Control;
+
 public:
-    std::vector<std::string> timeline;
-    bool recording = true;
     RecordingSerial serial{*this};
     RecordingUsb usb{*this};
 
@@ -111,17 +172,12 @@ public:
     std::size_t count(std::string_view prefix) const;
 
     void atEventPass(int n, std::function<void()> action) { m_script[n].push_back(std::move(action)); }
-    int eventPasses = 0;
+    int eventPasses = 0, clockReads = 0;
     std::int64_t clockMs = 0;
-    int clockReads = 0;
 
     // The printer sends bytes back, and the receive notification announces them.
     void receive(std::initializer_list<std::uint8_t> bytes) { serial.rx.insert(serial.rx.end(), bytes); }
     void deliverReceive() { serial.listener->serialDataArrived(); }
-    void record(std::string line)
-    {
-        if (recording) timeline.push_back(std::move(line));
-    }
 
     // window::WindowHost
     void sleep(std::int64_t ms) override
@@ -129,36 +185,78 @@ public:
         clockMs += ms;
         if (recording) record("sleep " + std::to_string(ms));
     }
-    void processEvents() override;
-    std::int64_t nowMs() override { return ++clockReads, clockMs; }
-    void message(window::Icon icon, const std::string& text) override;
+    void processEvents() override
+    {
+        ++eventPasses;
+        if (recording) record("events " + std::to_string(eventPasses));
+        const auto it = m_script.find(eventPasses);
+        if (it == m_script.end()) return;
+        for (const auto& action : std::vector(it->second)) action();  // a copy: an action may script more
+    }
+    std::int64_t nowMs() override
+    {
+        ++clockReads;
+        return clockMs;
+    }
+    void message(window::Icon icon, const std::string& text) override
+    {
+        static const char* const icons[] = {"plain", "information", "warning", "critical"};
+        if (recording) record(std::string("message ") + icons[static_cast<int>(icon)] + " " + quoted(text));
+    }
     void endProgram() override { record("end program"); }
 
     // window::WindowFields: the controls in memory.
-    std::string text(window::Control c) const override { return field(c).text; }
-    void setText(window::Control c, const std::string& text) override;
-    int listCount(window::Control c) const override { return static_cast<int>(field(c).items.size()); }
-    std::string listItem(window::Control c, int index) const override;
-    void addListItem(window::Control c, const std::string& item) override;
-    void removeListItem(window::Control c, int index) override;
-    int listIndex(window::Control c) const override { return field(c).index; }
-    void setListIndex(window::Control c, int index) override;
-    bool checked(window::Control c) const override { return field(c).checked; }
-    void setEnabled(window::Control c, bool enabled) override;
-    bool isEnabled(window::Control c) const override { return field(c).enabled; }
-    void tick(window::Control c, bool on) { m_fields[c].checked = on; }
+    std::string text(Control c) const override { return field(c).text; }
+    void setText(Control c, const std::string& t) override
+    {
+        m_fields[c].text = t;
+        if (recording) record(name(c) + " = " + quoted(t));
+    }
+    int listCount(Control c) const override { return static_cast<int>(field(c).items.size()); }
+    std::string listItem(Control c, int i) const override { return i >= 0 && i < listCount(c) ? field(c).items[std::size_t(i)] : ""; }
+    void addListItem(Control c, const std::string& item) override
+    {
+        m_fields[c].items.push_back(item);
+        if (recording) record(name(c) + " add " + quoted(item));
+    }
+    void removeListItem(Control c, int index) override
+    {
+        Field& f = m_fields[c];
+        if (index < 0 || index >= static_cast<int>(f.items.size())) return;
+        f.items.erase(f.items.begin() + index);
+        if (f.index >= static_cast<int>(f.items.size())) f.index = -1;
+        if (recording) record(name(c) + " remove " + std::to_string(index));
+    }
+    int listIndex(Control c) const override { return field(c).index; }
+    void setListIndex(Control c, int index) override
+    {
+        m_fields[c].index = index;
+        if (recording) record(name(c) + " index " + std::to_string(index));
+    }
+    bool checked(Control c) const override { return field(c).checked; }
+    void setEnabled(Control c, bool enabled) override
+    {
+        m_fields[c].enabled = enabled;
+        if (recording) record(name(c) + (enabled ? " enabled" : " disabled"));
+    }
+    bool isEnabled(Control c) const override { return field(c).enabled; }
+    void tick(Control c, bool on) { m_fields[c].checked = on; }
 
     // link::LinkEvents: the receive event runs `onSerialData`.
     void serialDataArrived() override { onSerialData(); }
     void usbStatusRead(std::int32_t value) override { usbStatusShown.push_back(value); }
-    void linkFailed(const std::string& report) override { ++linkFailures, record("link failed " + quoted(report)); }
+    void linkFailed(const std::string& report) override
+    {
+        ++linkFailures;
+        if (recording) record("link failed " + quoted(report));
+    }
     std::function<void()> onSerialData = [] {};
     std::vector<std::int32_t> usbStatusShown;
     int linkFailures = 0;
 
     // status::StatusView
-    void showStatus(const std::string& text) override { record("status " + quoted(text)); }
-    void showBytesWaiting(const std::string& text) override { record("waiting " + quoted(text)); }
+    void showStatus(const std::string& text) override { if (recording) record("status " + quoted(text)); }
+    void showBytesWaiting(const std::string& text) override { if (recording) record("waiting " + quoted(text)); }
 
     // commands::SequencePanel: the values a run reads, set by the test.
     std::int64_t repeat = 1, delay = 500;
@@ -166,23 +264,23 @@ public:
     std::string printText = "ABC";
     std::vector<std::string> entries;
     std::int64_t repeatCount() override { return repeat; }
-    void showRepetition(std::int64_t n) override { record("repeated " + std::to_string(n)); }
+    void showRepetition(std::int64_t n) override { if (recording) record("repeated " + std::to_string(n)); }
     int entryCount() override { return static_cast<int>(entries.size()); }
     std::string entry(int i) override { return entries.at(static_cast<std::size_t>(i)); }
-    void highlight(int index) override { record("highlight " + std::to_string(index)); }
+    void highlight(int index) override { if (recording) record("highlight " + std::to_string(index)); }
     std::int64_t delayMs() override { return delay; }
     std::uint64_t feedDots() override { return feed; }
     std::string text() override { return printText; }
 
 private:
-    struct Field {
-        std::string text;
-        std::vector<std::string> items;
-        int index = -1;
-        bool enabled = true, checked = false;
-    };
-    const Field& field(window::Control c) const;
-    std::map<window::Control, Field> m_fields;
+    struct Field { std::string text; std::vector<std::string> items; int index = -1; bool enabled = true, checked = false; };
+    static std::string name(Control c) { return window::controlName(c); }
+    const Field& field(Control c) const
+    {
+        static const Field none;
+        return m_fields.contains(c) ? m_fields.at(c) : none;
+    }
+    std::map<Control, Field> m_fields;
     std::map<int, std::vector<std::function<void()>>> m_script;
 };
 
@@ -190,14 +288,12 @@ private:
 class TempDir {
 public:
     TempDir();
-    ~TempDir() { std::filesystem::remove_all(m_path, m_error); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir() { std::error_code e; std::filesystem::remove_all(m_path, e); }
+    TempDir(TempDir&&) = delete;  // and so no copies either
     const std::filesystem::path& path() const { return m_path; }
 
 private:
     std::filesystem::path m_path;
-    std::error_code m_error;
 };
 
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
