@@ -34,7 +34,6 @@ struct Windows : testkit::Ground {
     }
     ~Windows() { QDir::setCurrent(home); }
 
-    // A control of the main window, or of the window `in`.
     template <typename T = QWidget>
     T* get(const char* name, const QWidget* in = nullptr) const { return (in ? in : &main)->findChild<T*>(name, Qt::FindDirectChildrenOnly); }
     void click(const char* button, const QWidget* window = nullptr) { QTest::mouseClick(get<QPushButton>(button, window), Qt::LeftButton); }
@@ -132,7 +131,6 @@ TEST(MainWindow, EveryControlOfTheTableAtItsPlaceWithItsStartUpTextAndEachUserAc
     EXPECT_EQ(w.shown("List2") + " " + w.shown("Text9"), "Text Output 3");
 
     // Without a port every sending button refuses; "Stop" asks a run to end.
-    w.rec.timeline.clear();
     for (const char* name : {"Command2", "Command3", "Command4", "Command5", "Command8", "Command9", "Command10", "Command11", "Command6"})
         w.click(name);
     EXPECT_EQ(std::tuple(w.rec.count("message critical \"Please Select Port\""), int(w.main.form().state().StopRequested)), std::tuple(8u, 1));
@@ -175,12 +173,11 @@ TEST(MainWindow, EveryControlOfTheTableAtItsPlaceWithItsStartUpTextAndEachUserAc
 TEST(BitmapWindow, OpensOnlyWithAPortAtTheWorkingDirectoryAndEachUserActionReachesItsHandler)
 {
     const Row rows[] = {
-        {"File1", "QListWidget", "", {240, 16, 177, 150}},        {"Drive1", "QComboBox", "", {8, 184, 217, 20}},
-        {"Dir1", "printbench::app::FolderList", "", {8, 16, 217, 160}},
-        {"List1", "QListWidget", "", {240, 176, 177, 52}},        {"Command1", "QPushButton", "Print", {416, 256, 89, 25}},
-        {"Label2", "QLabel", "", {432, 24, 169, 209}},            {"Label12", "QLabel", "Label1", {104, 328, 209, 41}},
-        {"Label11", "QLabel", "Label3", {344, 328, 233, 41}},     {"Command2", "QPushButton", "Close", {520, 256, 81, 25}},
-        {"List2", "QListWidget", "", {8, 304, 65, 16}},
+        {"File1", "QListWidget", "", {240, 16, 177, 150}},                {"Drive1", "QComboBox", "", {8, 184, 217, 20}},
+        {"Dir1", "printbench::app::FolderList", "", {8, 16, 217, 160}},   {"List1", "QListWidget", "", {240, 176, 177, 52}},
+        {"Command1", "QPushButton", "Print", {416, 256, 89, 25}},         {"Label2", "QLabel", "", {432, 24, 169, 209}},
+        {"Label12", "QLabel", "Label1", {104, 328, 209, 41}},             {"Label11", "QLabel", "Label3", {344, 328, 233, 41}},
+        {"Command2", "QPushButton", "Close", {520, 256, 81, 25}},         {"List2", "QListWidget", "", {8, 304, 65, 16}},
     };
     Windows b;
     EXPECT_EQ(b.bitmapWindow(0), nullptr);  // without a port "Bitmap Image" refuses, as the main window's test shows

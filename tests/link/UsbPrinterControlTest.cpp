@@ -86,13 +86,12 @@ TEST(UsbOpen, ResultCodesForEveryWayOfNotConnectingAndReopeningReleasesThePrevio
     }
 
     Usb usb({FakeUsbTransport::printer(1, "MDL:KR-420;"), FakeUsbTransport::printer(2, "MDL:KL-320;")});
-    ASSERT_EQ(usb.control.openByModel("KR-420"), 0);
-    EXPECT_EQ(usb.transport.claimed, 0);
-    ASSERT_EQ(usb.control.openByModel("KL-320"), 0);
-    EXPECT_EQ(usb.transport.claimed, 1);
-    EXPECT_EQ(usb.control.openByModel("KL-999"), 2);
-    EXPECT_EQ(usb.transport.openDevice, -1);
-    EXPECT_FALSE(usb.control.connected());
+    for (const auto& [model, result, openAndClaimed] : std::vector<std::tuple<const char*, std::int32_t, int>>{
+             {"KR-420", 0, 0}, {"KL-320", 0, 1}, {"KL-999", 2, -1}}) {
+        EXPECT_EQ(usb.control.openByModel(model), result);
+        EXPECT_EQ(std::pair(usb.transport.openDevice, usb.transport.claimed), std::pair(openAndClaimed, openAndClaimed)) << model;
+        EXPECT_EQ(usb.control.connected(), result == 0) << model;
+    }
 }
 
 TEST(UsbSend, BytesAndTextLeaveAtTheFlushInTransfersOfAtMost16KiB)
@@ -103,49 +102,44 @@ TEST(UsbSend, BytesAndTextLeaveAtTheFlushInTransfersOfAtMost16KiB)
     usb.control.sendText("한A\r\n");
     EXPECT_TRUE(usb.transport.outTransfers.empty());
     ASSERT_TRUE(usb.control.flush().isOk());
-    EXPECT_THAT(usb.transport.outTransfers, ElementsAre(Bytes{0x1B, 0x40, 0xC7, 0xD1, 0x41, 0x0D, 0x0A}));  // CP949
 
     Bytes logo(30000);
     for (std::size_t i = 0; i < logo.size(); ++i) logo[i] = static_cast<std::uint8_t>(i * 7);
     for (const std::uint8_t b : logo) usb.control.sendByte(b);
     ASSERT_TRUE(usb.control.flush().isOk());
     EXPECT_TRUE(usb.control.flush().isOk());  // nothing gathered: no transfer
-    ASSERT_EQ(usb.transport.outTransfers.size(), 3u);
-    EXPECT_EQ(usb.transport.outTransfers[1], Bytes(logo.begin(), logo.begin() + 16384));
-    EXPECT_EQ(usb.transport.outTransfers[2], Bytes(logo.begin() + 16384, logo.end()));
-    // The timeout grows with the transfer: the full 16 KiB one may take longer than the rest.
-    EXPECT_GT(usb.transport.timeouts[1], usb.transport.timeouts[2]);
-    EXPECT_EQ(usb.transport.timeouts[1], 4048);  // 2 s to wake, then 8 KB a second
+    EXPECT_THAT(usb.transport.outTransfers,
+                ElementsAre(Bytes{0x1B, 0x40, 0xC7, 0xD1, 0x41, 0x0D, 0x0A},  // CP949
+                            Bytes(logo.begin(), logo.begin() + 16384), Bytes(logo.begin() + 16384, logo.end())));
+    // The timeout grows with the transfer, 2 s to wake and then 8 KB a second: the full 16 KiB one takes longest.
+    EXPECT_THAT(usb.transport.timeouts, ElementsAre(2000, 4048, 3702));
 }
 
 TEST(UsbSendAndStatus, FailuresUnpluggingAndTheTwoStatusReads)
 {
     Usb usb;
-    usb.control.sendByte(0x41);
-    EXPECT_EQ(usb.control.flush().failure, link::LinkFailure::NotConnected);  // never connected
-
+    // A byte sent when the next transfer meets `error`: how its flush ends, and whether the printer stays connected.
+    const auto sendMeeting = [&usb](Error error) {
+        usb.transport.outErrors = {error};
+        usb.control.sendByte(0x41);
+        const link::LinkFailure failure = usb.control.flush().failure;
+        return std::pair(failure, usb.control.connected());
+    };
+    EXPECT_EQ(sendMeeting(Error::None), std::pair(link::LinkFailure::NotConnected, false));  // never connected
     ASSERT_EQ(usb.control.openByModel("KR-420"), 0);
-    usb.transport.outErrors = {Error::Timeout};
-    usb.control.sendByte(0x41);
-    EXPECT_EQ(usb.control.flush().failure, link::LinkFailure::WriteTimedOut);
-    EXPECT_TRUE(usb.control.connected());
-
-    usb.transport.outErrors = {Error::NoDevice};
-    usb.control.sendByte(0x41);
-    EXPECT_EQ(usb.control.flush().failure, link::LinkFailure::Lost);
-    EXPECT_FALSE(usb.control.connected());
+    EXPECT_EQ(sendMeeting(Error::Timeout), std::pair(link::LinkFailure::WriteTimedOut, true));
+    EXPECT_EQ(sendMeeting(Error::NoDevice), std::pair(link::LinkFailure::Lost, false));
     EXPECT_EQ(usb.control.readStatus(), -1);
 
     // Plugged in again: choosing "USB" reconnects.
     EXPECT_EQ(usb.control.openByModel("KR-420"), 0);
-    usb.control.sendByte(0x42);
-    EXPECT_TRUE(usb.control.flush().isOk());
+    EXPECT_EQ(sendMeeting(Error::None), std::pair(link::LinkFailure::None, true));
 
     // DLE EOT 2 once what came unasked is drained; for the old firmware, the port status.
     usb.transport.inReplies = {{0x05}, {0x32}};  // sent unasked earlier
     usb.transport.statusAnswer = Bytes{0x12, 0x99};  // the status is the reply's first byte
     EXPECT_EQ(usb.control.readStatus(), 0x12);
-    EXPECT_THAT(usb.transport.outTransfers, ElementsAre(Bytes{0x42}, Bytes{0x10, 0x04, 0x02}));
+    EXPECT_THAT(usb.transport.outTransfers, ElementsAre(Bytes{0x41}, Bytes{0x10, 0x04, 0x02}));
     usb.transport.statusAnswer.reset();
     EXPECT_EQ(usb.control.readStatus(), -1);  // nothing answers
 

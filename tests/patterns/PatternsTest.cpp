@@ -97,24 +97,24 @@ TEST(TestPrints, StopCountChangesAndNoRoute)
 {
     // At 894 dots counting 0, with a stale stop flag cleared: the pass whose stop ends the print
     // at its next check, without closing; the passes shown; the bytes from pass 2 on.
-    using Print = void (*)(testkit::Rig&);
-    const std::vector<std::tuple<Print, int, std::string, std::string>> rows{
-        {[](testkit::Rig& r) { patterns::PrintBitPattern(r.serial(), r.state, r.rec); }, 3,
+    using Print = void (*)(link::PrinterChannel&, testkit::Rig&);
+    const std::vector<std::tuple<Print, bool, int, std::string, std::string>> rows{
+        {[](link::PrinterChannel& c, testkit::Rig& r) { patterns::PrintBitPattern(c, r.state, r.rec); }, false, 3,
          "events 1 | repeated 1 | sleep 1000 | events 2 | repeated 2 | sleep 1000 | events 3",
          times("1A 31 0A 1A 32 0A", 10) + " 10 04 02"},
-        {[](testkit::Rig& r) { patterns::PrintTilePattern(r.serial(), 5, r.state, r.rec); }, 3,
+        {[](link::PrinterChannel& c, testkit::Rig& r) { patterns::PrintTilePattern(c, 5, r.state, r.rec); }, false, 3,
          "events 1 | repeated 1 | sleep 1000 | events 2 | repeated 2 | sleep 1000 | events 3 | repeated 3",
          "1A 78 01 1C 2E 1B 33 18 0A 10 04 02 1A 78 01 1C 2E 1B 33 18"},
-        {[](testkit::Rig& r) { patterns::PrintTestPattern(r.usb(), 5, r.state, r.rec); }, 2,
+        {[](link::PrinterChannel& c, testkit::Rig& r) { patterns::PrintTestPattern(c, 5, r.state, r.rec); }, true, 2,
          "events 1 | repeated 1 | events 2", ""},
     };
-    for (const auto& [print, stopAt, passes, bytes] : rows) {
+    for (const auto& [print, usb, stopAt, passes, bytes] : rows) {
         testkit::Rig r;
         r.state.PrintWidthDots = 894;
         r.rec.repeat = 0;
         r.state.StopRequested = 1;
         r.rec.atEventPass(stopAt, [&r] { r.state.StopRequested = 1; });
-        print(r);
+        print(r.route(usb), r);
         EXPECT_EQ(r.rec.only({"events", "repeated", "sleep 1000"}) + " / " + r.rec.stream(r.rec.find("events 2")),
                   passes + " / " + bytes);
     }
@@ -127,9 +127,6 @@ TEST(TestPrints, StopCountChangesAndNoRoute)
     EXPECT_EQ(r.rec.stream(r.rec.find("sleep 1000", r.rec.find("events 3"))), "1A 46 1B 32");
 
     testkit::Rig none;
-    link::PrinterChannel& channel = none.link.channel(link::Route::None);
-    patterns::PrintBitPattern(channel, none.state, none.rec);
-    patterns::PrintTilePattern(channel, 5, none.state, none.rec);
-    patterns::PrintTestPattern(channel, 5, none.state, none.rec);
+    for (const auto& [print, usb, stopAt, passes, bytes] : rows) print(none.link.channel(link::Route::None), none);
     EXPECT_EQ(none.rec.timeline, std::vector<std::string>{});
 }

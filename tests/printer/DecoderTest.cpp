@@ -11,8 +11,7 @@
 namespace {
 
 namespace p = printbench::protocol;
-using printbench::printer::CommandLog;
-using printbench::printer::Decoder;
+using namespace printbench::printer;
 using printbench::testkit::hex;
 using printbench::testkit::unhex;
 using Bytes = std::vector<std::uint8_t>;
@@ -43,21 +42,19 @@ std::vector<std::string> decode(const Bytes& bytes, std::vector<std::size_t> cut
 // written out, its meaning.
 using Row = std::tuple<std::string, const char*, std::vector<std::string>>;
 using M = p::BlackMark;
+std::string mark(M move, bool usb) { return hex(p::blackMark(move, usb)); }
 const std::vector<Row> kCommands = {
     {hex(p::AutoStatusBackOn), "1D 61 01", {"GS a 1: automatic status back on"}},
     {hex(p::DensityPrefix), "1D 28 4B 02 00 31 FB", {"GS ( K 49 m=-5: print density -5"}},
     {hex(p::DensityPrefix), "1D 28 4B 02 00 31 05", {"GS ( K 49 m=5: print density +5"}},
     {hex(p::FullCut), "1B 69", {"ESC i: full cut"}}, {hex(p::PartialCut), "1B 6D", {"ESC m: partial cut"}},
-    {hex(p::blackMark(M::Forward, false)), "1A 62 01", {"SUB \"b\" 1: black mark forward: feed to the next mark"}},
-    {hex(p::blackMark(M::Forward, true)), "1A 62 31", {"SUB \"b\" \"1\": black mark forward: feed to the next mark"}},
-    {hex(p::blackMark(M::OutForward, false)), "1A 62 00",
-     {"SUB \"b\" 0: black mark out forward: feed from the mark to the cut position"}},
-    {hex(p::blackMark(M::Reverse, false)), "1A 62 03", {"SUB \"b\" 3: black mark reverse: back to the mark"}},
-    {hex(p::blackMark(M::Reverse, true)), "1A 62 33", {"SUB \"b\" \"3\": black mark reverse: back to the mark"}},
-    {hex(p::blackMark(M::OutReverse, false)), "1A 62 02",
-     {"SUB \"b\" 2: black mark out reverse: back from the cut position to the mark"}},
-    {hex(p::blackMark(M::OutReverse, true)), "1A 62 32",
-     {"SUB \"b\" \"2\": black mark out reverse: back from the cut position to the mark"}},
+    {mark(M::Forward, false), "1A 62 01", {"SUB \"b\" 1: black mark forward: feed to the next mark"}},
+    {mark(M::Forward, true), "1A 62 31", {"SUB \"b\" \"1\": black mark forward: feed to the next mark"}},
+    {mark(M::OutForward, false), "1A 62 00", {"SUB \"b\" 0: black mark out forward: feed from the mark to the cut position"}},
+    {mark(M::Reverse, false), "1A 62 03", {"SUB \"b\" 3: black mark reverse: back to the mark"}},
+    {mark(M::Reverse, true), "1A 62 33", {"SUB \"b\" \"3\": black mark reverse: back to the mark"}},
+    {mark(M::OutReverse, false), "1A 62 02", {"SUB \"b\" 2: black mark out reverse: back from the cut position to the mark"}},
+    {mark(M::OutReverse, true), "1A 62 32", {"SUB \"b\" \"2\": black mark out reverse: back from the cut position to the mark"}},
     {hex(p::PrintAndFeed), "1B 4A FF 1B 4A 01", {"ESC J 255: print and feed 255 dots", "ESC J 1: print and feed 1 dot"}},
     {hex(p::PrintAndFeed127), "1B 4A 7F", {"ESC J 127: print and feed 127 dots"}},
     {hex(p::StatusRequest), "10 04 02", {"DLE EOT 2: send the offline status"}},

@@ -14,6 +14,7 @@ using testing::Field;
 
 // The printer fed through the decoder, keeping its replies and pages.
 struct Printer : PrinterOutput {
+    explicit Printer(const std::string& hex = "") { send(hex); }
     void reply(std::uint8_t status) override { replies.push_back(status); }
     void page(const Page& p) override { pages.push_back(p); }
     void send(const std::string& hex) { decoder.feed(printbench::testkit::unhex(hex), printer); }
@@ -53,11 +54,8 @@ TEST(VirtualPrinterStatus, EachConditionAnswersItsByteOnlyAnErrorRecoversAndGsA1
     p.send("10 04 01 10 04 03 10 04 04 10 04 00 10 04 05");
     p.printer.setStatus(status::Ok);
     p.send("1D 61 01");
-    p.printer.setStatus(status::PaperEnd);
-    p.printer.setStatus(status::PaperEnd);
-    p.printer.setStatus(status::Error);
-    p.send("10 05 02");  // the error recovers
-    p.send("1D 61 00");
+    for (const std::uint8_t condition : {status::PaperEnd, status::PaperEnd, status::Error}) p.printer.setStatus(condition);
+    p.send("10 05 02 1D 61 00");  // the error recovers
     p.printer.setStatus(status::CoverOpen);
     EXPECT_EQ(p.replies, (Bytes{0x32, 0x32, 0x32, 0x12, 0x32, 0x52, 0x12}));
 }
@@ -66,8 +64,7 @@ TEST(VirtualPrinterStatus, OfflineItPrintsNothingUntilTheFaultIsCleared)
 {
     // DLE ENQ 2 clears what waits in the line, and offline what arrives is lost: one page of one
     // line at the default spacing.
-    Printer p;
-    p.send("41 42 10 05 02 0A 1B 69");
+    Printer p{"41 42 10 05 02 0A 1B 69"};
     p.printer.setStatus(status::CoverOpen);
     p.send("41 42 0A 1B 69");
     p.printer.setStatus(status::Ok);
@@ -78,11 +75,10 @@ TEST(VirtualPrinterStatus, OfflineItPrintsNothingUntilTheFaultIsCleared)
 // The 10 x 3 logo as PrintBench sends it; its bitmap rows (a 0 bit black) were 0F 3F, F0 7F, 55 BF.
 TEST(VirtualPrinterRendering, ALogoInPageModeLandsDotForDot)
 {
-    Printer p;
-    p.send("1B 33 18 1B 4C 1B 54 00 1B 57 00 00 00 00 AF 01 08 02 1B 2A 21 10 00 "
-           "A0 00 00 80 00 00 A0 00 00 80 00 00 60 00 00 40 00 00 60 00 00 40 00 00 C0 00 00 "
-           "A0 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 0A "
-           "1B 0C 1B 53 1B 4A 7F 1B 69 10 05 02");
+    Printer p{"1B 33 18 1B 4C 1B 54 00 1B 57 00 00 00 00 AF 01 08 02 1B 2A 21 10 00 "
+              "A0 00 00 80 00 00 A0 00 00 80 00 00 60 00 00 40 00 00 60 00 00 40 00 00 C0 00 00 "
+              "A0 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 0A "
+              "1B 0C 1B 53 1B 4A 7F 1B 69 10 05 02"};
     ASSERT_THAT(p.pages, ElementsAre(Field(&Page::height, 520 + 127)));
     EXPECT_EQ(p.row(0, 0, 16) + " " + p.row(1, 0, 16) + " " + p.row(2, 0, 16),
               "####....##...... ....#####....... #.#.#.#..#......");
@@ -93,7 +89,6 @@ TEST(VirtualPrinterRendering, ALogoInPageModeLandsDotForDot)
 // the whole grid, and the columns' lines joined from the top row to the bottom one.
 TEST(VirtualPrinterRendering, TheTileGridPrintsElevenRowsOfJoinedCells)
 {
-    // One line of cells: the left edge, 34 inner joints, the right edge.
     const auto cells = [](const char* left, const char* inner, const char* right) {
         std::string s = left;
         for (int i = 0; i < 34; ++i) s += inner;
@@ -101,25 +96,22 @@ TEST(VirtualPrinterRendering, TheTileGridPrintsElevenRowsOfJoinedCells)
     };
     std::string grid = "1D 61 01 1D 28 4B 02 00 31 00 1A 78 01 1C 2E 1B 33 18 " + cells("DA", " C2", " BF");
     for (int r = 0; r < 9; ++r) grid += cells("C3", " C5", " B4");
-    Printer p;
-    p.send(grid + cells("C0", " C1", " D9") + "0A 10 04 02 1B 33 20 1A 78 00 1B 69");
+    Printer p{grid + cells("C0", " C1", " D9") + "0A 10 04 02 1B 33 20 1A 78 00 1B 69"};
     ASSERT_THAT(p.pages, ElementsAre(Field(&Page::height, 12 * 24)));
-    const Page& page = p.pages[0];
     int lines = 0;
-    for (int y = 0; y < page.height; ++y) lines += p.row(y, 5, 427) == std::string(422, '#');
+    for (int y = 0; y < 12 * 24; ++y) lines += p.row(y, 5, 427) == std::string(422, '#');
     EXPECT_EQ(lines, 11 * 2);  // 2 dots thick
     EXPECT_EQ(p.row(11, 0, 30), ".....#########################");
     EXPECT_EQ(p.row(10, 0, 432) + p.row(10 * 24 + 13, 0, 432), std::string(2 * 432, '.'));  // nothing above or below
     for (int x = 5; x < 432; x += 12)
-        for (int y = 11; y <= 10 * 24 + 12; ++y) ASSERT_TRUE(page.at(x, y)) << "dot " << x << " row " << y;
+        for (int y = 11; y <= 10 * 24 + 12; ++y) ASSERT_TRUE(p.pages[0].at(x, y)) << "dot " << x << " row " << y;
 }
 
 TEST(VirtualPrinterRendering, PatternLinesPrintAcrossTheLineHeightAfterSubO)
 {
-    Printer p;
     // Line 1 from dot 0 to 24 and 48 to 72, line 2 from 24 to 48; one pair printed.
-    p.send("1A 31 1A 43 1A 32 1A 43 1B 33 18 1A 31 1A 57 00 00 18 00 1A 57 30 00 48 00 1A 32 1A 57 18 00 30 00 "
-           "0A 1A 4F 1A 31 0A 1A 32 0A 1A 43 1A 46 1B 32 1B 69");
+    Printer p{"1A 31 1A 43 1A 32 1A 43 1B 33 18 1A 31 1A 57 00 00 18 00 1A 57 30 00 48 00 1A 32 1A 57 18 00 30 00 "
+              "0A 1A 4F 1A 31 0A 1A 32 0A 1A 43 1A 46 1B 32 1B 69"};
     ASSERT_THAT(p.pages, ElementsAre(Field(&Page::height, 3 * 24)));
     EXPECT_EQ(p.row(0, 0, 80), std::string(80, '.'));  // the LF before SUB "O" only feeds
     const std::string line1 = std::string(25, '#') + std::string(23, '.') + std::string(25, '#') + std::string(7, '.');
@@ -129,17 +121,15 @@ TEST(VirtualPrinterRendering, PatternLinesPrintAcrossTheLineHeightAfterSubO)
 
 TEST(VirtualPrinterRendering, DensityDarkensTheDotsAndBlackMarksShowWhereTheyStop)
 {
-    Printer p;
-    p.send("1D 28 4B 02 00 31 FB 1B 2A 21 01 00 80 00 00 0A 1D 28 4B 02 00 31 05 1B 2A 21 01 00 80 00 00 0A "
-           "1A 62 31 1A 62 00 1B 69 1B 69");
+    Printer p{"1D 28 4B 02 00 31 FB 1B 2A 21 01 00 80 00 00 0A 1D 28 4B 02 00 31 05 1B 2A 21 01 00 80 00 00 0A "
+              "1A 62 31 1A 62 00 1B 69 1B 69"};
     ASSERT_THAT(p.pages, ElementsAre(Field(&Page::height, 64 + 8 + 24)));  // a cut of blank paper writes none
     EXPECT_EQ(p.pages[0].at(0, 0), 1);    // -5: the lightest
     EXPECT_EQ(p.pages[0].at(0, 32), 11);  // +5: the darkest
     EXPECT_EQ(p.row(64, 0, 432) + p.row(71, 0, 432), std::string(2 * 432, '#'));  // the mark, 8 rows
 
     // ESC * 32, single density: each column 2 dots wide, 24 dots high.
-    Printer single;
-    single.send("1B 2A 20 02 00 80 00 01 00 00 00 0A 1B 69");
+    Printer single{"1B 2A 20 02 00 80 00 01 00 00 00 0A 1B 69"};
     EXPECT_EQ(single.row(0, 0, 6) + " " + single.row(23, 0, 6), "##.... ##....");
 }
 

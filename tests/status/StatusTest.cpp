@@ -27,8 +27,7 @@ TEST(StatusReadOut, SerialBytesAndUsbValues)
         const auto fault = status::ReceiveStatus(r.link, r.rec);
         EXPECT_EQ(r.rec.only({"status", "waiting", "serial", "sleep"}),
                   "status \"\" | waiting \"\" | waiting \"" + std::to_string(bytes.size()) + "\" | status \"Hex : " +
-                      (shown < "10" ? "0" : "") + "\"" + recovery + " | status \"Hex : " + shown + "\"")
-            << shown;
+                      (shown < "10" ? "0" : "") + "\"" + recovery + " | status \"Hex : " + shown + "\"") << shown;
         EXPECT_EQ(fault, recovery.empty() ? Normal : recovery == stop ? Fault : FaultWithSettle) << shown;
     }
 
