@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace printbench::window {
@@ -14,6 +15,7 @@ enum class Control {
     // selection and the hidden list of bare names, and its labels.
     Dir1, File1, Form3List1, Form3List2, Label2, Label11, Label12,
 };
+inline constexpr std::size_t kControlCount = static_cast<std::size_t>(Control::Label12) + 1;  // the last one above
 
 const char* controlName(Control c);
 

@@ -18,6 +18,7 @@
 #include "window/WindowFields.h"
 #include "window/WindowHost.h"
 
+#include <array>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -209,19 +210,19 @@ public:
     std::string text(Control c) const override { return field(c).text; }
     void setText(Control c, const std::string& t) override
     {
-        m_fields[c].text = t;
+        field(c).text = t;
         if (recording) record(name(c) + " = " + quoted(t));
     }
     int listCount(Control c) const override { return static_cast<int>(field(c).items.size()); }
     std::string listItem(Control c, int i) const override { return i >= 0 && i < listCount(c) ? field(c).items[std::size_t(i)] : ""; }
     void addListItem(Control c, const std::string& item) override
     {
-        m_fields[c].items.push_back(item);
+        field(c).items.push_back(item);
         if (recording) record(name(c) + " add " + quoted(item));
     }
     void removeListItem(Control c, int index) override
     {
-        Field& f = m_fields[c];
+        Field& f = field(c);
         if (index < 0 || index >= static_cast<int>(f.items.size())) return;
         f.items.erase(f.items.begin() + index);
         if (f.index >= static_cast<int>(f.items.size())) f.index = -1;
@@ -230,17 +231,17 @@ public:
     int listIndex(Control c) const override { return field(c).index; }
     void setListIndex(Control c, int index) override
     {
-        m_fields[c].index = index;
+        field(c).index = index;
         if (recording) record(name(c) + " index " + std::to_string(index));
     }
     bool checked(Control c) const override { return field(c).checked; }
     void setEnabled(Control c, bool enabled) override
     {
-        m_fields[c].enabled = enabled;
+        field(c).enabled = enabled;
         if (recording) record(name(c) + (enabled ? " enabled" : " disabled"));
     }
     bool isEnabled(Control c) const override { return field(c).enabled; }
-    void tick(Control c, bool on) { m_fields[c].checked = on; }
+    void tick(Control c, bool on) { field(c).checked = on; }
 
     // link::LinkEvents: the receive event runs `onSerialData`.
     void serialDataArrived() override { onSerialData(); }
@@ -275,12 +276,9 @@ public:
 private:
     struct Field { std::string text; std::vector<std::string> items; int index = -1; bool enabled = true, checked = false; };
     static std::string name(Control c) { return window::controlName(c); }
-    const Field& field(Control c) const
-    {
-        static const Field none;
-        return m_fields.contains(c) ? m_fields.at(c) : none;
-    }
-    std::map<Control, Field> m_fields;
+    Field& field(Control c) { return m_fields[static_cast<std::size_t>(c)]; }
+    const Field& field(Control c) const { return m_fields[static_cast<std::size_t>(c)]; }
+    std::array<Field, window::kControlCount> m_fields;
     std::map<int, std::vector<std::function<void()>>> m_script;
 };
 
