@@ -11,6 +11,7 @@ RepeatRun::RepeatRun(link::PrinterChannel& channel, SharedState& state, RunPanel
 void RepeatRun::begin(bool show)
 {
     ++m_begun;
+    m_panel.repetitionBegun(m_begun);
     if (show) m_panel.showRepetition(m_begun);
 }
 

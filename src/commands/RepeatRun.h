@@ -16,7 +16,14 @@ public:
     virtual std::int64_t repeatCount() = 0;
     // "Repeated": the repetition in progress.
     virtual void showRepetition(std::int64_t n) = 0;
+    // Every repetition begun and finished, whether "Repeated" shows it or not: for whoever keeps
+    // count of the run besides the window.
+    virtual void repetitionBegun(std::int64_t /*n*/) {}
+    virtual void repetitionFinished(std::int64_t /*n*/) {}
 };
+
+// How a long run ended: every repetition asked for done, or stopped at a check.
+enum class RunEnd { Complete, Stopped };
 
 // The shape every long run shares (sequence run, H diagram, test prints): one event pass per
 // repetition, the stop flag, the repetition begun and the repetition finished, compared with
@@ -34,7 +41,7 @@ public:
     // Raises the begun count; `show` writes it into "Repeated".
     void begin(bool show = true);
     // Raises the finished count.
-    void finish() { ++m_finished; }
+    void finish() { m_panel.repetitionFinished(++m_finished); }
     // True when the finished count equals the repeat count as it reads now.
     bool countReached() const { return m_panel.repeatCount() == m_finished; }
 

@@ -50,8 +50,12 @@ RunEnd RunSequence(link::PrinterChannel& channel, int densityIndex, SharedState&
             panel.highlight(i);
             if (run.stopRequested()) return RunEnd::Stopped;
             const std::string entry = panel.entry(i);
-            if (RunCatalogueCommand(entry, channel, state, panel)) ++executed;
+            if (RunCatalogueCommand(entry, channel, state, panel)) {
+                ++executed;
+                panel.commandRan(entry);
+            }
         }
+        run.finish();
         if (countReached(panel.repeatCount(), panel.entryCount(), executed)) return RunEnd::Complete;
     }
 }

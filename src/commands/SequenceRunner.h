@@ -29,9 +29,9 @@ public:
     virtual std::int64_t delayMs() = 0;    // "Delay"
     virtual std::uint64_t feedDots() = 0;  // "Feed"
     virtual std::string text() = 0;        // the text to print
+    // A command of the list has been sent (an entry the catalogue lacks sends nothing).
+    virtual void commandRan(const std::string& /*entry*/) {}
 };
-
-enum class RunEnd { Complete, Stopped };
 
 // Runs the catalogue command named `entry` (exactly, case-sensitively); false, with nothing
 // sent, for a name the catalogue lacks.

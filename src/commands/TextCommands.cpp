@@ -57,20 +57,20 @@ void SendPrintH(link::PrinterChannel& channel, int widthDots, std::int64_t delay
     channel.requestStatus();
 }
 
-void RunHDiagram(link::PrinterChannel& channel, SharedState& state, RunPanel& panel)
+RunEnd RunHDiagram(link::PrinterChannel& channel, SharedState& state, RunPanel& panel)
 {
     RepeatRun run(channel, state, panel);
     printHBlock(channel, state.PrintWidthDots);
     if (channel.route() == Route::Serial) panel.showRepetition(0);
     for (;;) {
         run.letEventsIn();
+        if (run.stopRequested()) return RunEnd::Stopped;
         run.begin(false);
-        if (run.stopRequested()) return;
         if (channel.route() == Route::Usb) panel.showRepetition(run.begun());
         channel.wait(1000);
         channel.requestStatus();
         run.finish();
-        if (run.countReached()) return;
+        if (run.countReached()) return RunEnd::Complete;
     }
 }
 

@@ -19,7 +19,7 @@ void SendPrintH(link::PrinterChannel& channel, int widthDots, std::int64_t delay
 // One block of H, then a status poll a second until the repeat count of polls has finished or
 // the run is stopped. "Repeated" counts the polls on USB and shows 0 on serial. The channel
 // should follow the port list: the route is read afresh after every event pass.
-void RunHDiagram(link::PrinterChannel& channel, SharedState& state, RunPanel& panel);
+RunEnd RunHDiagram(link::PrinterChannel& channel, SharedState& state, RunPanel& panel);
 
 // Letters in one line of H at a print width: 36 at 432, 37 at 448, 42 at 512, 53 at 640;
 // 0 for any other width (894 among them), which prints no lines.

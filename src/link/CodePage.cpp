@@ -70,8 +70,16 @@ std::string CodePage::forEnvironment()
     return forLocale("C");
 }
 
-CodePage::CodePage(std::string name) : m_name(std::move(name))
+CodePage::CodePage(std::string name)
 {
+    choose(std::move(name));
+}
+
+void CodePage::choose(std::string name)
+{
+    if (m_cd) iconv_close(static_cast<iconv_t>(m_cd));
+    m_cd = nullptr;
+    m_name = std::move(name);
     iconv_t cd = iconv_open(m_name.c_str(), "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         // Every glibc carries CP1252; a code page it lacks falls back to it.
@@ -79,6 +87,23 @@ CodePage::CodePage(std::string name) : m_name(std::move(name))
         cd = iconv_open(m_name.c_str(), "UTF-8");
     }
     if (cd != reinterpret_cast<iconv_t>(-1)) m_cd = cd;
+}
+
+std::vector<std::string> CodePage::missingCharacters(std::string_view utf8) const
+{
+    std::vector<std::string> missing;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const std::size_t len = utf8Length(utf8.substr(pos));
+        const std::string_view ch = utf8.substr(pos, len);
+        pos += len;
+        if (encode(ch) != std::vector<std::uint8_t>{'?'} || ch == "?") continue;
+        // A broken sequence is shown as the replacement character.
+        const bool valid = len > 1 || static_cast<unsigned char>(ch[0]) < 0x80;
+        std::string shown = valid ? std::string(ch) : std::string("\xEF\xBF\xBD");
+        if (std::find(missing.begin(), missing.end(), shown) == missing.end()) missing.push_back(std::move(shown));
+    }
+    return missing;
 }
 
 CodePage::~CodePage()

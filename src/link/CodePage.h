@@ -22,6 +22,12 @@ public:
     CodePage& operator=(const CodePage&) = delete;
 
     const std::string& name() const { return m_name; }
+    // Chooses another code page from now on (the same fallback as the constructor's).
+    void choose(std::string name);
+
+    // The characters of `utf8` the code page lacks, each once, in order of first appearance
+    // (a byte that is not valid UTF-8 counts as one, shown as U+FFFD).
+    std::vector<std::string> missingCharacters(std::string_view utf8) const;
 
     // UTF-8 in, code-page bytes out. A character the code page lacks, and any byte that is
     // not valid UTF-8, becomes "?". Text made of codes 0 to 127 passes unchanged.

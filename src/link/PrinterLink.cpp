@@ -115,7 +115,30 @@ PrinterChannel& PrinterLink::current()
 
 void PrinterLink::tapped(Route route, Traffic::Direction direction, std::span<const std::uint8_t> bytes)
 {
+    handOverTraffic();
     m_tap->traffic(Traffic{m_host.nowMs(), route, direction, bytes});
+}
+
+void PrinterLink::tapSent(Route route, std::span<const std::uint8_t> bytes)
+{
+    if (route != m_tapRoute) {
+        handOverTraffic();
+        m_tapRoute = route;
+    }
+    m_tapPending.insert(m_tapPending.end(), bytes.begin(), bytes.end());
+}
+
+void PrinterLink::handOverTraffic()
+{
+    if (!m_tap || m_tapPending.empty()) return;
+    m_tap->traffic(Traffic{m_host.nowMs(), m_tapRoute, Traffic::Direction::Sent, m_tapPending});
+    m_tapPending.clear();
+}
+
+void PrinterLink::setTap(Tap* tap)
+{
+    handOverTraffic();
+    m_tap = tap;
 }
 
 void PrinterLink::SendSerialText(std::string_view text)
@@ -127,7 +150,7 @@ void PrinterLink::SendSerialText(std::string_view text)
     }
     const std::vector<std::uint8_t> bytes = m_codePage.encode(text);
     m_serial.write(bytes, OutputForm::Text);
-    if (m_tap) tapped(Route::Serial, Traffic::Direction::Sent, bytes);
+    if (m_tap) tapSent(Route::Serial, bytes);
 }
 
 void PrinterLink::SendSerialBytes(std::span<const std::uint8_t> bytes)
@@ -138,7 +161,7 @@ void PrinterLink::SendSerialBytes(std::span<const std::uint8_t> bytes)
         return;
     }
     m_serial.write(bytes, OutputForm::Bytes);
-    if (m_tap) tapped(Route::Serial, Traffic::Direction::Sent, bytes);
+    if (m_tap) tapSent(Route::Serial, bytes);
 }
 
 void PrinterLink::SendUsbByte(std::int16_t byte)
@@ -147,7 +170,7 @@ void PrinterLink::SendUsbByte(std::int16_t byte)
     m_usb.sendByte(byte);
     if (m_tap) {
         const auto b = static_cast<std::uint8_t>(byte);
-        tapped(Route::Usb, Traffic::Direction::Sent, std::span(&b, 1));
+        tapSent(Route::Usb, std::span(&b, 1));
     }
 }
 
@@ -155,7 +178,7 @@ void PrinterLink::SendUsbText(const std::string& text)
 {
     if (dropping()) return;
     m_usb.sendText(text);
-    if (m_tap) tapped(Route::Usb, Traffic::Direction::Sent, m_codePage.encode(text));
+    if (m_tap) tapSent(Route::Usb, m_codePage.encode(text));
 }
 
 std::int32_t PrinterLink::OpenUsbPrinter(const std::string& model)
@@ -230,6 +253,7 @@ std::optional<std::uint8_t> PrinterLink::readByte()
 
 void PrinterLink::flush()
 {
+    handOverTraffic();
     if (m_serial.isOpen()) {
         const LinkStatus status = m_serial.flush();
         if (!status.isOk()) linkFailed(Route::Serial, status);

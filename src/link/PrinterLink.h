@@ -90,8 +90,11 @@ public:
         PrinterLink& m_link;
     };
 
-    // The observer of every byte sent and received; null for none (the default).
-    void setTap(Tap* tap) { m_tap = tap; }
+    // The observer of every byte sent and received; null for none (the default). Sent bytes
+    // are gathered and handed over at each flush point, before a received byte, and when
+    // asked, stamped with the time they are handed over.
+    void setTap(Tap* tap);
+    void handOverTraffic();
 
 private:
     void serialDataArrived() override;
@@ -101,6 +104,7 @@ private:
     void linkFailed(Route route, const LinkStatus& status);
     std::string serialName() const;
     void tapped(Route route, Traffic::Direction direction, std::span<const std::uint8_t> bytes);
+    void tapSent(Route route, std::span<const std::uint8_t> bytes);
 
     SerialPort& m_serial;
     UsbControl& m_usb;
@@ -109,6 +113,8 @@ private:
     LinkEvents& m_events;
     std::filesystem::path m_portFolder;
     Tap* m_tap = nullptr;
+    Route m_tapRoute = Route::None;
+    std::vector<std::uint8_t> m_tapPending;  // sent since the last hand-over
 
     int m_portIndex = 0;
     bool m_oldFirmware = false;

@@ -21,16 +21,16 @@ void sendDotRun(link::PrinterChannel& channel, DotRun run)
 
 } // namespace
 
-void PrintBitPattern(link::PrinterChannel& channel, SharedState& state, RunPanel& panel)
+RunEnd PrintBitPattern(link::PrinterChannel& channel, SharedState& state, RunPanel& panel)
 {
     RepeatRun run(channel, state, panel);
     const Route route = channel.route();
-    if (route == Route::None) return;
+    if (route == Route::None) return RunEnd::Complete;
 
     for (const p::Bytes command : {p::Bytes(p::PatternLine1), p::Bytes(p::PatternClear), p::Bytes(p::PatternLine2),
                                    p::Bytes(p::PatternClear), p::Bytes(p::LineSpacing24)})
         channel.command(command);
-    if (run.stopRequested()) return;
+    if (run.stopRequested()) return RunEnd::Stopped;
     for (const int line : {1, 2}) {
         channel.command(line == 1 ? p::PatternLine1 : p::PatternLine2);
         for (const DotRun& r : bitPatternRuns(state.PrintWidthDots, line)) sendDotRun(channel, r);
@@ -40,8 +40,8 @@ void PrintBitPattern(link::PrinterChannel& channel, SharedState& state, RunPanel
 
     for (;;) {
         run.letEventsIn();
+        if (run.stopRequested()) return RunEnd::Stopped;
         run.begin(false);
-        if (run.stopRequested()) return;
         panel.showRepetition(run.begun());
         for (int i = 0; i < 10; ++i) {
             for (const p::Bytes command : {p::Bytes(p::PatternLine1), p::Bytes(p::LineFeed), p::Bytes(p::PatternLine2),
@@ -55,16 +55,16 @@ void PrintBitPattern(link::PrinterChannel& channel, SharedState& state, RunPanel
             if (route == Route::Serial) channel.command(p::PatternClear);
             channel.command(p::PatternFinish);
             channel.command(p::DefaultLineSpacing);
-            return;
+            return RunEnd::Complete;
         }
     }
 }
 
-void PrintTilePattern(link::PrinterChannel& channel, int densityIndex, SharedState& state, RunPanel& panel)
+RunEnd PrintTilePattern(link::PrinterChannel& channel, int densityIndex, SharedState& state, RunPanel& panel)
 {
     RepeatRun run(channel, state, panel);
     const Route route = channel.route();
-    if (route == Route::None) return;
+    if (route == Route::None) return RunEnd::Complete;
     if (route == Route::Serial) status::Density(channel, densityIndex);
 
     for (;;) {
@@ -73,7 +73,7 @@ void PrintTilePattern(link::PrinterChannel& channel, int densityIndex, SharedSta
         channel.command(route == Route::Serial ? p::BoxTableOn : p::BoxTableOnDigit);
         channel.command(p::KanjiOff);
         channel.command(p::LineSpacing24);
-        if (run.stopRequested()) return;
+        if (run.stopRequested()) return RunEnd::Stopped;
 
         for (const std::vector<std::uint8_t>& row : tileGridRows(state.PrintWidthDots)) {
             for (const std::uint8_t b : row) channel.byte(b);
@@ -96,17 +96,17 @@ void PrintTilePattern(link::PrinterChannel& channel, int densityIndex, SharedSta
                 channel.text("x");
                 channel.byte(0x00);
             }
-            return;
+            return RunEnd::Complete;
         }
     }
 }
 
-void PrintTestPattern(link::PrinterChannel& channel, int densityIndex, SharedState& state, RunPanel& panel)
+RunEnd PrintTestPattern(link::PrinterChannel& channel, int densityIndex, SharedState& state, RunPanel& panel)
 {
     status::Density(channel, densityIndex);
     RepeatRun run(channel, state, panel);
     const Route route = channel.route();
-    if (route == Route::None) return;
+    if (route == Route::None) return RunEnd::Complete;
 
     for (const p::Bytes command : {p::Bytes(p::LineSpacing24), p::Bytes(p::PatternLine1), p::Bytes(p::PatternClear),
                                    p::Bytes(p::PatternLine2), p::Bytes(p::PatternClear), p::Bytes(p::PatternLine1)})
@@ -116,12 +116,12 @@ void PrintTestPattern(link::PrinterChannel& channel, int densityIndex, SharedSta
 
     for (;;) {
         run.letEventsIn();
-        if (run.stopRequested()) return;
+        if (run.stopRequested()) return RunEnd::Stopped;
         for (const DotRun& r : testPatternRuns(state.PrintWidthDots)) sendDotRun(channel, r);
         run.begin();
         channel.command(p::LineFeed);
         channel.command(p::PatternStart);
-        if (run.stopRequested()) return;
+        if (run.stopRequested()) return RunEnd::Stopped;
         for (int i = 0; i < 10; ++i) {
             channel.command(p::PatternLine1);
             channel.command(p::LineFeed);
@@ -132,13 +132,13 @@ void PrintTestPattern(link::PrinterChannel& channel, int densityIndex, SharedSta
             channel.command(p::PatternLine2);
             channel.command(p::LineFeed);
         }
-        if (run.stopRequested()) return;
+        if (run.stopRequested()) return RunEnd::Stopped;
         run.finish();
         channel.requestStatus();
         if (run.countReached()) {
             channel.command(p::PatternFinish);
             channel.command(p::DefaultLineSpacing);
-            return;
+            return RunEnd::Complete;
         }
     }
 }

@@ -79,7 +79,7 @@ Decoder::Parse Decoder::parse(const std::uint8_t* p, std::size_t n) const
     return {total <= n, total};
 }
 
-void Decoder::emit(const std::uint8_t* p, std::size_t length, CommandSink& sink)
+void Decoder::deliver(const std::uint8_t* p, std::size_t length, CommandSink& sink)
 {
     Command c;
     c.offset = m_offset;
@@ -184,7 +184,7 @@ void Decoder::feedFresh(std::span<const std::uint8_t> bytes, CommandSink& sink)
             m_pending.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pos), bytes.end());
             return;
         }
-        emit(bytes.data() + pos, r.length, sink);
+        deliver(bytes.data() + pos, r.length, sink);
         pos += r.length;
     }
 }
@@ -203,7 +203,7 @@ void Decoder::feed(std::span<const std::uint8_t> bytes, CommandSink& sink)
         if (!r.complete) continue;
         std::vector<std::uint8_t> whole;
         whole.swap(m_pending);
-        emit(whole.data(), r.length, sink);
+        deliver(whole.data(), r.length, sink);
         // A lead byte without a trail byte is a character of its own; what followed it starts
         // the next command.
         if (r.length < whole.size()) feedFresh(std::span(whole).subspan(r.length), sink);

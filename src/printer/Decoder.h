@@ -82,7 +82,7 @@ private:
         std::size_t length;  // when complete; otherwise the fewest bytes that could complete it
     };
     Parse parse(const std::uint8_t* p, std::size_t n) const;
-    void emit(const std::uint8_t* p, std::size_t length, CommandSink& sink);
+    void deliver(const std::uint8_t* p, std::size_t length, CommandSink& sink);
     void feedFresh(std::span<const std::uint8_t> bytes, CommandSink& sink);
 
     std::vector<std::uint8_t> m_pending;  // the start of a command still cut short

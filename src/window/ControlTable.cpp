@@ -94,6 +94,12 @@ const char* controlName(Control c)
     case Control::List1: return "List1";
     case Control::List2: return "List2";
     case Control::Check2: return "Check2";
+    case Control::Command2: return "Command2";
+    case Control::Command3: return "Command3";
+    case Control::Command8: return "Command8";
+    case Control::Command9: return "Command9";
+    case Control::Command10: return "Command10";
+    case Control::Command11: return "Command11";
     case Control::Dir1: return "Dir1";
     case Control::File1: return "File1";
     case Control::Form3List1: return "Form3.List1";
@@ -101,6 +107,7 @@ const char* controlName(Control c)
     case Control::Label2: return "Label2";
     case Control::Label11: return "Label11";
     case Control::Label12: return "Label12";
+    case Control::Form3Command1: return "Form3.Command1";
     }
     return "?";
 }

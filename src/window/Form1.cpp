@@ -6,6 +6,7 @@
 #include "protocol/Models.h"
 #include "window/FieldChecks.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace printbench::window {
@@ -15,7 +16,8 @@ using link::Route;
 
 Form1::Form1(WindowHost& host, WindowFields& fields, link::SerialPort& serial, link::UsbControl& usb,
              const link::CodePage& codePage, std::filesystem::path portFolder)
-    : m_host(host), m_fields(fields), m_link(serial, usb, host, codePage, *this, std::move(portFolder))
+    : m_host(host), m_fields(fields), m_link(serial, usb, host, codePage, *this, std::move(portFolder)),
+      m_codePage(codePage)
 {
 }
 
@@ -98,6 +100,12 @@ void Form1::MsgBox(Icon icon, const std::string& text)
     m_host.message(icon, text);
 }
 
+cockpit::RunObserver* Form1::observe()
+{
+    m_link.handOverTraffic();  // what was sent so far belongs to what went before
+    return m_observer;
+}
+
 bool Form1::refuseWithoutPort()
 {
     if (m_fields.listIndex(Control::Combo2) != 0) return false;
@@ -108,7 +116,7 @@ bool Form1::refuseWithoutPort()
 void Form1::Command3_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
-    if (refuseWithoutPort()) return;
+    if (m_running || refuseWithoutPort()) return;
     if (m_openBitmapWindow) m_openBitmapWindow();
 }
 
@@ -127,6 +135,7 @@ void Form1::Combo2_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     const int port = m_fields.listIndex(Control::Combo2);
+    observe()->actionBegun("Open " + m_fields.listText(Control::Combo2));
     m_link.selectPort(port);
     switch (link::routeForPortIndex(port)) {
     case Route::Serial:
@@ -180,15 +189,33 @@ void Form1::List2_DblClick()
 void Form1::Command2_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
-    if (refuseWithoutPort()) return;
-    if (commands::RunSequence(m_link.current(), densityIndex(), m_state, *this) == commands::RunEnd::Complete)
-        setText(Control::Text2, "1");
+    if (m_running || refuseWithoutPort()) return;
+    if (!textCanLeave()) return;
+    Run run(*this, "Run");
+    const bool complete = commands::RunSequence(m_link.current(), densityIndex(), m_state, *this) == commands::RunEnd::Complete;
+    run.ended(complete);
+    if (complete) setText(Control::Text2, "1");
 }
 
 void Form1::Command6_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     m_state.StopRequested = 1;
+    observe()->stopAsked(cockpit::StopCause::User, {});
+}
+
+bool Form1::textCanLeave()
+{
+    bool printsText = false;
+    for (int i = 0; i < m_fields.listCount(Control::List2); ++i) printsText |= m_fields.listItem(Control::List2, i) == "Text Output";
+    if (!printsText) return true;
+    const std::vector<std::string> missing = m_codePage.missingCharacters(m_fields.text(Control::Text1));
+    if (missing.empty()) return true;
+    std::string list;
+    for (const std::string& ch : missing) list += (list.empty() ? "" : " ") + ch;
+    return m_host.ask("The text to print has characters that code page " + m_codePage.name() +
+                          " cannot print: " + list + "\r\nThe printer would get \"?\" for each of them.",
+                      "Send as ?", "Cancel");
 }
 
 // --- Status ------------------------------------------------------------------------------
@@ -196,13 +223,18 @@ void Form1::Command6_Click()
 void Form1::MSComm1_OnComm(int event)
 {
     if (event != 2) return;
-    if (status::ReceiveStatus(m_link, *this) != status::FaultClass::Normal) m_state.StopRequested = 1;
+    observe()->actionBegun("Printer status");
+    if (status::ReceiveStatus(m_link, *this) != status::FaultClass::Normal) {
+        m_state.StopRequested = 1;
+        observe()->stopAsked(cockpit::StopCause::Fault, {});
+    }
 }
 
 void Form1::Command5_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     if (refuseWithoutPort()) return;
+    observe()->actionBegun("Status");
     status::AskStatus(chosenRoute());
 }
 
@@ -210,6 +242,7 @@ void Form1::Command4_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     if (refuseWithoutPort()) return;
+    observe()->actionBegun("Status Clear");
     status::ClearStatus(chosenRoute());
     setListIndex(Control::Combo3, 5);
     setText(Control::Text2, "1");
@@ -223,29 +256,33 @@ void Form1::Command4_Click()
 void Form1::Command8_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
-    if (refuseWithoutPort()) return;
-    commands::RunHDiagram(m_link.current(), m_state, *this);
+    if (m_running || refuseWithoutPort()) return;
+    Run run(*this, "H Diagram");
+    run.ended(commands::RunHDiagram(m_link.current(), m_state, *this) == commands::RunEnd::Complete);
 }
 
 void Form1::Command10_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
-    if (refuseWithoutPort()) return;
-    patterns::PrintBitPattern(chosenRoute(), m_state, *this);
+    if (m_running || refuseWithoutPort()) return;
+    Run run(*this, "비트패턴");
+    run.ended(patterns::PrintBitPattern(chosenRoute(), m_state, *this) == commands::RunEnd::Complete);
 }
 
 void Form1::Command11_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
-    if (refuseWithoutPort()) return;
-    patterns::PrintTilePattern(chosenRoute(), densityIndex(), m_state, *this);
+    if (m_running || refuseWithoutPort()) return;
+    Run run(*this, "Tile");
+    run.ended(patterns::PrintTilePattern(chosenRoute(), densityIndex(), m_state, *this) == commands::RunEnd::Complete);
 }
 
 void Form1::Command9_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
-    if (refuseWithoutPort()) return;
-    patterns::PrintTestPattern(chosenRoute(), densityIndex(), m_state, *this);
+    if (m_running || refuseWithoutPort()) return;
+    Run run(*this, "Test Pattern");
+    run.ended(patterns::PrintTestPattern(chosenRoute(), densityIndex(), m_state, *this) == commands::RunEnd::Complete);
 }
 
 // --- What the subsystems see of the window -----------------------------------------------
@@ -263,6 +300,7 @@ void Form1::usbStatusRead(std::int32_t value)
 void Form1::linkFailed(const std::string& report)
 {
     m_state.StopRequested = 1;
+    observe()->stopAsked(cockpit::StopCause::LinkLost, report);
     // Shown at once: the link is in the middle of a flush.
     if (!report.empty()) m_host.message(Icon::Critical, report);
 }
@@ -300,6 +338,22 @@ std::string Form1::entry(int index)
 void Form1::highlight(int index)
 {
     m_fields.setListIndex(Control::List2, index);
+    observe()->commandBegun(m_fields.listItem(Control::List2, index));
+}
+
+void Form1::repetitionBegun(std::int64_t n)
+{
+    observe()->passBegun(n, repeatCount());
+}
+
+void Form1::repetitionFinished(std::int64_t n)
+{
+    observe()->passFinished(n);
+}
+
+void Form1::commandRan(const std::string& entry)
+{
+    observe()->commandRan(entry);
 }
 
 std::int64_t Form1::delayMs()
@@ -315,6 +369,98 @@ std::uint64_t Form1::feedDots()
 std::string Form1::text()
 {
     return m_fields.text(Control::Text1);
+}
+
+// --- Runs, sequences and sessions ------------------------------------------------------------
+
+Form1::Run::Run(Form1& form, const std::string& action, const std::string& file) : m_form(form)
+{
+    cockpit::RunSettings settings = m_form.runSettings(action);
+    settings.file = file;
+    m_form.m_running = true;
+    m_form.enableStarters(false);
+    m_form.observe()->runStarted(settings);
+}
+
+Form1::Run::~Run()
+{
+    m_form.m_running = false;
+    m_form.enableStarters(true);
+    m_form.observe()->runEnded(m_complete);
+}
+
+void Form1::enableStarters(bool on)
+{
+    for (const Control c : {Control::Command2, Control::Command3, Control::Command8, Control::Command9, Control::Command10,
+                            Control::Command11, Control::Form3Command1})
+        m_fields.setEnabled(c, on);
+}
+
+cockpit::RunSettings Form1::runSettings(const std::string& action) const
+{
+    cockpit::RunSettings s;
+    s.action = action;
+    s.model = m_fields.listText(Control::Combo4);
+    s.port = m_fields.listText(Control::Combo2);
+    s.speed = m_link.route() == Route::Serial ? m_fields.listText(Control::Combo1) : "";
+    s.density = m_fields.listText(Control::Combo3);
+    s.delayMs = static_cast<std::int64_t>(wholeNumber(m_fields.text(Control::Text5), 2147483647));
+    s.feedDots = wholeNumber(m_fields.text(Control::Text10), 1010);
+    s.repeatCount = static_cast<std::int64_t>(wholeNumber(m_fields.text(Control::Text2), INT64_MAX));
+    if (action == "Run")
+        for (int i = 0; i < m_fields.listCount(Control::List2); ++i) s.sequence.push_back(m_fields.listItem(Control::List2, i));
+    return s;
+}
+
+SequenceFields Form1::sequenceFields() const
+{
+    SequenceFields s;
+    for (int i = 0; i < m_fields.listCount(Control::List2); ++i) s.entries.push_back(m_fields.listItem(Control::List2, i));
+    s.repeat = m_fields.text(Control::Text2);
+    s.delay = m_fields.text(Control::Text5);
+    s.feed = m_fields.text(Control::Text10);
+    s.text = m_fields.text(Control::Text1);
+    return s;
+}
+
+std::vector<std::string> Form1::fillSequence(const SequenceFields& sequence)
+{
+    const PrinterLink::HandlerScope scope(m_link);
+    std::vector<std::string> refused;
+    for (int k = m_fields.listCount(Control::List2); k > 0; --k) m_fields.removeListItem(Control::List2, 0);
+    for (const std::string& entry : sequence.entries) {
+        if (std::find(commands::kCatalogue.begin(), commands::kCatalogue.end(), entry) == commands::kCatalogue.end()) {
+            refused.push_back(entry);
+            continue;
+        }
+        m_fields.addListItem(Control::List2, entry);
+    }
+    setText(Control::Text9, std::to_string(m_fields.listCount(Control::List2)));
+    setText(Control::Text2, sequence.repeat);
+    setText(Control::Text5, sequence.delay);
+    setText(Control::Text10, sequence.feed);
+    setText(Control::Text1, sequence.text);
+    return refused;
+}
+
+SessionFields Form1::sessionFields() const
+{
+    return {sequenceFields(), m_fields.listText(Control::Combo4), m_fields.listText(Control::Combo1),
+            m_fields.listText(Control::Combo3), m_fields.checked(Control::Check2)};
+}
+
+void Form1::restoreSession(const SessionFields& session)
+{
+    const PrinterLink::HandlerScope scope(m_link);
+    fillSequence(session.sequence);
+    // Lists by their entries' texts; a text the list lacks leaves it as it is.
+    for (const auto& [list, text] : {std::pair{Control::Combo4, session.model}, std::pair{Control::Combo1, session.speed},
+                                     std::pair{Control::Combo3, session.density}}) {
+        for (int i = 0; i < m_fields.listCount(list); ++i)
+            if (m_fields.listItem(list, i) == text && m_fields.listIndex(list) != i) setListIndex(list, i);
+    }
+    m_fields.setChecked(Control::Check2, session.oldVersion);
+    Check2_Click();
 }
 
 } // namespace printbench::window

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "cockpit/RunObserver.h"
 #include "commands/SequenceRunner.h"
 #include "commands/SharedState.h"
 #include "link/PrinterLink.h"
 #include "status/StatusHandling.h"
+#include "window/SessionFields.h"
 #include "window/WindowFields.h"
 #include "window/WindowHost.h"
 
@@ -87,12 +89,50 @@ public:
     commands::SharedState& state() { return m_state; }
     link::PrinterLink& link() { return m_link; }
 
+    // --- Beyond the form: the cockpit around it -------------------------------------------
+    // Told of every action and run (none: the default).
+    void setRunObserver(cockpit::RunObserver* observer) { m_observer = observer ? observer : &m_noObserver; }
+    // A run, H diagram, test print or logo print is in progress: the buttons that would start
+    // another are disabled, and their handlers do nothing.
+    bool running() const { return m_running; }
+    cockpit::RunObserver& observer() { return *observe(); }
+    // A run from start to end (a scope): the observer told, the starting buttons disabled
+    // meanwhile. `file`: the bitmap of a logo print.
+    class Run {
+    public:
+        Run(Form1& form, const std::string& action, const std::string& file = {});
+        ~Run();
+        Run(const Run&) = delete;
+        Run& operator=(const Run&) = delete;
+        void ended(bool complete) { m_complete = complete; }
+
+    private:
+        Form1& m_form;
+        bool m_complete = false;
+    };
+    // The selected list with the repeat count, delay, feed and text, as they stand; and the
+    // same filled in (the list replaced, each field through its check). Returns the entries
+    // the catalogue does not know, which are left out.
+    SequenceFields sequenceFields() const;
+    std::vector<std::string> fillSequence(const SequenceFields& sequence);
+    // The sequence and the model, speed and density lists by text, and "Old ver".
+    SessionFields sessionFields() const;
+    void restoreSession(const SessionFields& session);
+
 private:
     // True (after the refusal) when the port list stands on "Port Select".
     bool refuseWithoutPort();
     // The route the port list selects now, for a print that keeps it to its end.
     link::PrinterChannel& chosenRoute() { return m_link.channel(m_link.route()); }
     int densityIndex() const { return m_fields.listIndex(Control::Combo3); }
+
+    cockpit::RunSettings runSettings(const std::string& action) const;
+    // The observer, once the link has handed its tap what was sent so far.
+    cockpit::RunObserver* observe();
+    void enableStarters(bool on);
+    // Text to print with characters the code page lacks: true when the technician agrees to
+    // send them as "?" (or there are none).
+    bool textCanLeave();
 
     // link::LinkEvents
     void serialDataArrived() override;
@@ -107,6 +147,9 @@ private:
     int entryCount() override;
     std::string entry(int index) override;
     void highlight(int index) override;
+    void repetitionBegun(std::int64_t n) override;
+    void repetitionFinished(std::int64_t n) override;
+    void commandRan(const std::string& entry) override;
     std::int64_t delayMs() override;
     std::uint64_t feedDots() override;
     std::string text() override;
@@ -116,6 +159,10 @@ private:
     std::function<void()> m_openBitmapWindow;
     commands::SharedState m_state;
     link::PrinterLink m_link;
+    const link::CodePage& m_codePage;
+    cockpit::RunObserver m_noObserver;
+    cockpit::RunObserver* m_observer = &m_noObserver;
+    bool m_running = false;
 };
 
 } // namespace printbench::window

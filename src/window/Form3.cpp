@@ -59,9 +59,21 @@ void Form3::Command1_Click()
         m_main.MsgBox(Icon::Warning, "선택된 파일이 없습니다.");
         return;
     }
-    const bitmap::LogoPrintResult printed =
-        bitmap::PrintLogo(m_fields.text(Control::Label12), m_fields.listItem(Control::Form3List2, 0), m_workFolder,
-                          link.channel(link.route()));
+    if (m_main.running()) return;
+    const std::string name = m_fields.listItem(Control::Form3List2, 0);
+    bitmap::LogoPrintResult printed;
+    {
+        Form1::Run run(m_main, "Logo", name);
+        m_main.observer().passBegun(1, 1);
+        printed = bitmap::PrintLogo(m_fields.text(Control::Label12), name, m_workFolder, link.channel(link.route()));
+        link.flush();
+        if (printed.outcome != bitmap::LogoPrintResult::Outcome::Sent) {
+            m_main.observer().stopAsked(cockpit::StopCause::Failed, printed.message);
+        } else if (!link.failedInHandler()) {
+            m_main.observer().passFinished(1);
+            run.ended(true);
+        }
+    }
     switch (printed.outcome) {
     case bitmap::LogoPrintResult::Outcome::Refused: return m_main.MsgBox(Icon::Warning, printed.message);
     case bitmap::LogoPrintResult::Outcome::WorkFileFailed: return m_main.MsgBox(Icon::Critical, printed.message);

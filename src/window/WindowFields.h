@@ -11,11 +11,14 @@ enum class Control {
     Combo1, Combo2, Combo3, Combo4,
     List1, List2,
     Check2,
+    // The buttons that start a run, an H diagram, a test print or the bitmap window.
+    Command2, Command3, Command8, Command9, Command10, Command11,
     // The bitmap window: its folder list (text: the folder's path), file list, the numbered
     // selection and the hidden list of bare names, and its labels.
     Dir1, File1, Form3List1, Form3List2, Label2, Label11, Label12,
+    Form3Command1,  // "Print"
 };
-inline constexpr std::size_t kControlCount = static_cast<std::size_t>(Control::Label12) + 1;  // the last one above
+inline constexpr std::size_t kControlCount = static_cast<std::size_t>(Control::Form3Command1) + 1;  // the last one above
 
 const char* controlName(Control c);
 
@@ -38,6 +41,7 @@ public:
     virtual void setListIndex(Control c, int index) = 0;
 
     virtual bool checked(Control c) const = 0;
+    virtual void setChecked(Control c, bool on) = 0;
     virtual void setEnabled(Control c, bool enabled) = 0;
     virtual bool isEnabled(Control c) const = 0;
 

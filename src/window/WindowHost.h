@@ -15,6 +15,10 @@ public:
     // A modal message box with the application's title and a single OK button.
     virtual void message(Icon icon, const std::string& text) = 0;
 
+    // A modal question with two answers: true for `yes` (the default button), false for `no`
+    // or the box closed.
+    virtual bool ask(const std::string& text, const std::string& yes, const std::string& no) = 0;
+
     // Ends the program after the current handler returns, closing all its windows.
     virtual void endProgram() = 0;
 };

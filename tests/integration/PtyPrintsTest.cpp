@@ -3,6 +3,9 @@
 // real sleeps and event passes, print to it.
 
 #include "app/adapters/QtSerialPort.h"
+#include "cockpit/Journal.h"
+#include "cockpit/RunLog.h"
+#include "cockpit/TimeText.h"
 #include "support/Benches.h"
 #include "support/PrinterPeer.h"
 #include "window/Form3.h"
@@ -35,6 +38,9 @@ struct VirtualPrinterPty : testing::Test, Ground {
         program.setProcessChannelMode(QProcess::MergedChannels);
         program.setStandardOutputFile(q(logs.path() / "printer.log"));
         program.start(PRINTBENCH_PRINTER, {"--com", "11", "--model", "KL-330", "--out", q(out.path()), "--ports", q(ports.path())});
+        form.link().setTap(&journal);
+        form.setRunObserver(&journal);
+        journal.onRunEnded([this](const printbench::cockpit::RunRecord& r) { printbench::cockpit::appendToRunLog(logs.path(), r); });
         form.Form_Load();
         form.setListIndex(Control::Combo4, 2);
         EXPECT_TRUE(QTest::qWaitFor([&] { return fs::is_symlink(ports.path() / "COM11"); })) << printerLog();
@@ -58,6 +64,7 @@ struct VirtualPrinterPty : testing::Test, Ground {
     QuietHost host;
     printbench::app::QtSerialPort port;
     printbench::window::Form1 form{host, rec, port, rec.usb, codePage, ports.path()};
+    printbench::cockpit::Journal journal{host};
     QProcess program;
 };
 
@@ -91,10 +98,18 @@ TEST_F(VirtualPrinterPty, AFullCutAndFeedRunArrivesWholeAndAPaperEndStopsTheNext
     EXPECT_EQ(std::tuple(stoppedByHand, form.state().StopRequested, rec.text(Control::Text6)), std::tuple(false, 1, "Hex : 32"));
     ASSERT_TRUE(logSays("DLE ENQ 2: recover from an error"));
     EXPECT_LT(printerLog().find("# condition paper-end: status 0x32"), printerLog().find("DLE ENQ 2: recover from an error"));
+    // The cockpit keeps the reason, the byte in the history and the run in the run log.
+    EXPECT_THAT(journal.statusLine(), testing::MatchesRegex("Stopped at pass [0-9]+ after 00:00:0[0-9]: paper end \\(0x32\\) at .*"));
+    std::string history;
+    journal.readHistory(0, [&](const printbench::cockpit::StatusEvent& e) { history += std::to_string(e.value) + " "; });
+    EXPECT_THAT(history, testing::HasSubstr(" 50 "));
+    EXPECT_THAT(readFile(logs.path() / (printbench::cockpit::dateText(journal.run()->startMs, 0) + ".jsonl")),
+                testing::HasSubstr(R"("stop":{"reason":"stopped by a fault","status":{"time":)"));
     program.write("ok\n");
     EXPECT_TRUE(shows("Hex : 12"));
     form.Command4_Click();  // "Status Clear"
     EXPECT_TRUE(logSays("ESC @: initialise the printer"));
+    EXPECT_EQ(journal.lastStatus()->value, 0x12);  // what the cockpit shows as the printer's status
     EXPECT_THAT(host.messages, testing::IsEmpty());
 }
 

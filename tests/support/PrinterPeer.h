@@ -23,6 +23,12 @@ inline void ensureQtApp()
 struct QuietHost : app::QtHost {
     QuietHost() : QtHost("PrintBench") {}
     void message(window::Icon, const std::string& text) override { messages.push_back(text); }
+    // A question is kept as a message, and answered yes.
+    bool ask(const std::string& text, const std::string&, const std::string&) override
+    {
+        messages.push_back(text);
+        return true;
+    }
     std::vector<std::string> messages;
 };
 

@@ -204,6 +204,14 @@ public:
         static const char* const icons[] = {"plain", "information", "warning", "critical"};
         if (recording) record(std::string("message ") + icons[static_cast<int>(icon)] + " " + quoted(text));
     }
+    bool ask(const std::string& text, const std::string& yes, const std::string& no) override
+    {
+        if (recording) record("ask " + quoted(text) + " " + yes + "/" + no);
+        const bool yesChosen = answers.empty() || answers.front();
+        if (!answers.empty()) answers.pop_front();
+        return yesChosen;
+    }
+    std::deque<bool> answers;  // for the questions to come; yes when none is left
     void endProgram() override { record("end program"); }
 
     // window::WindowFields: the controls in memory.
@@ -235,6 +243,11 @@ public:
         if (recording) record(name(c) + " index " + std::to_string(index));
     }
     bool checked(Control c) const override { return field(c).checked; }
+    void setChecked(Control c, bool on) override
+    {
+        field(c).checked = on;
+        if (recording) record(name(c) + (on ? " checked" : " unchecked"));
+    }
     void setEnabled(Control c, bool enabled) override
     {
         field(c).enabled = enabled;

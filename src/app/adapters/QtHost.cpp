@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <chrono>
 #include <cstdio>
@@ -29,6 +30,18 @@ void QtHost::processEvents()
     --m_eventDepth;
 }
 
+namespace {
+
+// The core joins lines with CR LF; a label breaks on LF.
+QString shown(const std::string& text)
+{
+    QString s = QString::fromStdString(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+} // namespace
+
 void QtHost::message(Icon icon, const std::string& text)
 {
     QMessageBox::Icon qicon = QMessageBox::NoIcon;
@@ -38,12 +51,21 @@ void QtHost::message(Icon icon, const std::string& text)
     case Icon::Warning: qicon = QMessageBox::Warning; break;
     case Icon::Critical: qicon = QMessageBox::Critical; break;
     }
-    // The core joins lines with CR LF; a label breaks on LF.
-    QString shown = QString::fromStdString(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(qicon, m_title, shown, QMessageBox::Ok, m_window);
+    QMessageBox box(qicon, m_title, shown(text), QMessageBox::Ok, m_window);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+bool QtHost::ask(const std::string& text, const std::string& yes, const std::string& no)
+{
+    QMessageBox box(QMessageBox::Question, m_title, shown(text), QMessageBox::NoButton, m_window);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* yesButton = box.addButton(QString::fromStdString(yes), QMessageBox::YesRole);
+    QPushButton* noButton = box.addButton(QString::fromStdString(no), QMessageBox::NoRole);
+    box.setDefaultButton(yesButton);
+    box.setEscapeButton(noButton);  // also the answer of the close box
+    box.exec();
+    return box.clickedButton() == yesButton;
 }
 
 std::int64_t QtHost::nowMs()
@@ -55,10 +77,11 @@ std::int64_t QtHost::nowMs()
 
 void QtHost::endProgram()
 {
+    if (m_beforeEnd) m_beforeEnd();
     if (m_eventDepth > 0) {
         // "End" pressed while a run lets events through: the run would go on sending after
-        // the window is gone. The serial port is closed already and nothing is kept between
-        // runs of the program, so it ends here and now.
+        // the window is gone. The serial port is closed already and what is kept between
+        // runs of the program has just been kept, so it ends here and now.
         std::fflush(nullptr);
         std::_Exit(0);
     }

@@ -6,28 +6,36 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 namespace printbench::app {
 
 using window::Icon;
 
 // The host on the Qt event loop: blocking sleeps that keep the window painted but deliver no
-// input or serial events, the event pass, modal message boxes and the end of the program.
+// input or serial events, the event pass, modal message boxes and questions, and the end of
+// the program.
 class QtHost : public window::WindowHost {
 public:
     explicit QtHost(QString title);
 
     // Message boxes are centred on this window.
     void setWindow(QWidget* window) { m_window = window; }
+    // Runs when the program ends, before anything closes (also when it ends in the middle of
+    // a run).
+    void setBeforeEnd(std::function<void()> f) { m_beforeEnd = std::move(f); }
 
     void sleep(std::int64_t ms) override;
     void processEvents() override;
     void message(Icon icon, const std::string& text) override;
+    bool ask(const std::string& text, const std::string& yes, const std::string& no) override;
     std::int64_t nowMs() override;
     void endProgram() override;
 
 private:
     QString m_title;
     QPointer<QWidget> m_window;
+    std::function<void()> m_beforeEnd;
     int m_eventDepth = 0;
 };
 

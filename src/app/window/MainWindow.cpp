@@ -120,6 +120,8 @@ void MainWindow::buildControls()
         {Control::Text9, "Text9"},   {Control::Text10, "Text10"}, {Control::Combo1, "Combo1"},
         {Control::Combo2, "Combo2"}, {Control::Combo3, "Combo3"}, {Control::Combo4, "Combo4"},
         {Control::List1, "List1"},   {Control::List2, "List2"},   {Control::Check2, "Check2"},
+        {Control::Command2, "Command2"}, {Control::Command3, "Command3"},   {Control::Command8, "Command8"},
+        {Control::Command9, "Command9"}, {Control::Command10, "Command10"}, {Control::Command11, "Command11"},
     };
     for (const auto& [c, name] : bound) m_fields.bind(c, control(name));
 
@@ -174,7 +176,12 @@ void MainWindow::connectHandlers()
     // "Bitmap Image" shows the bitmap window, non-modal, made anew when its close box has
     // destroyed it; "Close" only hides it.
     f.setBitmapWindowOpener([this, bitmapWindow = QPointer<BitmapWindow>()]() mutable {
-        if (!bitmapWindow) bitmapWindow = new BitmapWindow(*m_form, this);
+        if (!bitmapWindow) {
+            bitmapWindow = new BitmapWindow(*m_form, this);
+            // Its "Print" starts a run too: Form1 turns it off and on with its own starters.
+            m_fields.bind(Control::Form3Command1, bitmapWindow->control("Command1"));
+            connect(bitmapWindow, &QObject::destroyed, this, [this] { m_fields.bind(Control::Form3Command1, nullptr); });
+        }
         bitmapWindow->show();
         bitmapWindow->raise();
         bitmapWindow->activateWindow();

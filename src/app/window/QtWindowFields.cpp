@@ -117,6 +117,14 @@ bool QtWindowFields::checked(Control c) const
     return button && button->isChecked();
 }
 
+void QtWindowFields::setChecked(Control c, bool on)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(widget(c))) {
+        const QSignalBlocker quiet(button);  // the core runs the Click handler itself
+        button->setChecked(on);
+    }
+}
+
 void QtWindowFields::setEnabled(Control c, bool enabled)
 {
     if (QWidget* w = widget(c)) w->setEnabled(enabled);

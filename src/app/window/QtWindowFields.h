@@ -26,6 +26,7 @@ public:
     int listIndex(Control c) const override;
     void setListIndex(Control c, int index) override;
     bool checked(Control c) const override;
+    void setChecked(Control c, bool on) override;
     void setEnabled(Control c, bool enabled) override;
     bool isEnabled(Control c) const override;
 

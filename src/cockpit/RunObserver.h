@@ -1,0 +1,35 @@
+#pragma once
+
+#include "cockpit/RunRecord.h"
+
+#include <cstdint>
+#include <string>
+
+namespace printbench::cockpit {
+
+// Why a run was asked to stop.
+enum class StopCause { User, Fault, LinkLost, Failed };
+
+// What the window tells the cockpit as actions and runs go: which action sends the bytes now,
+// and how a run starts, passes, stops and ends. Every call is optional; the default does
+// nothing, so the window runs alike without a cockpit.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+
+    // A single action outside runs ("Status", "Status Clear", "Open COM3", ...): the bytes
+    // that follow belong to it.
+    virtual void actionBegun(const std::string& /*label*/) {}
+
+    virtual void runStarted(const RunSettings& /*settings*/) {}
+    // `of` is the repeat count as it reads when the pass begins (0: until stopped).
+    virtual void passBegun(std::int64_t /*pass*/, std::int64_t /*of*/) {}
+    virtual void passFinished(std::int64_t /*pass*/) {}
+    virtual void commandBegun(const std::string& /*name*/) {}
+    virtual void commandRan(const std::string& /*name*/) {}
+    // `detail`: the link's report for a lost link, the reason for a failure.
+    virtual void stopAsked(StopCause /*cause*/, const std::string& /*detail*/) {}
+    virtual void runEnded(bool /*complete*/) {}
+};
+
+} // namespace printbench::cockpit

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace printbench::window {
+
+// A command sequence as the technician set it up: the selected list and the values its
+// commands read, as the fields hold them (texts, so that a file's values pass the same checks
+// as typed ones).
+struct SequenceFields {
+    std::vector<std::string> entries;
+    std::string repeat, delay, feed, text;
+};
+
+// The window's settings between sessions: the sequence, and the model, speed and density lists
+// by their entries' texts, and "Old ver". The port is not kept: nothing is sent until the
+// technician chooses one.
+struct SessionFields {
+    SequenceFields sequence;
+    std::string model, speed, density;
+    bool oldVersion = false;
+};
+
+} // namespace printbench::window
