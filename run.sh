@@ -2,8 +2,8 @@
 # Installs what is missing, builds and starts PrintBench. Unless --no-virtual-printer is given,
 # a virtual printer (build/printbench-printer) serves COM11 and renders what it prints into
 # receipts/; what you type in this terminal sets its status (paper-end, cover-open, error, ok,
-# status 0xNN). Without a display PrintBench runs under a virtual one and a screenshot of the
-# main window is saved.
+# status 0xNN). Without a display PrintBench runs under a virtual one and a screenshot of its
+# window is saved.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -54,12 +54,14 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 shot="$PWD/build/screenshots/main-window.png"
+layout="$PWD/build/screenshots/layout.txt"
 mkdir -p "$(dirname "$shot")"
-rm -f "$shot"
+rm -f "$shot" "$layout"
 echo "No display found: PrintBench runs on a virtual display (Xvfb)."
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  shot=$1
-  env -u QT_QPA_PLATFORM build/printbench </dev/null &
+  shot=$1 layout=$2
+  # The program writes where its form sits into $layout once the window shows.
+  env -u QT_QPA_PLATFORM PRINTBENCH_LAYOUT_FILE="$layout" build/printbench </dev/null &
   pid=$!
   trap "kill $pid 2>/dev/null" INT TERM
   wid=""
@@ -77,8 +79,8 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   sleep 1
   import -window "$wid" "$shot"
   size=$(xwininfo -id "$wid" | awk "/Width:/{w=\$2} /Height:/{h=\$2} END{print w \" x \" h}")
-  echo "Window \"$(xdotool getwindowname "$wid")\", client area $size."
-  echo "Screenshot of the main window: $shot"
+  echo "Window \"$(xdotool getwindowname "$wid")\", client area $size; $(cat "$layout" 2>/dev/null || echo "where its form sits is unknown")."
+  echo "Screenshot of the window: $shot"
   echo "PrintBench keeps running on the virtual display; press Ctrl-C to end it."
   wait $pid
-' run.sh "$shot" </dev/null
+' run.sh "$shot" "$layout" </dev/null

@@ -3,34 +3,44 @@
 #include "app/adapters/LibusbTransport.h"
 #include "app/adapters/QtHost.h"
 #include "app/adapters/QtSerialPort.h"
+#include "app/cockpit/CockpitWindow.h"
 #include "app/window/MainWindow.h"
+#include "cockpit/Journal.h"
 #include "link/CodePage.h"
 #include "link/usb/UsbPrinterControl.h"
 
 #include <QApplication>
+#include <QTimer>
 
 namespace printbench::app {
 
 // PrintBench as a user starts it: the Qt application, the host, the serial port, the USB
-// control and the main window, with its lists filled and its fields preset. One code page
-// serves both routes.
+// control, the main window with its lists filled and its fields preset, and the cockpit around
+// it with the journal that the window's link and runs feed. One code page serves both routes.
 class Application {
 public:
     Application(int& argc, char** argv);
 
     MainWindow& window() { return m_window; }
+    CockpitWindow& cockpit() { return m_cockpit; }
 
-    // Shows the main window and runs until the program ends.
+    // Shows the window and runs until the program ends.
     int exec();
 
 private:
+    // The journal's wall clock and local time, from the system's.
+    void setClock();
+
     QApplication m_app;
     QtHost m_host;
     QtSerialPort m_serial;
     link::CodePage m_codePage{link::CodePage::forEnvironment()};
     LibusbTransport m_transport;
     link::usb::UsbPrinterControl m_usb{m_transport, m_codePage};
+    cockpit::Journal m_journal{m_host};  // outlives the window, whose link taps it
     MainWindow m_window;
+    CockpitWindow m_cockpit;
+    QTimer m_clock;
 };
 
 } // namespace printbench::app

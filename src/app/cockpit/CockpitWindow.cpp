@@ -1,0 +1,379 @@
+#include "app/cockpit/CockpitWindow.h"
+
+#include "app/cockpit/SequenceFile.h"
+#include "app/cockpit/SeverityColour.h"
+#include "app/cockpit/StatusHistory.h"
+#include "app/cockpit/TrafficConsole.h"
+#include "app/window/MainWindow.h"
+#include "cockpit/RunLog.h"
+#include "cockpit/StatusNames.h"
+
+#include <QAbstractButton>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStatusBar>
+
+#include <algorithm>
+
+#ifndef PRINTBENCH_VERSION
+#define PRINTBENCH_VERSION ""
+#endif
+
+namespace printbench::app {
+
+namespace {
+
+// The code pages the technician can choose for text; the first follows the host's locale.
+const char* const kCodePages[] = {"Host locale", "CP949", "CP437", "CP1252"};
+
+QSettings settings()
+{
+    return QSettings(QStringLiteral("PrintBench"), QStringLiteral("PrintBench"));
+}
+
+QString background(const QColor& colour)
+{
+    return QStringLiteral("QLabel { background-color: %1; padding: 0 4px; }").arg(colour.name());
+}
+
+const QString kSequenceFilter = QStringLiteral("PrintBench sequences (*.json);;All files (*)");
+
+} // namespace
+
+CockpitWindow::CockpitWindow(MainWindow& form, cockpit::Journal& journal, link::CodePage& codePage, QWidget* parent)
+    : QMainWindow(parent), m_form(form), m_journal(journal), m_codePage(codePage)
+{
+    setObjectName(QStringLiteral("Cockpit"));
+    setWindowTitle(QStringLiteral("PrintBench"));
+    setWindowIcon(form.windowIcon());
+    setCentralWidget(&m_form);
+
+    chooseFile = [this](const QString& caption, const QString& filter, bool save) {
+        return save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
+                    : QFileDialog::getOpenFileName(this, caption, QString(), filter);
+    };
+    notify = [this](QMessageBox::Icon icon, const QString& text) {
+        QMessageBox box(icon, windowTitle(), text, QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    };
+
+    m_history = new StatusHistory(m_journal, this);
+    buildConsole();
+    buildMenus();
+    buildStatusBar();
+
+    // Return on the catalogue adds its entry, Delete on the selection removes from its entry
+    // on: the double-clicks, from the keyboard.
+    m_catalogue = static_cast<QListWidget*>(m_form.control("List1"));
+    m_selected = static_cast<QListWidget*>(m_form.control("List2"));
+    m_catalogue->installEventFilter(this);
+    m_selected->installEventFilter(this);
+
+    m_refresh.setInterval(250);
+    connect(&m_refresh, &QTimer::timeout, this, &CockpitWindow::refreshStatus);
+    m_refresh.start();
+    refreshStatus();
+}
+
+CockpitWindow::~CockpitWindow()
+{
+    // The form belongs to whoever made it.
+    takeCentralWidget();
+}
+
+void CockpitWindow::buildConsole()
+{
+    m_dock = new QDockWidget(tr("Traffic console"), this);
+    m_dock->setObjectName(QStringLiteral("TrafficConsole"));
+    m_dock->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
+    m_dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                        QDockWidget::DockWidgetFloatable);
+    m_console = new TrafficConsole(m_journal, m_dock);
+    m_dock->setWidget(m_console);
+    addDockWidget(Qt::BottomDockWidgetArea, m_dock);
+    m_dock->hide();
+    connect(m_dock, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+        m_console->setShown(shown);
+        if (m_dock->isFloating()) return;
+        // Docked, the console opens at its own height and the window shrinks back around the
+        // form when it closes.
+        QTimer::singleShot(0, this, [this, shown] {
+            layout()->activate();  // the window's minimum size follows the dock at once
+            resize(width(), shown ? std::max(height(), sizeHint().height()) : minimumSizeHint().height());
+        });
+    });
+}
+
+void CockpitWindow::buildMenus()
+{
+    window::Form1& f = m_form.form();
+
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    m_capture = file->addAction(tr("Record capture…"));
+    m_capture->setCheckable(true);
+    connect(m_capture, &QAction::triggered, this, &CockpitWindow::recordCapture);
+    connect(file->addAction(tr("Save console as text…")), &QAction::triggered, this, &CockpitWindow::saveConsole);
+    connect(file->addAction(tr("Save run report…")), &QAction::triggered, this, &CockpitWindow::saveRunReport);
+    file->addSeparator();
+    connect(file->addAction(tr("Save sequence…")), &QAction::triggered, this, &CockpitWindow::saveSequence);
+    QAction* open = file->addAction(tr("Open sequence…"));
+    connect(open, &QAction::triggered, this, &CockpitWindow::openSequence);
+    QAction* restore = file->addAction(tr("Restore last session"));
+    connect(restore, &QAction::triggered, this, &CockpitWindow::restoreSession);
+    file->addSeparator();
+    // "End", with its button's own path.
+    connect(file->addAction(tr("Exit")), &QAction::triggered, this,
+            [this] { static_cast<QAbstractButton*>(m_form.control("Command1"))->click(); });
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    QAction* console = m_dock->toggleViewAction();
+    console->setText(tr("Traffic console"));
+    view->addAction(console);
+    connect(view->addAction(tr("Status history")), &QAction::triggered, this, [this] {
+        m_history->show();
+        m_history->raise();
+        m_history->activateWindow();
+    });
+
+    QMenu* settingsMenu = menuBar()->addMenu(tr("&Settings"));
+    QMenu* codePages = settingsMenu->addMenu(tr("Text code page"));
+    auto* group = new QActionGroup(this);
+    const QString remembered = settings().value(QStringLiteral("codePage")).toString();
+    for (const char* name : kCodePages) {
+        QAction* a = codePages->addAction(QString::fromLatin1(name));
+        a->setCheckable(true);
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, a] { chooseCodePage(a->text()); });
+    }
+    QAction* chosen = group->actions().front();
+    for (QAction* a : group->actions())
+        if (a->text() == remembered) chosen = a;
+    chosen->setChecked(true);
+    if (chosen != group->actions().front()) m_codePage.choose(remembered.toStdString());
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    connect(help->addAction(tr("About PrintBench")), &QAction::triggered, this, [this] {
+        QMessageBox::about(this, tr("About PrintBench"),
+                           tr("PrintBench %1\nA test bench for thermal receipt printers.").arg(QStringLiteral(PRINTBENCH_VERSION)));
+    });
+
+    // Nothing changes what a run reads pass after pass (the fields, the code page) while it goes.
+    m_idleOnly = {open, restore, codePages->menuAction()};
+    for (QMenu* menu : {file, settingsMenu}) connect(menu, &QMenu::aboutToShow, this, &CockpitWindow::updateActions);
+
+    // Run and Stop from the keyboard.
+    m_run = new QAction(tr("Run"), this);
+    m_run->setShortcut(Qt::Key_F5);
+    connect(m_run, &QAction::triggered, this, [&f] {
+        if (!f.running()) f.Command2_Click();
+    });
+    auto* stop = new QAction(tr("Stop"), this);
+    stop->setShortcut(Qt::Key_Escape);
+    connect(stop, &QAction::triggered, this, [&f] { f.Command6_Click(); });
+    addActions({m_run, stop});
+}
+
+void CockpitWindow::buildStatusBar()
+{
+    m_statusLine = new QLabel(this);
+    m_statusLine->setObjectName(QStringLiteral("StatusLine"));
+    // Long lines are cut, never widen the window.
+    m_statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("Note"));
+    m_note->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_note->setStyleSheet(background(severityColour(cockpit::Severity::Bad)));
+    m_note->hide();
+    m_lastStatus = new QLabel(this);
+    m_lastStatus->setObjectName(QStringLiteral("LastStatus"));
+    m_lastStatus->hide();
+    statusBar()->addWidget(m_statusLine, 2);
+    statusBar()->addWidget(m_note, 1);
+    statusBar()->addPermanentWidget(m_lastStatus);
+}
+
+void CockpitWindow::refreshStatus()
+{
+    const QString line = QString::fromStdString(m_journal.statusLine());
+    if (m_statusLine->text() != line) {
+        m_statusLine->setText(line);
+        m_statusLine->setToolTip(line);
+    }
+    const cockpit::Severity severity = m_journal.statusLineSeverity();
+    const QString style = severity == cockpit::Severity::Good ? QString() : background(severityColour(severity));
+    if (m_statusLine->styleSheet() != style) m_statusLine->setStyleSheet(style);
+
+    const auto& run = m_journal.run();
+    if (run && run->ending == cockpit::RunEnding::StoppedByFault && run->startMs != m_beepedRunStart) {
+        m_beepedRunStart = run->startMs;
+        QApplication::beep();
+    }
+
+    if (const auto last = m_journal.lastStatus()) {
+        const cockpit::StatusReading reading = cockpit::readStatus(last->value);
+        const QString text = QString::fromStdString(cockpit::hexValue(last->value) + " " + reading.meaning);
+        if (m_lastStatus->text() != text || m_lastStatus->isHidden()) {
+            m_lastStatus->setText(text);
+            m_lastStatus->setStyleSheet(background(severityColour(reading.severity)));
+            m_lastStatus->show();
+            m_form.control("Text6")->setToolTip(text);
+        }
+    }
+
+    // A capture that failed along the way has stopped: its menu entry follows.
+    if (m_capture->isChecked() && !m_journal.capturing()) {
+        m_capture->setChecked(false);
+        if (const auto error = m_journal.stopCapture()) showNote(QString::fromStdString(*error));
+    }
+    updateActions();
+}
+
+void CockpitWindow::updateActions()
+{
+    const bool idle = !m_form.form().running();
+    for (QAction* a : m_idleOnly) a->setEnabled(idle);
+    m_run->setEnabled(idle);
+}
+
+void CockpitWindow::showNote(const QString& text)
+{
+    m_note->setText(text);
+    m_note->setToolTip(text);
+    m_note->setVisible(!text.isEmpty());
+}
+
+void CockpitWindow::recordCapture(bool on)
+{
+    if (!on) {
+        if (const auto error = m_journal.stopCapture()) notify(QMessageBox::Warning, QString::fromStdString(*error));
+        return;
+    }
+    const QString path = chooseFile(tr("Record capture"), tr("Captures (*.bin);;All files (*)"), true);
+    const auto error = path.isEmpty() ? std::nullopt : m_journal.startCapture(path.toStdString());
+    if (path.isEmpty() || error) m_capture->setChecked(false);
+    if (error) notify(QMessageBox::Warning, QString::fromStdString(*error));
+}
+
+bool CockpitWindow::write(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) return true;
+    notify(QMessageBox::Warning, tr("%1 cannot be written: %2.").arg(path, file.errorString()));
+    return false;
+}
+
+void CockpitWindow::saveConsole()
+{
+    const QString path = chooseFile(tr("Save console as text"), tr("Text (*.txt);;All files (*)"), true);
+    if (!path.isEmpty()) write(path, (m_console->text() + QLatin1Char('\n')).toUtf8());
+}
+
+void CockpitWindow::saveRunReport()
+{
+    const auto& run = m_journal.run();
+    if (!run) return notify(QMessageBox::Information, tr("No run yet."));
+    QString path = chooseFile(tr("Save run report"), tr("Run reports (*.txt)"), true);
+    if (path.isEmpty()) return;
+    // The text under the name chosen (".txt" added when it has none), the status values
+    // beside it as CSV.
+    if (!path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) path += QStringLiteral(".txt");
+    if (write(path, QByteArray::fromStdString(cockpit::runReportText(*run))))
+        write(path.chopped(4) + QStringLiteral(".csv"), QByteArray::fromStdString(cockpit::runReportCsv(*run)));
+}
+
+void CockpitWindow::saveSequence()
+{
+    const QString path = chooseFile(tr("Save sequence"), kSequenceFilter, true);
+    if (!path.isEmpty()) write(path, sequenceJson(m_form.form().sequenceFields()));
+}
+
+void CockpitWindow::openSequence()
+{
+    window::Form1& f = m_form.form();
+    if (f.running()) return;
+    const QString path = chooseFile(tr("Open sequence"), kSequenceFilter, false);
+    if (path.isEmpty()) return;
+    const QString name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return notify(QMessageBox::Warning, tr("%1 cannot be read: %2.").arg(name, file.errorString()));
+    const auto sequence = readSequence(file.readAll(), f.sequenceFields());
+    if (!sequence) return notify(QMessageBox::Warning, tr("%1 is not a PrintBench sequence file.").arg(name));
+
+    const std::vector<std::string> refused = f.fillSequence(*sequence);
+    if (refused.empty()) return;
+    QStringList names;
+    for (const std::string& entry : refused) names << QString::fromStdString(entry);
+    notify(QMessageBox::Warning, tr("%1 names commands PrintBench does not know; they were left out:\n%2")
+                                     .arg(name, names.join(QLatin1Char('\n'))));
+}
+
+void CockpitWindow::saveSession()
+{
+    QSettings s = settings();
+    app::saveSession(s, m_form.form().sessionFields());
+}
+
+void CockpitWindow::restoreSession()
+{
+    if (m_form.form().running()) return;
+    QSettings s = settings();
+    const auto session = loadSession(s);
+    if (!session) return notify(QMessageBox::Information, tr("No saved session."));
+    m_form.form().restoreSession(*session);
+}
+
+void CockpitWindow::chooseCodePage(const QString& name)
+{
+    m_codePage.choose(name == QLatin1String(kCodePages[0]) ? link::CodePage::forEnvironment() : name.toStdString());
+    settings().setValue(QStringLiteral("codePage"), name);
+}
+
+QString CockpitWindow::layoutText() const
+{
+    const QRect form = m_form.geometry();
+    const bool between = menuBar()->geometry().bottom() < form.top() && form.bottom() < statusBar()->geometry().top();
+    return QStringLiteral("form \"%1\" %2 x %3 %4 its menu bar and status bar")
+        .arg(m_form.objectName())
+        .arg(form.width())
+        .arg(form.height())
+        .arg(between ? QStringLiteral("between") : QStringLiteral("not between"));
+}
+
+void CockpitWindow::closeEvent(QCloseEvent* event)
+{
+    // The close box ends the program as the form's own did: its close runs "End".
+    m_form.close();
+    m_history->close();
+    event->accept();
+}
+
+bool CockpitWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (watched == m_catalogue && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            m_form.form().List1_DblClick();
+            return true;
+        }
+        if (watched == m_selected && key == Qt::Key_Delete) {
+            m_form.form().List2_DblClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace printbench::app

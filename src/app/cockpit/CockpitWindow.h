@@ -1,0 +1,99 @@
+#pragma once
+
+#include "cockpit/Journal.h"
+#include "link/CodePage.h"
+
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QDockWidget;
+class QLabel;
+class QListWidget;
+
+namespace printbench::app {
+
+class MainWindow;
+class StatusHistory;
+class TrafficConsole;
+
+// The window PrintBench shows: the main form, exactly as it is, between a menu bar and a
+// status bar, and around it what a technician needs during long runs: the traffic console (a
+// dock), the status history (a window of its own), the capture, run reports, sequence files,
+// the last session and the text code page. It reads the journal that the form's link and runs
+// feed; the form's rules stay in the form.
+//
+// The form is not owned: it is handed back when the cockpit goes.
+class CockpitWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    CockpitWindow(MainWindow& form, cockpit::Journal& journal, link::CodePage& codePage, QWidget* parent = nullptr);
+    ~CockpitWindow() override;
+
+    MainWindow& form() { return m_form; }
+    TrafficConsole& console() const { return *m_console; }
+    StatusHistory& history() const { return *m_history; }
+
+    // The file the technician picks, empty when the dialog is cancelled; `save` for a file to
+    // write. Tests answer in place of the dialog.
+    std::function<QString(const QString& caption, const QString& filter, bool save)> chooseFile;
+    // A message box about the cockpit's own work (files, the capture).
+    std::function<void(QMessageBox::Icon icon, const QString& text)> notify;
+
+    // The status bar from the journal: the run's line, the last status; four times a second.
+    void refreshStatus();
+    // A note in the status bar (the run log could not be written, ...); empty removes it.
+    void showNote(const QString& text);
+    // Keeps the form's sequence and lists for "Restore last session".
+    void saveSession();
+    // Where the form sits in the window, in one line.
+    QString layoutText() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildStatusBar();
+    void buildConsole();
+    // F5 and what changes the fields are off while a run goes.
+    void updateActions();
+
+    void recordCapture(bool on);
+    void saveConsole();
+    void saveRunReport();
+    void saveSequence();
+    void openSequence();
+    void restoreSession();
+    void chooseCodePage(const QString& name);
+    // Writes a file whole; false, after a message, when it cannot.
+    bool write(const QString& path, const QByteArray& bytes);
+
+    MainWindow& m_form;
+    cockpit::Journal& m_journal;
+    link::CodePage& m_codePage;
+
+    QDockWidget* m_dock = nullptr;
+    TrafficConsole* m_console = nullptr;
+    StatusHistory* m_history = nullptr;
+    QAction* m_capture = nullptr;
+    QAction* m_run = nullptr;
+    std::vector<QAction*> m_idleOnly;
+    QLabel* m_statusLine = nullptr;
+    QLabel* m_note = nullptr;
+    QLabel* m_lastStatus = nullptr;
+    QListWidget* m_catalogue = nullptr;  // List1
+    QListWidget* m_selected = nullptr;   // List2
+    QTimer m_refresh;
+    std::int64_t m_beepedRunStart = INT64_MIN;  // a run stopped by a fault beeps once
+};
+
+} // namespace printbench::app

@@ -1,0 +1,191 @@
+// The cockpit on Qt around the main form: its place, menus, status bar, console, sequence files,
+// keys and code page. The recorder is the host, the serial port and the USB; dialogs answer
+// with the file the test names.
+
+#include "app/cockpit/CockpitWindow.h"
+#include "app/cockpit/TrafficConsole.h"
+#include "app/window/BitmapWindow.h"
+#include "app/window/MainWindow.h"
+#include "support/Benches.h"
+#include "support/PrinterPeer.h"
+
+#include <QTest>
+#include <QtWidgets>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace printbench;
+using window::Control;
+
+static void PrintTo(const QString& s, std::ostream* out) { *out << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+// The main form in the cockpit, shown; the journal listens to its link and runs; the settings
+// live in a folder of their own.
+struct Cockpit : testkit::Ground {
+    bool appReady = (testkit::ensureQtApp(), true);
+    testkit::TempDir folder;
+    bool settingsHere = (QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(folder.path())), true);
+    cockpit::Journal journal{rec};
+    app::MainWindow main{rec, rec.serial, rec.usb, codePage, ports.path()};
+    app::CockpitWindow window{main, journal, codePage};
+    QString answer;  // the dialogs' file
+    QStringList notes;
+
+    Cockpit()
+    {
+        main.form().link().setTap(&journal);
+        main.form().setRunObserver(&journal);
+        window.chooseFile = [this](const QString&, const QString&, bool) { return answer; };
+        window.notify = [this](QMessageBox::Icon, const QString& text) { notes << text; };
+        window.show();
+    }
+    template <typename T = QWidget>
+    T* get(const char* name) const { return window.findChild<T*>(name); }
+    // "File/Save sequence…": the entry of a menu, by the texts shown.
+    QAction* entry(const QString& path) const
+    {
+        QAction* found = nullptr;
+        for (const QString& name : path.split('/')) {
+            const QList<QAction*> in = found ? found->menu()->actions() : window.menuBar()->actions();
+            const auto it = std::ranges::find_if(in, [&](QAction* a) { return a->text().remove('&') == name; });
+            if (it == in.end()) return nullptr;
+            found = *it;
+        }
+        return found;
+    }
+    // The selected list and "Repeat Rating"; the status bar's two labels.
+    QString sequence() const
+    {
+        QStringList out;
+        for (auto* l = get<QListWidget>("List2"); out.size() < l->count();) out << l->item(out.size())->text();
+        return out.join(',') + " " + get<QLineEdit>("Text2")->text();
+    }
+    QString status() const { return get<QLabel>("StatusLine")->text() + " | " + get<QLabel>("LastStatus")->text(); }
+};
+
+} // namespace
+
+TEST(CockpitWindow, TheFormKeepsItsSizeBetweenTheMenusAndTheStatusBarAndEndsTheProgramAsEndDoes)
+{
+    Cockpit c;
+    const QRect form = c.main.geometry();
+    EXPECT_EQ(form.size(), QSize(628, 400));
+    EXPECT_TRUE(c.window.menuBar()->geometry().bottom() < form.top() && form.bottom() < c.window.statusBar()->geometry().top());
+    EXPECT_EQ(c.window.windowTitle() + " " + c.status(), "PrintBench Ready | ");
+
+    QStringList menus;
+    for (QAction* menu : c.window.menuBar()->actions()) {
+        QStringList entries;
+        for (QAction* a : menu->menu()->actions()) entries << (a->menu() ? a->text() + " ▸" : a->text());
+        menus << menu->text().remove('&') + ": " + entries.join(", ");
+    }
+    EXPECT_EQ(menus.join(" | "), "File: Record capture…, Save console as text…, Save run report…, , Save sequence…, "
+                                 "Open sequence…, Restore last session, , Exit | View: Traffic console, Status history | "
+                                 "Settings: Text code page ▸ | Help: About PrintBench");
+
+    // The close box and File › Exit each end the program once, as "End".
+    c.window.close();
+    Cockpit exit;
+    exit.entry("File/Exit")->trigger();
+    EXPECT_EQ(c.rec.count("end program") + exit.rec.count("end program"), 2u);
+}
+
+TEST(CockpitWindow, TheConsoleAndTheStatusBarShowWhatPassedTheLinkAndARunDisablesItsStarters)
+{
+    Cockpit c;
+    c.entry("View/Traffic console")->trigger();
+    EXPECT_TRUE(c.get("TrafficConsole")->isVisible());
+    c.main.form().setListIndex(Control::Combo2, 3);  // COM3
+    c.rec.receive({0x32});
+    c.rec.deliverReceive();
+    c.window.console().pull();
+    c.window.refreshStatus();
+    EXPECT_EQ(c.window.console().text(), "── Open COM3 ──\n"
+                                         "00:00:00.000  → serial  1D 61 01   GS a 1: automatic status back on\n"
+                                         "── Printer status ──\n"
+                                         "00:00:00.000  ← serial  32   status 0x32 paper end\n"
+                                         "00:00:00.000  → serial  10 05 02   DLE ENQ 2: recover from an error, clearing the buffers");
+    EXPECT_EQ(c.status() + " " + c.get("Text6")->toolTip(), "Ready | 0x32 paper end 0x32 paper end");
+
+    // F5 runs the selected list; while it runs, its starters, the bitmap window's "Print" and F5 are off.
+    const QList<QAction*> keys = c.window.actions();
+    QAction* f5 = *std::ranges::find(keys, QKeySequence(Qt::Key_F5), &QAction::shortcut);
+    c.main.form().Command3_Click();
+    QWidget* print = c.get<app::BitmapWindow>("Form3")->control("Command1");
+    QStringList during;
+    c.rec.atEventPass(c.rec.eventPasses + 1, [&] {
+        c.window.refreshStatus();
+        for (const char* name : {"Command2", "Command3", "Command8", "Command9", "Command10", "Command11", "Command4"})
+            if (c.main.control(name)->isEnabled()) during << name;
+        during << (print->isEnabled() ? "Print on" : "Print off") << (f5->isEnabled() ? "F5 on" : "F5 off");
+    });
+    c.main.form().setListIndex(Control::List1, 3);  // Full Cut
+    QTest::keyClick(c.main.control("List1"), Qt::Key_Return);
+    f5->trigger();
+    c.window.refreshStatus();
+    EXPECT_EQ(during.join(',') + " | " + c.status(), "Command4,Print off,F5 off | Done: 1 pass in 00:00:00 | 0x32 paper end");
+    EXPECT_TRUE(c.main.control("Command2")->isEnabled() && print->isEnabled() && f5->isEnabled());
+}
+
+TEST(CockpitWindow, ASequenceFileRoundTripsAndAFileThatIsNotOneChangesNothing)
+{
+    Cockpit c;
+    // Return on the catalogue adds its entry; Delete on the selection removes from its entry on.
+    const std::pair<const char*, int> keys[] = {{"List1", 3}, {"List1", 1}, {"List1", 2}, {"List2", 1}, {"List1", 0}};
+    for (const auto& [list, row] : keys) {
+        c.get<QListWidget>(list)->setCurrentRow(row);
+        QTest::keyClick(c.get(list), list == std::string_view("List1") ? Qt::Key_Return : Qt::Key_Delete);
+    }
+    EXPECT_EQ(c.sequence(), "Full Cut,Print H 1");
+
+    c.main.form().setText(Control::Text2, "7");
+    c.answer = QString::fromStdString((c.folder.path() / "seq.json").string());
+    c.entry("File/Save sequence…")->trigger();
+    QFile saved(c.answer);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QJsonDocument::fromJson(saved.readAll()).toJson(QJsonDocument::Compact).toStdString(),
+              R"({"delay":"500","entries":["Full Cut","Print H"],"feed":"100","format":"printbench-sequence","repeat":"7",)"
+              R"("text":"Please enter the text you want to output.","version":1})");
+
+    c.main.form().fillSequence({{"Feed"}, "1", "500", "100", ""});
+    c.entry("File/Open sequence…")->trigger();
+    EXPECT_EQ(c.sequence(), "Full Cut,Print H 7");
+
+    // Files that are not sequences change nothing; an entry PrintBench does not know is left out.
+    const std::pair<const char*, const char*> files[] = {
+        {"Full Cut", "seq.json is not a PrintBench sequence file."},
+        {R"({"format":"other","entries":["Feed"]})", "seq.json is not a PrintBench sequence file."},
+        {R"({"format":"printbench-sequence","entries":["Feed","Warp"]})",
+         "seq.json names commands PrintBench does not know; they were left out:\nWarp"},
+    };
+    for (const auto& [content, note] : files) {
+        c.notes.clear();
+        testkit::writeFile(c.answer.toStdString(), std::vector<std::uint8_t>(content, std::strchr(content, '\0')));
+        c.entry("File/Open sequence…")->trigger();
+        EXPECT_EQ(c.notes.join('|'), note);
+    }
+    EXPECT_EQ(c.sequence(), "Feed 7");
+
+    // The session comes back only when asked for.
+    c.entry("File/Restore last session")->trigger();
+    c.window.saveSession();
+    c.main.form().fillSequence({{}, "1", "500", "100", ""});
+    c.entry("File/Restore last session")->trigger();
+    EXPECT_EQ(c.notes.back() + " " + c.sequence(), "No saved session. Feed 7");
+}
+
+TEST(CockpitWindow, TheTextCodePageIsChosenAndKeptInTheSettings)
+{
+    Cockpit c;
+    const std::pair<const char*, std::string> rows[] = {
+        {"CP437", "CP437"}, {"Host locale", link::CodePage::forEnvironment()}, {"CP1252", "CP1252"}, {"CP949", "CP949"}};
+    for (const auto& [entry, name] : rows) {
+        c.entry(QStringLiteral("Settings/Text code page/") + entry)->trigger();
+        EXPECT_EQ(c.codePage.name() + " " + QSettings("PrintBench", "PrintBench").value("codePage").toString().toStdString(),
+                  name + " " + entry);
+    }
+}
