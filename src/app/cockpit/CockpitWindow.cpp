@@ -89,6 +89,9 @@ CockpitWindow::CockpitWindow(MainWindow& form, cockpit::Journal& journal, link::
 
 CockpitWindow::~CockpitWindow()
 {
+    // QWidget's destructor hides the dock, which would call back into what is no longer a
+    // CockpitWindow.
+    disconnect(m_dock, nullptr, this, nullptr);
     // The form belongs to whoever made it.
     takeCentralWidget();
 }
