@@ -1,32 +1,27 @@
 // What the cockpit costs a run, and what it holds after a long one.
 //
-// 1. The test pattern, 1000 repetitions at 432 dots, on QtSerialPort to a pseudo-terminal (the
-//    far side drains the line and answers each DLE EOT 2 with 0x12), three ways: no tap; the
-//    journal listening (console closed); the journal listening and the console reading it every
-//    100 ms as the console window does, decoding every byte into its lines. The figure is the
-//    CPU time of the thread that runs the pattern (the far side's thread is not counted), the
-//    median of five runs of each, taking turns; the ratio is against no tap.
+// 1. The test pattern, 1000 repetitions at 432 dots, three ways: no tap; the journal listening
+//    (console closed); the journal listening and the console reading it ten times a second as
+//    its window does, and once at the end (it copies the records; its own thread decodes every
+//    byte into lines; the CPU time of the run includes the copies). The
+//    serial port is one in memory that gathers bytes as QtSerialPort does and hands them
+//    nowhere, so the run's CPU time is the bench's own work alone: a pseudo-terminal's kernel
+//    time would make the ratio smaller and its noise (±10 %) larger than what is measured. The
+//    figure is the CPU time of the thread that runs the pattern, the least of 31 runs of each,
+//    taking turns; the console's thread is given apart.
 // 2. 100 MB of traffic through the journal with the console reading it, then the resident
 //    memory the process gained, against the ring's bound.
 // Prints figures only; exits 1 when something could not be measured.
 
-#include "PtyBench.h"
 #include "cockpit/ConsoleText.h"
 #include "cockpit/Journal.h"
-
-#include <QCoreApplication>
-#include <QTimer>
-
-#include <poll.h>
-#include <unistd.h>
+#include "support/Benches.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <deque>
 #include <fstream>
-#include <thread>
 
 namespace {
 
@@ -34,11 +29,12 @@ using namespace printbench;
 using window::Control;
 
 constexpr int kRepetitions = 1000;
+constexpr int kRounds = 31;
 
-double threadCpuSeconds()
+double cpuSeconds(clockid_t clock)
 {
     timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    clock_gettime(clock, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
@@ -57,112 +53,130 @@ long residentKiB()
     return 0;
 }
 
-// The printer: drains the line and answers each status request with 0x12.
-class FarSide {
+// A serial port in memory: it gathers what is written, keeping it readable as QtSerialPort
+// does, and a flush drops it.
+class MemoryPort : public link::SerialPort {
 public:
-    explicit FarSide(int master) : m_master(master), m_thread([this] { serve(); }) {}
-    ~FarSide()
+    link::LinkStatus open(const link::SerialSettings&, const std::string&) override
     {
-        m_stop = true;
-        m_thread.join();
+        m_open = true;
+        return {};
     }
+    void close() override { m_open = false, m_pending.clear(); }
+    bool isOpen() const override { return m_open; }
+    void write(std::span<const std::uint8_t> bytes, link::OutputForm) override
+    {
+        m_pending.insert(m_pending.end(), bytes.begin(), bytes.end());
+    }
+    link::LinkStatus flush() override
+    {
+        sent += m_pending.size();
+        m_pending.clear();
+        return {};
+    }
+    std::optional<std::span<const std::uint8_t>> gathered() const override { return std::span(m_pending); }
+    int bytesWaiting() override { return 0; }
+    std::optional<std::uint8_t> readByte() override { return std::nullopt; }
+    void setListener(link::SerialListener*) override {}
+    std::vector<std::string> hostDevices() const override { return {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2"}; }
+    std::uint64_t sent = 0;
 
 private:
-    void serve()
-    {
-        std::uint8_t last[3]{};
-        while (!m_stop) {
-            pollfd p{m_master, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0) continue;
-            std::uint8_t buf[4096];
-            const ssize_t n = ::read(m_master, buf, sizeof buf);
-            for (ssize_t i = 0; i < n; ++i) {
-                last[0] = last[1], last[1] = last[2], last[2] = buf[i];
-                if (last[0] == 0x10 && last[1] == 0x04 && last[2] == 0x02) {
-                    const std::uint8_t answer = 0x12;
-                    (void)!::write(m_master, &answer, 1);
-                }
-            }
-        }
-    }
-    int m_master;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
+    bool m_open = false;
+    std::vector<std::uint8_t> m_pending;
 };
 
-// The console as its window keeps it: the lines of every record, at most 20,000 of them.
+// The console as its window keeps it: the worker's lines, at most 20,000 of them.
 struct Console {
-    explicit Console(cockpit::Journal& j) : journal(j), text(j) {}
-    void read()
+    explicit Console(cockpit::Journal& j) : journal(j) {}
+    void read(bool wait = false)
     {
-        next = journal.readTraffic(next, [this](const cockpit::TrafficRecord& r) {
-            std::string block = text.lines(r);
-            std::size_t from = 0;
-            for (std::size_t nl; (nl = block.find('\n', from)) != std::string::npos; from = nl + 1) {
-                lines.push_back(block.substr(from, nl - from));
-                if (lines.size() > 20000) lines.pop_front();
-            }
-        });
+        worker.read(journal);
+        const std::string block = worker.take(wait);
+        std::size_t from = 0;
+        for (std::size_t nl; (nl = block.find('\n', from)) != std::string::npos; from = nl + 1) {
+            lines.push_back(block.substr(from, nl - from));
+            if (lines.size() > 20000) lines.pop_front();
+        }
     }
     cockpit::Journal& journal;
-    cockpit::ConsoleText text;
-    std::uint64_t next = 0;
+    cockpit::ConsoleWorker worker;
     std::deque<std::string> lines;
 };
 
 enum class Mode { NoTap, Closed, Open };
 
-// CPU seconds of one 1000-repetition test pattern; negative when it did not run through.
-double patternCpu(Mode mode)
+struct Cost {
+    double sending = -1, console = 0;  // seconds
+};
+
+Cost patternCpu(Mode mode)
 {
-    bench::PtyBench b;
-    const auto form = b.load(b.port);
-    FarSide printer(b.pty.masterFd());
-    cockpit::Journal journal(b.host);
+    testkit::Recorder rec;
+    rec.recording = false;
+    MemoryPort port;
+    const link::CodePage codePage{"CP949"};
+    testkit::TempDir ports;
+    window::Form1 form{rec, rec, port, rec.usb, codePage, ports.path()};
+    form.Form_Load();
+    cockpit::Journal journal(rec);
     Console console(journal);
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] { console.read(); });
-    if (mode != Mode::NoTap) form->link().setTap(&journal);
-    if (mode == Mode::Open) timer.start(100);
-    form->setListIndex(Control::Combo4, 2);  // KL-330, 432 dots
-    form->setListIndex(Control::Combo1, 7);  // 115200
-    form->setListIndex(Control::Combo2, 3);  // COM3
-    form->setText(Control::Text2, std::to_string(kRepetitions));
-    const double start = threadCpuSeconds();
-    form->Command9_Click();
-    const double cpu = threadCpuSeconds() - start;
-    if (mode == Mode::Open) console.read();
-    const bool ran = b.fields.text(Control::Text4) == std::to_string(kRepetitions) && b.noMessages() &&
-                     (mode != Mode::Open || console.lines.size() > kRepetitions);
-    return ran ? cpu : -1;
+    if (mode != Mode::NoTap) form.link().setTap(&journal);
+    // The console window reads ten times a second: at the event passes that come 100 ms after
+    // its last read.
+    double lastRead = cpuSeconds(CLOCK_MONOTONIC);
+    if (mode == Mode::Open)
+        for (int pass = 1; pass <= kRepetitions; ++pass) rec.atEventPass(pass, [&] {
+            if (cpuSeconds(CLOCK_MONOTONIC) - lastRead < 0.1) return;
+            console.read();
+            lastRead = cpuSeconds(CLOCK_MONOTONIC);
+        });
+    form.setListIndex(Control::Combo4, 2);  // KL-330, 432 dots
+    form.setListIndex(Control::Combo2, 3);  // COM3
+    form.setText(Control::Text2, std::to_string(kRepetitions));
+
+    const double thread0 = cpuSeconds(CLOCK_THREAD_CPUTIME_ID), process0 = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    form.Command9_Click();
+    if (mode == Mode::Open) console.read();  // what came since its last read
+    const double sending = cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - thread0;
+    if (mode == Mode::Open) console.read(true);  // every byte formatted
+    const double all = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - process0;
+
+    Cost cost;
+    if (rec.text(Control::Text4) != std::to_string(kRepetitions) || port.sent < 900000) return cost;
+    if (mode == Mode::Open && console.lines.empty()) return cost;
+    cost.sending = sending;
+    cost.console = std::max(0.0, all - sending);
+    return cost;
 }
 
 bool measureTap()
 {
-    std::vector<double> cpu[3];
+    std::vector<double> sending[3], console;
     const Mode modes[] = {Mode::NoTap, Mode::Closed, Mode::Open};
-    for (int round = 0; round < 5; ++round)
+    for (int round = 0; round < kRounds; ++round)
         for (int k = 0; k < 3; ++k) {  // each way first in turn, so that warming up favours none
             const Mode m = modes[(round + k) % 3];
-            const double s = patternCpu(m);
-            if (s < 0) return false;
-            cpu[int(m)].push_back(s);
+            const Cost c = patternCpu(m);
+            if (c.sending < 0) return false;
+            sending[int(m)].push_back(c.sending);
+            if (m == Mode::Open) console.push_back(c.console);
         }
-    double median[3];
-    for (int m = 0; m < 3; ++m) {
-        std::sort(cpu[m].begin(), cpu[m].end());
-        median[m] = cpu[m][cpu[m].size() / 2];
-    }
-    std::printf("test pattern, %d repetitions on a pty, CPU time of the sending thread (median of 5): no tap %.1f ms, "
-                "journal with the console closed %.1f ms (%+.1f %%), console open %.1f ms (%+.1f %%; target under 5 %%)\n",
-                kRepetitions, median[0] * 1e3, median[1] * 1e3, (median[1] / median[0] - 1) * 100, median[2] * 1e3,
-                (median[2] / median[0] - 1) * 100);
+    // The least of the rounds: what the work costs when nothing else on the machine gets in the way.
+    double least[3];
+    for (int m = 0; m < 3; ++m) least[m] = *std::min_element(sending[m].begin(), sending[m].end());
+    std::sort(console.begin(), console.end());
+    std::printf("test pattern, %d repetitions, serial port in memory, CPU time of the sending thread (least of %d): "
+                "no tap %.2f ms, journal with the console closed %.2f ms (%+.1f %%), console open %.2f ms "
+                "(%+.1f %%; target under 5 %%); the console's own thread %.1f ms (median)\n",
+                kRepetitions, kRounds, least[0] * 1e3, least[1] * 1e3, (least[1] / least[0] - 1) * 100, least[2] * 1e3,
+                (least[2] / least[0] - 1) * 100, console[console.size() / 2] * 1e3);
     return true;
 }
 
 bool measureMemory()
 {
-    testkit::QuietHost host;
+    testkit::Recorder host;
     const long before = residentKiB();
     cockpit::Journal journal(host);
     Console console(journal);
@@ -172,26 +186,24 @@ bool measureMemory()
     std::int64_t ms = 0;
     for (std::size_t size = 1; total < 100'000'000; size = size % 3999 + 37) {
         const auto dir = size % 5 == 0 ? link::Traffic::Direction::Received : link::Traffic::Direction::Sent;
-        journal.traffic({++ms, link::Route::Serial, dir, std::span(block.data(), dir == link::Traffic::Direction::Sent ? size : 1)});
-        total += size;
+        const std::size_t n = dir == link::Traffic::Direction::Sent ? size : 1;
+        journal.traffic({++ms, link::Route::Serial, dir, std::span(block.data(), n)});
+        total += n;
         if (ms % 200 == 0) console.read();
     }
-    console.read();
+    console.read(true);
     const long after = residentKiB();
-    const double heldMiB = double(after - before) / 1024;
-    std::printf("after %.0f MB of traffic with the console reading: the ring holds %.2f MiB (bound %.0f MiB), "
-                "the console %zu lines; the process gained %.2f MiB of resident memory (target at most %.0f MiB)\n",
-                double(total) / 1e6, double(journal.trafficHeldBytes()) / (1 << 20), double(4 << 20) / (1 << 20),
-                console.lines.size(), heldMiB, 4.0 + 5.0);
-    std::printf("%s\n", cockpit::ConsoleText::droppedText(journal.droppedRecords(), journal.droppedBytes()).c_str());
+    std::printf("after %.0f MB of traffic with the console reading: the ring holds %.2f MiB (bound 4 MiB), the console "
+                "%zu lines %s; the process gained %.2f MiB of resident memory (target at most 4 + 5 MiB)\n",
+                double(total) / 1e6, double(journal.trafficHeldBytes()) / (1 << 20), console.lines.size(),
+                cockpit::ConsoleText::droppedText(console.worker.missed()).c_str(), double(after - before) / 1024);
     return journal.droppedRecords() > 0;
 }
 
 } // namespace
 
-int main(int argc, char* argv[])
+int main()
 {
-    QCoreApplication app(argc, argv);
     bool ok = false;
     try {
         ok = measureTap() && measureMemory();

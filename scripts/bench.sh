@@ -23,5 +23,5 @@ run pattern_bench env QT_QPA_PLATFORM=offscreen
 run bitmap_bench env QT_QPA_PLATFORM=offscreen
 run usb_bench env QT_QPA_PLATFORM=offscreen
 run printer_bench env QT_QPA_PLATFORM=offscreen
-run cockpit_bench env QT_QPA_PLATFORM=offscreen
+run cockpit_bench
 exit 0

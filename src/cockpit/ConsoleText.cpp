@@ -6,6 +6,7 @@
 #include "printer/CommandLog.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace printbench::cockpit {
 
@@ -26,7 +27,8 @@ public:
             return;
         }
         closeText();
-        add(printer::describe(c));
+        if (m_count >= kCommandsShown) ++m_count;  // counted, not described
+        else add(printer::describe(c));
     }
     std::string text()
     {
@@ -53,16 +55,15 @@ private:
     bool m_inText = false;
 };
 
-std::string hex(const std::vector<std::uint8_t>& bytes)
+void appendHex(std::string& s, const std::vector<std::uint8_t>& bytes)
 {
-    std::string s;
-    char buf[4];
+    static constexpr char digits[] = "0123456789ABCDEF";
     for (std::size_t i = 0; i < bytes.size() && i < kHexShown; ++i) {
-        std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", bytes[i]);
-        s += buf;
+        if (i) s += ' ';
+        s += digits[bytes[i] >> 4];
+        s += digits[bytes[i] & 0xF];
     }
     if (bytes.size() > kHexShown) s += " … (" + std::to_string(bytes.size()) + " bytes)";
-    return s;
 }
 
 std::string grouped(std::uint64_t n)
@@ -77,7 +78,7 @@ std::string grouped(std::uint64_t n)
 
 } // namespace
 
-std::string ConsoleText::lines(const TrafficRecord& r, Filter filter)
+std::string ConsoleText::lines(const TrafficRecord& r, const std::string& label, int utcOffsetMinutes, Filter filter)
 {
     const bool sent = r.direction == link::Traffic::Direction::Sent;
     std::string meaning;
@@ -96,20 +97,97 @@ std::string ConsoleText::lines(const TrafficRecord& r, Filter filter)
     std::string out;
     if (r.action != m_lastAction) {
         m_lastAction = r.action;
-        const std::string& label = m_journal.actionLabel(r.action);
         out += "── " + (label.empty() ? std::string("(outside any action)") : label) + " ──\n";
     }
-    out += stampText(r.atMs, m_journal.utcOffsetMinutes()) + (sent ? "  → " : "  ← ") +
-           (r.route == link::Route::Usb ? "USB     " : "serial  ") + hex(r.bytes);
-    if (!meaning.empty()) out += "   " + meaning;
-    return out + "\n";
+    out += stampText(r.atMs, utcOffsetMinutes);
+    out += sent ? "  → " : "  ← ";
+    out += r.route == link::Route::Usb ? "USB     " : "serial  ";
+    appendHex(out, r.bytes);
+    if (!meaning.empty()) {
+        out += "   ";
+        out += meaning;
+    }
+    out += '\n';
+    return out;
 }
 
-std::string ConsoleText::droppedText(std::uint64_t records, std::uint64_t bytes)
+std::string ConsoleText::droppedText(std::uint64_t records)
 {
     if (records == 0) return {};
-    return "(" + grouped(records) + (records == 1 ? " record, " : " records, ") + grouped(bytes) +
-           " bytes dropped from the console's memory)";
+    return "(" + grouped(records) + (records == 1 ? " record" : " records") + " dropped before the console showed them)";
+}
+
+// --- The worker ------------------------------------------------------------------------------
+
+namespace {
+constexpr std::size_t kWaitingBound = std::size_t(2) << 20;
+}
+
+ConsoleWorker::ConsoleWorker() : m_thread([this] { work(); }) {}
+
+ConsoleWorker::~ConsoleWorker()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+void ConsoleWorker::read(Journal& journal, ConsoleText::Filter filter)
+{
+    std::deque<Item> items;
+    std::size_t bytes = 0;
+    const std::uint64_t gone = m_next < journal.firstTrafficSeq() ? journal.firstTrafficSeq() - m_next : 0;
+    m_next = journal.readTraffic(m_next, [&](const TrafficRecord& r) {
+        items.push_back({r, journal.actionLabel(r.action), journal.utcOffsetMinutes(), filter});
+        bytes += r.bytes.size();
+    });
+    {
+        const std::lock_guard lock(m_mutex);
+        m_missed += gone;
+        for (Item& item : items) m_queue.push_back(std::move(item));
+        m_queuedBytes += bytes;
+        while (m_queuedBytes > kWaitingBound && m_queue.size() > 1) {
+            m_queuedBytes -= m_queue.front().record.bytes.size();
+            m_queue.pop_front();
+            ++m_missed;
+        }
+    }
+    m_wake.notify_one();
+}
+
+std::string ConsoleWorker::take(bool wait)
+{
+    std::unique_lock lock(m_mutex);
+    if (wait) m_idle.wait(lock, [this] { return m_queue.empty() && !m_busy; });
+    return std::exchange(m_out, {});
+}
+
+std::uint64_t ConsoleWorker::missed() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_missed;
+}
+
+void ConsoleWorker::work()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stop || !m_queue.empty(); });
+        if (m_stop) return;
+        Item item = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_queuedBytes -= item.record.bytes.size();
+        m_busy = true;
+        lock.unlock();
+        std::string text = m_text.lines(item.record, item.label, item.utcOffsetMinutes, item.filter);
+        lock.lock();
+        m_out += text;
+        m_busy = false;
+        if (m_queue.empty()) m_idle.notify_all();
+    }
 }
 
 } // namespace printbench::cockpit

@@ -72,6 +72,7 @@ public:
     std::uint64_t readTraffic(std::uint64_t from, const std::function<void(const TrafficRecord&)>& each);
     const std::string& actionLabel(std::uint64_t id) const;
     std::size_t trafficHeldBytes() const { return m_held; }
+    std::uint64_t firstTrafficSeq() const { return m_traffic.empty() ? m_nextSeq : m_traffic.front().seq; }
     std::uint64_t droppedRecords() const { return m_droppedRecords; }
     std::uint64_t droppedBytes() const { return m_droppedBytes; }
 

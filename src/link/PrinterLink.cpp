@@ -119,26 +119,45 @@ void PrinterLink::tapped(Route route, Traffic::Direction direction, std::span<co
     m_tap->traffic(Traffic{m_host.nowMs(), route, direction, bytes});
 }
 
+// Copied only for an adapter that does not keep its gathered bytes readable.
 void PrinterLink::tapSent(Route route, std::span<const std::uint8_t> bytes)
 {
-    if (route != m_tapRoute) {
-        handOverTraffic();
-        m_tapRoute = route;
-    }
-    m_tapPending.insert(m_tapPending.end(), bytes.begin(), bytes.end());
+    std::vector<std::uint8_t>& copy = (route == Route::Usb ? m_tapUsb : m_tapSerial).copy;
+    copy.insert(copy.end(), bytes.begin(), bytes.end());
 }
 
 void PrinterLink::handOverTraffic()
 {
-    if (!m_tap || m_tapPending.empty()) return;
-    m_tap->traffic(Traffic{m_host.nowMs(), m_tapRoute, Traffic::Direction::Sent, m_tapPending});
-    m_tapPending.clear();
+    if (!m_tap) return;
+    for (const Route route : {Route::Serial, Route::Usb}) {
+        TapSide& side = route == Route::Usb ? m_tapUsb : m_tapSerial;
+        std::span<const std::uint8_t> bytes = side.copy;
+        if (!side.copies) {
+            const auto all = route == Route::Usb ? m_usb.gathered() : m_serial.gathered();
+            bytes = all ? all->subspan(std::min(side.handed, all->size())) : std::span<const std::uint8_t>();
+        }
+        if (bytes.empty()) continue;
+        m_tap->traffic(Traffic{m_host.nowMs(), route, Traffic::Direction::Sent, bytes});
+        side.handed += bytes.size();
+        side.copy.clear();
+    }
+}
+
+void PrinterLink::forgetHanded()
+{
+    for (TapSide* side : {&m_tapSerial, &m_tapUsb}) {
+        side->handed = 0;
+        side->copy.clear();
+    }
 }
 
 void PrinterLink::setTap(Tap* tap)
 {
     handOverTraffic();
+    forgetHanded();
     m_tap = tap;
+    m_tapSerial.copies = m_tap && !m_serial.gathered().has_value();
+    m_tapUsb.copies = m_tap && !m_usb.gathered().has_value();
 }
 
 void PrinterLink::SendSerialText(std::string_view text)
@@ -150,7 +169,7 @@ void PrinterLink::SendSerialText(std::string_view text)
     }
     const std::vector<std::uint8_t> bytes = m_codePage.encode(text);
     m_serial.write(bytes, OutputForm::Text);
-    if (m_tap) tapSent(Route::Serial, bytes);
+    if (m_tapSerial.copies) tapSent(Route::Serial, bytes);
 }
 
 void PrinterLink::SendSerialBytes(std::span<const std::uint8_t> bytes)
@@ -161,14 +180,14 @@ void PrinterLink::SendSerialBytes(std::span<const std::uint8_t> bytes)
         return;
     }
     m_serial.write(bytes, OutputForm::Bytes);
-    if (m_tap) tapSent(Route::Serial, bytes);
+    if (m_tapSerial.copies) tapSent(Route::Serial, bytes);
 }
 
 void PrinterLink::SendUsbByte(std::int16_t byte)
 {
     if (dropping()) return;
     m_usb.sendByte(byte);
-    if (m_tap) {
+    if (m_tapUsb.copies) {
         const auto b = static_cast<std::uint8_t>(byte);
         tapSent(Route::Usb, std::span(&b, 1));
     }
@@ -178,7 +197,7 @@ void PrinterLink::SendUsbText(const std::string& text)
 {
     if (dropping()) return;
     m_usb.sendText(text);
-    if (m_tap) tapSent(Route::Usb, m_codePage.encode(text));
+    if (m_tapUsb.copies) tapSent(Route::Usb, m_codePage.encode(text));
 }
 
 std::int32_t PrinterLink::OpenUsbPrinter(const std::string& model)
@@ -235,6 +254,8 @@ LinkStatus PrinterLink::openSerial(const SerialSettings& settings)
 void PrinterLink::closeSerial()
 {
     if (m_serial.isOpen()) m_serial.close();
+    m_tapSerial.handed = 0;  // what it gathered is dropped
+    m_tapSerial.copy.clear();
     m_openPort = 0;
     m_openDevice.clear();
 }
@@ -256,9 +277,11 @@ void PrinterLink::flush()
     handOverTraffic();
     if (m_serial.isOpen()) {
         const LinkStatus status = m_serial.flush();
+        m_tapSerial.handed = 0;
         if (!status.isOk()) linkFailed(Route::Serial, status);
     }
     const LinkStatus status = m_usb.flush();
+    m_tapUsb.handed = 0;
     if (!status.isOk()) linkFailed(Route::Usb, status);
 }
 

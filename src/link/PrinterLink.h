@@ -91,8 +91,9 @@ public:
     };
 
     // The observer of every byte sent and received; null for none (the default). Sent bytes
-    // are gathered and handed over at each flush point, before a received byte, and when
-    // asked, stamped with the time they are handed over.
+    // are handed over at each flush point, before a received byte, and when asked, stamped with
+    // the time they are handed over: read from where the adapter gathers them when it keeps them
+    // readable (no cost per send), copied otherwise.
     void setTap(Tap* tap);
     void handOverTraffic();
 
@@ -105,6 +106,7 @@ private:
     std::string serialName() const;
     void tapped(Route route, Traffic::Direction direction, std::span<const std::uint8_t> bytes);
     void tapSent(Route route, std::span<const std::uint8_t> bytes);
+    void forgetHanded();
 
     SerialPort& m_serial;
     UsbControl& m_usb;
@@ -113,8 +115,14 @@ private:
     LinkEvents& m_events;
     std::filesystem::path m_portFolder;
     Tap* m_tap = nullptr;
-    Route m_tapRoute = Route::None;
-    std::vector<std::uint8_t> m_tapPending;  // sent since the last hand-over
+    // Per route: whether sends are copied for the tap (a tap listens and the adapter does not
+    // keep its gathered bytes readable), how many gathered bytes the tap has had, the copy.
+    struct TapSide {
+        bool copies = false;
+        std::size_t handed = 0;
+        std::vector<std::uint8_t> copy;
+    };
+    TapSide m_tapSerial, m_tapUsb;
 
     int m_portIndex = 0;
     bool m_oldFirmware = false;

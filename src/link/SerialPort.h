@@ -48,6 +48,9 @@ public:
     // bytes at the open speed. Nothing gathered: no write and ok. A failure (NotOpen, a refused
     // write, a timeout, a lost device) drops what was gathered.
     virtual LinkStatus flush() = 0;
+    // The bytes gathered since the last flush, for a port that keeps them where they can be
+    // read (valid until the next write, flush or close); nullopt for one that does not.
+    virtual std::optional<std::span<const std::uint8_t>> gathered() const { return std::nullopt; }
 
     // Bytes received and not yet read, and the next of them (nullopt when none waits).
     virtual int bytesWaiting() = 0;

@@ -3,6 +3,8 @@
 #include "link/LinkStatus.h"
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 
 namespace printbench::link {
@@ -40,6 +42,8 @@ public:
     // Nothing gathered: ok. Sent while no printer is connected: NotConnected; a printer that
     // went away: Lost, and it is no longer connected. What was gathered is gone either way.
     virtual LinkStatus flush() = 0;
+    // The bytes gathered since the last flush, as for SerialPort::gathered.
+    virtual std::optional<std::span<const std::uint8_t>> gathered() const { return std::nullopt; }
 };
 
 // The text of a USB connect or status read that failed, with the result in decimal.

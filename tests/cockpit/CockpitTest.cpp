@@ -5,7 +5,9 @@
 #include "patterns/TestPrints.h"
 #include "printer/Decoder.h"
 #include "printer/VirtualPrinter.h"
+#include "link/usb/UsbPrinterControl.h"
 #include "support/Benches.h"
+#include "support/FakeUsbTransport.h"
 
 #include <gtest/gtest.h>
 
@@ -175,8 +177,13 @@ TEST(Traffic, TheRingKeepsItsBoundAndCountsWhatItDropped)
     journal.readTraffic(0, [&](const cockpit::TrafficRecord& r) { kept += r.bytes.size(), ++records; });
     EXPECT_EQ(journal.droppedBytes() + kept, 6400000u);
     EXPECT_EQ(journal.droppedRecords() + records, 6400u);
-    EXPECT_EQ(cockpit::ConsoleText::droppedText(6337, 6337000),
-              "(6,337 records, 6,337,000 bytes dropped from the console's memory)");
+    EXPECT_EQ(cockpit::ConsoleText::droppedText(6337), "(6,337 records dropped before the console showed them)");
+    // A console that opens now has missed what went, and formats the rest on its own thread.
+    cockpit::ConsoleWorker console;
+    console.read(journal);
+    const std::string text = console.take(true);
+    EXPECT_EQ(console.missed(), journal.droppedRecords());
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::ptrdiff_t(records) + 1);  // and one heading
 
     // Sends of one millisecond merge into one record until a reader has seen it.
     Journal small(rec);
@@ -189,6 +196,33 @@ TEST(Traffic, TheRingKeepsItsBoundAndCountsWhatItDropped)
     EXPECT_EQ(seen, "2+1");
 }
 
+// The USB control keeps what it gathers readable: the tap reads it there, each byte once.
+TEST(Traffic, BytesTheUsbControlGathersReachTheTapOnceEach)
+{
+    testkit::Recorder rec;
+    testkit::FakeUsbTransport transport;
+    transport.attached = {testkit::FakeUsbTransport::printer(1, "MDL:KR-420;")};
+    link::CodePage codePage{"CP949"};
+    link::usb::UsbPrinterControl usb{transport, codePage};
+    testkit::TempDir ports;
+    link::PrinterLink link{rec.serial, usb, rec, codePage, rec, ports.path()};
+    Journal journal(rec);
+    link.setTap(&journal);
+    ASSERT_EQ(link.OpenUsbPrinter("KR-420"), 0);
+    link.SendUsbByte(0x1B);
+    link.SendUsbByte(0x69);
+    link.handOverTraffic();  // as before the window tells of a new command
+    rec.clockMs = 1;
+    link.SendUsbText("가");
+    link.flush();
+    rec.clockMs = 2;
+    link.SendUsbByte(0x0A);
+    link.flush();
+    std::string seen;
+    journal.readTraffic(0, [&](const cockpit::TrafficRecord& r) { seen += testkit::hex(r.bytes) + " | "; });
+    EXPECT_EQ(seen, "1B 69 | B0 A1 | 0A | ");
+}
+
 TEST(Traffic, TheConsoleGroupsByActionAndDecodesCommandsWithTheirParameters)
 {
     Cockpit c;
@@ -199,9 +233,9 @@ TEST(Traffic, TheConsoleGroupsByActionAndDecodesCommandsWithTheirParameters)
     c.printerSends(0, 0);
     c.rec.receive({0x32});
     c.rec.deliverReceive();
-    cockpit::ConsoleText console(c.journal);
+    cockpit::ConsoleText console;
     std::string text;
-    c.journal.readTraffic(0, [&](const cockpit::TrafficRecord& r) { text += console.lines(r); });
+    c.journal.readTraffic(0, [&](const cockpit::TrafficRecord& r) { text += console.lines(c.journal, r); });
     EXPECT_EQ(text,
               "── Open COM3 ──\n"
               "14:02:09.000  → serial  1D 61 01   GS a 1: automatic status back on\n"

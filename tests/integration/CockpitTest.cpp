@@ -102,7 +102,7 @@ TEST(CockpitWindow, TheConsoleAndTheStatusBarShowWhatPassedTheLinkAndARunDisable
     c.main.form().setListIndex(Control::Combo2, 3);  // COM3
     c.rec.receive({0x32});
     c.rec.deliverReceive();
-    c.window.console().pull();
+    c.window.console().pull(true);
     c.window.refreshStatus();
     EXPECT_EQ(c.window.console().text(), "── Open COM3 ──\n"
                                          "00:00:00.000  → serial  1D 61 01   GS a 1: automatic status back on\n"

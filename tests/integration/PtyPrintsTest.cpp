@@ -89,6 +89,7 @@ TEST_F(VirtualPrinterPty, AFullCutAndFeedRunArrivesWholeAndAPaperEndStopsTheNext
               "00000015  ESC i: full cut\n00000017  DLE EOT 2: send the offline status\n# status 0x12 sent\n"
               "0000001A  DLE EOT 2: send the offline status\n# status 0x12 sent\n0000001D  ESC J 100: print and feed 100 dots\n");
     EXPECT_TRUE(shows("Hex : 12") && rec.text(Control::Text2) == "1");  // the count reset once complete
+    EXPECT_EQ(journal.run()->bytesSent, 29u);  // read where the port gathers them: 03 to 1F above
 
     form.setText(Control::Text2, "0");
     bool stoppedByHand = false;  // a run that ignores the paper end is stopped by hand

@@ -31,6 +31,10 @@ public:
     // One write to the operating system for everything gathered, waited for with a timeout
     // that allows twice the line time at the open speed plus 2 s.
     LinkStatus flush() override;
+    std::optional<std::span<const std::uint8_t>> gathered() const override
+    {
+        return std::span(reinterpret_cast<const std::uint8_t*>(m_pending.constData()), std::size_t(m_pending.size()));
+    }
 
     int bytesWaiting() override;
     std::optional<std::uint8_t> readByte() override;

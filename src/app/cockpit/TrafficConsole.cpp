@@ -15,7 +15,7 @@ namespace printbench::app {
 using cockpit::ConsoleText;
 
 TrafficConsole::TrafficConsole(cockpit::Journal& journal, QWidget* parent)
-    : QWidget(parent), m_journal(journal), m_lines(journal)
+    : QWidget(parent), m_journal(journal)
 {
     m_pause = new QPushButton(tr("Pause"), this);
     m_pause->setObjectName(QStringLiteral("Pause"));
@@ -47,7 +47,7 @@ TrafficConsole::TrafficConsole(cockpit::Journal& journal, QWidget* parent)
     layout->addWidget(m_view, 1);
 
     m_timer.setInterval(100);
-    connect(&m_timer, &QTimer::timeout, this, &TrafficConsole::pull);
+    connect(&m_timer, &QTimer::timeout, this, [this] { pull(); });
     connect(m_pause, &QPushButton::toggled, this, &TrafficConsole::follow);
     connect(copy, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(m_view->toPlainText()); });
     connect(clear, &QPushButton::clicked, m_view, &QPlainTextEdit::clear);
@@ -68,17 +68,17 @@ void TrafficConsole::follow()
     m_timer.start();
 }
 
-void TrafficConsole::pull()
+void TrafficConsole::pull(bool wait)
 {
     if (m_pause->isChecked()) return;
-    const auto filter = static_cast<ConsoleText::Filter>(m_filter->currentIndex());
-    std::string text;
-    m_next = m_journal.readTraffic(m_next, [&](const cockpit::TrafficRecord& r) { text += m_lines.lines(r, filter); });
+    // The worker formats in the background: what it has not finished shows at the next tick.
+    m_lines.read(m_journal, static_cast<ConsoleText::Filter>(m_filter->currentIndex()));
+    std::string text = m_lines.take(wait);
     if (!text.empty()) {
         if (text.back() == '\n') text.pop_back();  // each append is a paragraph of its own
         m_view->appendPlainText(QString::fromStdString(text));
     }
-    m_dropped->setText(QString::fromStdString(ConsoleText::droppedText(m_journal.droppedRecords(), m_journal.droppedBytes())));
+    m_dropped->setText(QString::fromStdString(ConsoleText::droppedText(m_lines.missed())));
 }
 
 QString TrafficConsole::text() const

@@ -25,8 +25,10 @@ class TrafficConsole : public QWidget {
 public:
     explicit TrafficConsole(cockpit::Journal& journal, QWidget* parent = nullptr);
 
-    // Appends what the journal took in since the last read; nothing while paused.
-    void pull();
+    // Appends what the journal took in since the last read, formatted on the console's own
+    // thread: what it has not finished yet comes at the next call, or at once with `wait`.
+    // Nothing while paused.
+    void pull(bool wait = false);
     // The dock shows or hides the console: it reads only while shown.
     void setShown(bool shown);
     QString text() const;
@@ -35,8 +37,7 @@ private:
     void follow();
 
     cockpit::Journal& m_journal;
-    cockpit::ConsoleText m_lines;
-    std::uint64_t m_next = 0;
+    cockpit::ConsoleWorker m_lines;
     bool m_shown = false;
     QTimer m_timer;
     QPlainTextEdit* m_view = nullptr;

@@ -50,6 +50,7 @@ public:
     // DLE EOT 2 on bulk OUT, the reply byte on bulk IN (stale bytes drained first).
     std::int32_t readStatus() override;
     LinkStatus flush() override;
+    std::optional<std::span<const std::uint8_t>> gathered() const override { return std::span(m_pending); }
 
     bool connected() const { return m_printer.has_value(); }
 
