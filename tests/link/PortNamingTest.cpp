@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 using namespace printbench::link;
 using printbench::testkit::TempDir;
+using printbench::testkit::writeFile;
 using testing::ElementsAre;
 namespace fs = std::filesystem;
 
@@ -36,6 +38,31 @@ TEST(PortNaming, HostDevicesUsbAdaptersFirstEachGroupByNameThenLinkFirstAndTheNt
     };
     for (const auto& [n, folder, device, description] : table) {
         const PortTarget t = resolvePort(n, folder, {"/dev/ttyUSB0", "/dev/ttyS0"});
+        EXPECT_EQ(t.device.value_or("-") + " | " + t.description, device + " | " + description);
+    }
+}
+
+// A plain file is the address of a raw TCP printer; a link is still a link, even to such a file.
+TEST(PortNaming, AFileHoldingTcpHostPortIsARawTcpPrinterAndALinkToOneStillNamesItsTarget)
+{
+    TempDir dir;
+    for (const auto& [name, text] : {std::pair("COM1", "tcp://192.168.1.50:9101\n"), std::pair("COM2", " tcp://printer-3.lab\n"),
+                                     std::pair("COM3", "tcp://[fe80::1]"), std::pair("COM4", "lpt1\r\n"),
+                                     std::pair("COM5", "tcp://printer:70000"), std::pair("tcp-printer", "tcp://10.0.0.9")})
+        writeFile(dir.path() / name, std::vector<std::uint8_t>(text, text + std::strlen(text)));
+    fs::create_symlink("tcp-printer", dir.path() / "COM6");
+    const std::string f = dir.path().string(), in = " (address in " + f + ")", not_ = "\", not an address tcp://HOST[:PORT]";
+    // Port, device ("-" for none), description.
+    const std::vector<std::tuple<int, std::string, std::string>> table{
+        {1, "tcp://192.168.1.50:9101", "COM1: raw TCP printer at 192.168.1.50:9101" + in},
+        {2, "tcp://printer-3.lab:9100", "COM2: raw TCP printer at printer-3.lab:9100" + in},
+        {3, "tcp://[fe80::1]:9100", "COM3: raw TCP printer at [fe80::1]:9100" + in},
+        {4, "-", "COM4: not usable: " + f + "/COM4 holds \"lpt1" + not_},
+        {5, "-", "COM5: not usable: " + f + "/COM5 holds \"tcp://printer:70000" + not_},
+        {6, f + "/tcp-printer", "COM6: " + f + "/tcp-printer (link in " + f + ")"},
+    };
+    for (const auto& [n, device, description] : table) {
+        const PortTarget t = resolvePort(n, dir.path(), {"/dev/ttyUSB0"});
         EXPECT_EQ(t.device.value_or("-") + " | " + t.description, device + " | " + description);
     }
 }

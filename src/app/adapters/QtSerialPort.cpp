@@ -1,5 +1,7 @@
 #include "app/adapters/QtSerialPort.h"
 
+#include "link/PortNaming.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QMetaObject>
@@ -93,18 +95,29 @@ QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    connect(&m_socket, &QTcpSocket::readyRead, this, &QtSerialPort::onReadyRead);
+    // Heard of later, from the event loop: the socket may be inside its own notice, or inside
+    // a flush's wait, when it reports.
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, &QtSerialPort::onSocketGone, Qt::QueuedConnection);
+    connect(&m_socket, &QTcpSocket::disconnected, this, &QtSerialPort::onSocketGone, Qt::QueuedConnection);
 }
 
 QtSerialPort::~QtSerialPort()
 {
     m_listener = nullptr;
     m_port.disconnect(this);
+    m_socket.disconnect(this);
     close();
 }
 
 LinkStatus QtSerialPort::open(const SerialSettings& settings, const std::string& devicePath)
 {
     close();
+    if (devicePath.starts_with("tcp://")) {
+        const LinkStatus status = openTcp(devicePath);
+        if (status.isOk()) m_baud = settings.baud;
+        return status;
+    }
 
     if (settings.baud <= 0 || settings.dataBits < 5 || settings.dataBits > 8) {
         return LinkStatus::fail(LinkFailure::OpenFailed, "the line settings " + settings.text() + " cannot be set");
@@ -133,7 +146,30 @@ LinkStatus QtSerialPort::open(const SerialSettings& settings, const std::string&
     if (settings.requestToSend) m_port.setRequestToSend(true);
     m_port.clearError();
 
+    m_io = &m_port;
     m_baud = settings.baud;
+    m_reported = false;
+    m_watching = true;
+    return LinkStatus::ok();
+}
+
+// The connection is waited for here, as a serial open is: no event passes before it is made.
+// A host name is looked up first, and the lookup is not bounded by the wait.
+LinkStatus QtSerialPort::openTcp(const std::string& devicePath)
+{
+    const std::optional<link::TcpAddress> address = link::parseTcpAddress(devicePath);
+    if (!address) return LinkStatus::fail(LinkFailure::OpenFailed, "it is not an address tcp://HOST:PORT");
+    m_socket.connectToHost(QString::fromStdString(address->host), address->port);
+    if (!m_socket.waitForConnected(kConnectMs)) {
+        const std::string why = m_socket.error() == QAbstractSocket::SocketTimeoutError
+                                    ? "no connection within " + std::to_string(kConnectMs) + " ms"
+                                    : m_socket.errorString().toStdString();
+        m_socket.abort();
+        return LinkStatus::fail(LinkFailure::OpenFailed, why);
+    }
+    // Each flush point leaves at once, as on a serial line, rather than waiting to fill a segment.
+    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_io = &m_socket;
     m_reported = false;
     m_watching = true;
     return LinkStatus::ok();
@@ -145,13 +181,16 @@ void QtSerialPort::close()
     m_watching = false;
     m_dataDuringFlush = false;
     m_baud = 0;
+    m_io = nullptr;
     if (m_port.isOpen()) m_port.close();
     m_port.clearError();
+    // Drops what the socket still holds to send.
+    if (m_socket.isOpen() || m_socket.state() != QAbstractSocket::UnconnectedState) m_socket.abort();
 }
 
 bool QtSerialPort::isOpen() const
 {
-    return m_port.isOpen();
+    return isTcp() || m_port.isOpen();
 }
 
 void QtSerialPort::write(std::span<const std::uint8_t> bytes, OutputForm)
@@ -170,28 +209,38 @@ LinkStatus QtSerialPort::flush()
     const qint64 lineMs = m_baud > 0 ? static_cast<qint64>(bytes.size()) * 10 * 1000 / m_baud : 0;
     const int timeoutMs = static_cast<int>(std::min<qint64>(2000 + 2 * lineMs, INT_MAX));
 
+    const bool tcp = isTcp();
     m_inFlush = true;
-    m_port.clearError();
+    if (!tcp) m_port.clearError();
     LinkStatus result = LinkStatus::ok();
     ++m_osWrites;
-    // QSerialPort only queues here; the waits below perform the write on this thread.
-    if (m_port.write(bytes) != bytes.size()) {
+    // Both only queue here; the waits below perform the write on this thread.
+    if (tcp && m_socket.state() != QAbstractSocket::ConnectedState) {
+        result = LinkStatus::fail(LinkFailure::WriteFailed, socketTrouble());
+    } else if (m_io->write(bytes) != bytes.size()) {
         result = LinkStatus::fail(LinkFailure::WriteFailed,
-                                  troubleText(QSerialPort::WriteError, m_port.errorString(), m_port.handle()));
+                                  tcp ? socketTrouble()
+                                      : troubleText(QSerialPort::WriteError, m_port.errorString(), m_port.handle()));
     } else {
         const QDeadlineTimer deadline(timeoutMs);
         const auto timedOut = [&] {
             return LinkStatus::fail(LinkFailure::WriteTimedOut, "the printer did not take the bytes within " +
                                                                     std::to_string(timeoutMs) +
-                                                                    " ms (is it holding CTS?)");
+                                                                    (tcp ? " ms" : " ms (is it holding CTS?)"));
         };
-        while (m_port.bytesToWrite() > 0) {
+        while (m_io->bytesToWrite() > 0) {
             const qint64 left = deadline.remainingTime();
             if (left <= 0) {
                 result = timedOut();
                 break;
             }
-            if (!m_port.waitForBytesWritten(static_cast<int>(left))) {
+            if (!m_io->waitForBytesWritten(static_cast<int>(left))) {
+                if (tcp) {
+                    const bool slow = m_socket.error() == QAbstractSocket::SocketTimeoutError &&
+                                      m_socket.state() == QAbstractSocket::ConnectedState;
+                    result = slow ? timedOut() : LinkStatus::fail(LinkFailure::WriteFailed, socketTrouble());
+                    break;
+                }
                 const QSerialPort::SerialPortError error = m_port.error();
                 if (error == QSerialPort::TimeoutError || (error == QSerialPort::NoError && deadline.hasExpired()))
                     result = timedOut();
@@ -207,8 +256,12 @@ LinkStatus QtSerialPort::flush()
     if (!result.isOk()) {
         // The failure is this open's report; what is still queued will not be sent.
         m_reported = true;
-        if (m_port.isOpen()) m_port.clear(QSerialPort::Output);
-        m_port.clearError();
+        if (tcp) {
+            m_socket.abort();
+        } else {
+            if (m_port.isOpen()) m_port.clear(QSerialPort::Output);
+            m_port.clearError();
+        }
     }
     if (m_dataDuringFlush) {
         m_dataDuringFlush = false;
@@ -219,14 +272,16 @@ LinkStatus QtSerialPort::flush()
 
 int QtSerialPort::bytesWaiting()
 {
-    return m_port.isOpen() ? static_cast<int>(std::min<qint64>(m_port.bytesAvailable(), INT_MAX)) : 0;
+    QIODevice* io = readable();
+    return io ? static_cast<int>(std::min<qint64>(io->bytesAvailable(), INT_MAX)) : 0;
 }
 
 std::optional<std::uint8_t> QtSerialPort::readByte()
 {
-    if (!m_port.isOpen() || m_port.bytesAvailable() <= 0) return std::nullopt;
+    QIODevice* io = readable();
+    if (!io || io->bytesAvailable() <= 0) return std::nullopt;
     char c = 0;
-    if (!m_port.getChar(&c)) return std::nullopt;
+    if (!io->getChar(&c)) return std::nullopt;
     ++m_bytesRead;
     return static_cast<std::uint8_t>(c);
 }
@@ -246,15 +301,17 @@ void QtSerialPort::onReadyRead()
         m_dataDuringFlush = true;
         return;
     }
-    if (!m_port.isOpen() || m_port.bytesAvailable() <= 0 || !m_listener) return;
-    const qint64 waiting = m_port.bytesAvailable();
+    QIODevice* io = readable();
+    if (!io || io->bytesAvailable() <= 0 || !m_listener) return;
+    const qint64 waiting = io->bytesAvailable();
     const std::uint64_t readBefore = m_bytesRead;
     m_listener->serialDataArrived();
-    // QSerialPort does not announce bytes that arrive while its read notice is being handled
-    // (the listener may wait, or flush, inside it). Announce them once it has returned, as a
-    // new notice would have; a listener that took nothing and heard of nothing new is not
-    // asked again.
-    const qint64 left = m_port.isOpen() ? m_port.bytesAvailable() : 0;
+    // Neither QSerialPort nor QTcpSocket announces bytes that arrive while its read notice is
+    // being handled (the listener may wait, or flush, inside it). Announce them once it has
+    // returned, as a new notice would have; a listener that took nothing and heard of nothing
+    // new is not asked again.
+    io = readable();
+    const qint64 left = io ? io->bytesAvailable() : 0;
     if (left > 0 && (m_bytesRead != readBefore || left > waiting))
         QMetaObject::invokeMethod(this, &QtSerialPort::onReadyRead, Qt::QueuedConnection);
 }
@@ -276,6 +333,26 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
         if (m_listener) m_listener->serialLinkLost(reason);
     }
     if (m_port.isOpen()) close();
+}
+
+// The connection is gone once the socket has left the connected state: the printer closed it,
+// or it broke. An error that leaves it connected (a flush's wait that ran out) is the flush's.
+void QtSerialPort::onSocketGone()
+{
+    if (!isTcp() || !m_watching || m_inFlush || m_socket.state() == QAbstractSocket::ConnectedState) return;
+    const std::string reason = socketTrouble();
+    if (!m_reported) {
+        m_reported = true;
+        if (m_listener) m_listener->serialLinkLost(reason);
+    }
+    if (isTcp() && m_socket.state() != QAbstractSocket::ConnectedState) close();
+}
+
+std::string QtSerialPort::socketTrouble() const
+{
+    if (m_socket.error() == QAbstractSocket::RemoteHostClosedError) return "the printer closed the connection";
+    const std::string detail = m_socket.errorString().toStdString();
+    return detail.empty() ? "the connection to the printer broke" : "the connection to the printer broke (" + detail + ")";
 }
 
 } // namespace printbench::app

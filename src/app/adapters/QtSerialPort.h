@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QSerialPort>
+#include <QTcpSocket>
 
 namespace printbench::app {
 
@@ -13,8 +14,14 @@ using link::OutputForm;
 using link::SerialListener;
 using link::SerialSettings;
 
-// The serial port of the real program, on QSerialPort. Lives on the user-interface thread;
-// the listener is notified from that thread's event loop, never from inside flush().
+// The serial port of the real program, on QSerialPort; or, for a device "tcp://HOST:PORT", a raw
+// TCP printer on QTcpSocket. Both are a QIODevice, and the gathering, the flush's one write and
+// its wait, and the receive side are the same code on whichever is open (m_io): a TCP printer
+// behaves as one more serial line. What differs is kept apart: the open (line settings for a
+// serial device, a connection within 3 s for TCP), the words of a failure, and how a lost link
+// is noticed (a serial device's errors; for TCP, the socket leaving the connected state).
+// Lives on the user-interface thread; the listener is notified from that thread's event loop,
+// never from inside flush().
 class QtSerialPort : public QObject, public link::SerialPort {
     Q_OBJECT
 
@@ -29,7 +36,8 @@ public:
     // Gathers bytes only; nothing reaches the device before flush().
     void write(std::span<const std::uint8_t> bytes, OutputForm form) override;
     // One write to the operating system for everything gathered, waited for with a timeout
-    // that allows twice the line time at the open speed plus 2 s.
+    // that allows twice the line time at the open speed plus 2 s (for TCP, at the speed of the
+    // speed list, which sets nothing else there).
     LinkStatus flush() override;
     std::optional<std::span<const std::uint8_t>> gathered() const override
     {
@@ -47,11 +55,24 @@ public:
     // Writes handed to the operating system since construction (for tests).
     int osWriteCount() const { return m_osWrites; }
 
+    // How long a TCP printer has to accept the connection.
+    static constexpr int kConnectMs = 3000;
+
 private:
+    LinkStatus openTcp(const std::string& devicePath);
+    bool isTcp() const { return m_io == &m_socket; }
+    // The open port's device while it can be read; null otherwise.
+    QIODevice* readable() const { return m_io && m_io->isOpen() ? m_io : nullptr; }
+    std::string socketTrouble() const;
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    void onSocketGone();
 
     QSerialPort m_port;
+    QTcpSocket m_socket;
+    // The device of the open port (m_port or m_socket); null when closed. Qt may close the
+    // socket's device itself when the connection breaks: the port stays open until close().
+    QIODevice* m_io = nullptr;
     QByteArray m_pending;
     std::uint64_t m_bytesRead = 0;  // by readByte, over the port's life
     SerialListener* m_listener = nullptr;
