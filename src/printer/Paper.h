@@ -32,6 +32,7 @@ struct Page {
     Dots dots;
     int height = 0;
     int number = 0;  // counting from 1 since the printer started
+    int piece = 1;   // of one receipt longer than a page: counting from 1, on after each Continued
 
     enum class End { FullCut, PartialCut, Continued, PowerOff } end = End::FullCut;
 

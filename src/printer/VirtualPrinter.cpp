@@ -343,10 +343,13 @@ void VirtualPrinter::endPage(Page::End end)
         page.height = int(std::min<long>(std::max<long>(m_paperY, m_paper.height), MaxPageRows));
         page.dots = std::move(m_paper);
         page.number = ++m_pageNumber;
+        page.piece = m_piece + 1;
         page.end = end;
         m_output.page(page);
         m_paper = std::move(page.dots);  // its memory serves the next page
     }
+    if (end != Page::End::Continued) m_piece = 0;
+    else if (m_inked) ++m_piece;
     m_paper.dots.clear();
     m_paper.height = 0;
     m_paper.width = m_width;
@@ -361,6 +364,7 @@ std::optional<Page> VirtualPrinter::paperSoFar() const
     page.dots = m_paper;
     page.height = int(std::min<long>(std::max<long>(m_paperY, m_paper.height), MaxPageRows));
     page.number = m_pageNumber + 1;
+    page.piece = m_piece + 1;
     page.end = Page::End::PowerOff;
     return page;
 }

@@ -124,6 +124,7 @@ private:
     long m_paperY = 0;   // the print position on it
     bool m_inked = false;
     int m_pageNumber = 0;
+    int m_piece = 0;     // pieces of the paper since the last cut already handed over
 
     std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> m_glyphs;
 };

@@ -64,6 +64,12 @@ PseudoTerminal::~PseudoTerminal()
     ::close(m_master);
 }
 
+std::size_t PseudoTerminal::receive(std::span<std::uint8_t> buffer)
+{
+    const ssize_t n = ::read(m_master, buffer.data(), buffer.size());
+    return n > 0 ? std::size_t(n) : 0;
+}
+
 bool PseudoTerminal::write(const void* data, std::size_t n)
 {
     const auto* p = static_cast<const unsigned char*>(data);

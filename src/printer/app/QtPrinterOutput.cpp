@@ -109,9 +109,13 @@ void PngFolder::write(const Page& page)
     const fs::path path = m_folder / file;
     std::error_code ec;
     fs::remove(inProgressPath(), ec);
+    if (page.piece == 1) m_firstPiece = file;
     if (!save(page, path)) return;
-    m_note(path.string() + ": " + std::to_string(page.dots.width) + " x " + std::to_string(page.height) + " dots, " +
-           endName(page.end));
+    std::string text = path.string() + ": " + std::to_string(page.dots.width) + " x " + std::to_string(page.height) + " dots, ";
+    const std::string piece = "piece " + std::to_string(page.piece);
+    if (page.end == Page::End::Continued) text += piece + (page.piece == 1 ? " of a long receipt, " : ", ");
+    else if (page.piece > 1) text += piece + " of " + std::to_string(page.piece) + " (" + m_firstPiece + " to " + file + "), ";
+    m_note(text + endName(page.end));
 }
 
 void PngFolder::writeInProgress(const Page& page)

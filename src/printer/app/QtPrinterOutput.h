@@ -27,7 +27,9 @@ private:
 QImage pageImage(const Page& page);
 
 // Writes each page as receipt-NNNN.png into a folder, numbering on from the receipts already
-// there, and tells `note` what it wrote.
+// there, and tells `note` what it wrote. The pieces of a receipt longer than a page get
+// consecutive numbers; the note of each says which piece it is, and that of the last names
+// the first and last file of the receipt.
 class PngFolder {
 public:
     PngFolder(std::filesystem::path folder, std::function<void(const std::string&)> note);
@@ -43,6 +45,7 @@ private:
     std::filesystem::path m_folder;
     std::function<void(const std::string&)> m_note;
     int m_next = 1;
+    std::string m_firstPiece;  // the file of the receipt's first piece
 };
 
 } // namespace printbench::printer

@@ -1,6 +1,6 @@
-// printbench-printer: a printer of the family on the far end of a serial line. It answers
-// status requests, takes faults typed on its standard input, logs every command it decodes
-// and renders what it prints into PNG receipts, one per cut.
+// printbench-printer: a printer of the family on the far end of a serial line or of a TCP
+// port. It answers status requests, takes faults typed on its standard input, logs every
+// command it decodes and renders what it prints into PNG receipts, one per cut.
 
 #include "protocol/Models.h"
 #include "link/PortNaming.h"
@@ -9,9 +9,11 @@
 #include "printer/VirtualPrinter.h"
 #include "printer/app/PseudoTerminal.h"
 #include "printer/app/QtPrinterOutput.h"
+#include "printer/app/TcpPort.h"
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include <optional>
 #include <poll.h>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -46,29 +49,66 @@ struct Options {
     std::optional<fs::path> log;
     std::optional<fs::path> decode;
     std::optional<fs::path> ports;
+    std::optional<int> tcp;
+    std::string listen = "127.0.0.1";
 };
 
-const char* const kUsage =
-    "usage: printbench-printer [--com N] [--model NAME] [--out DIR] [--log FILE] [--ports DIR]\n"
-    "       printbench-printer --decode FILE [--model NAME] [--out DIR] [--log FILE]\n"
-    "\n"
-    "  --com N       link the printer's line as COM<N> (1 to 11) in PrintBench's port folder (11)\n"
-    "  --model NAME  printer model, which sets the paper width (KR-420, 512 dots)\n"
-    "  --out DIR     folder for the rendered receipts, one PNG per cut (receipts)\n"
-    "  --log FILE    the decoded commands go to FILE instead of standard output\n"
-    "  --ports DIR   port folder ($XDG_CONFIG_HOME/printbench/ports)\n"
-    "  --decode FILE decode and render a captured byte stream instead of serving a port\n"
-    "\n"
-    "On standard input, one per line: ok, paper-end, cover-open, error, status 0xNN, quit.\n";
+std::string usage()
+{
+    std::string text =
+        "usage: printbench-printer [--com N] [--ports DIR] [--model NAME] [--out DIR] [--log FILE]\n"
+        "       printbench-printer --tcp PORT [--listen ADDR] [--model NAME] [--out DIR] [--log FILE]\n"
+        "       printbench-printer --decode FILE [--model NAME] [--out DIR] [--log FILE]\n"
+        "       printbench-printer --help | --version\n"
+        "\n"
+        "  --com N       link the printer's line as COM<N> (1 to 11) in PrintBench's port folder (11)\n"
+        "  --ports DIR   port folder ($XDG_CONFIG_HOME/printbench/ports)\n"
+        "  --tcp PORT    serve a raw printer stream on TCP port PORT (9100 as network printers; 0 for\n"
+        "                any free port, named on the first line) instead of a serial line. One client\n"
+        "                at a time: the next waits until it disconnects; the paper stays between them\n"
+        "  --listen ADDR the address --tcp listens on (127.0.0.1; 0.0.0.0 for every network)\n"
+        "  --model NAME  printer model, which sets the paper width (KR-420)\n"
+        "  --out DIR     folder for the rendered receipts, one PNG per cut (receipts)\n"
+        "  --log FILE    the decoded commands go to FILE instead of standard output\n"
+        "  --decode FILE decode and render a captured byte stream instead of serving a port\n"
+        "\n"
+        "Models and their paper widths:\n";
+    const auto& models = printbench::protocol::kModelWidths;
+    for (std::size_t i = 0; i < models.size(); ++i) {
+        text += (i % 3 ? "   " : "  ") + std::string(models[i].first) + " " + std::to_string(models[i].second) + " dots";
+        if (i % 3 == 2 || i + 1 == models.size()) text += "\n";
+    }
+    return text + "\nOn standard input, one per line: ok, paper-end, cover-open, error, status 0xNN, quit.\n";
+}
+
+// A whole number from `low` to `high`; none for anything else.
+std::optional<int> number(const std::string& text, long low, long high)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end || errno || n < low || n > high) return std::nullopt;
+    return int(n);
+}
 
 std::optional<Options> parse(int argc, char** argv, std::string& error)
 {
+    static constexpr std::string_view kWithValue[] = {"--com", "--model", "--out", "--log", "--decode", "--ports", "--tcp", "--listen"};
     Options o;
+    bool serial = false, listen = false;  // --com or --ports, --listen given
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
+            std::cout << usage();
             std::exit(0);
+        }
+        if (arg == "--version") {
+            std::cout << "printbench-printer " PRINTBENCH_VERSION "\n";
+            std::exit(0);
+        }
+        if (std::ranges::find(kWithValue, arg) == std::end(kWithValue)) {
+            error = "unknown option " + arg;
+            return std::nullopt;
         }
         if (i + 1 >= argc) {
             error = arg + " needs a value";
@@ -76,13 +116,22 @@ std::optional<Options> parse(int argc, char** argv, std::string& error)
         }
         const std::string value = argv[++i];
         if (arg == "--com") {
-            char* end = nullptr;
-            const long n = std::strtol(value.c_str(), &end, 10);
-            if (*end || n < 1 || n > 11) {
+            const std::optional<int> n = number(value, 1, 11);
+            if (!n) {
                 error = "--com takes a port number from 1 to 11, not \"" + value + "\"";
                 return std::nullopt;
             }
-            o.com = int(n);
+            o.com = *n;
+            serial = true;
+        } else if (arg == "--tcp") {
+            o.tcp = number(value, 0, 65535);
+            if (!o.tcp) {
+                error = "--tcp takes a TCP port number from 0 to 65535, not \"" + value + "\"";
+                return std::nullopt;
+            }
+        } else if (arg == "--listen") {
+            o.listen = value;
+            listen = true;
         } else if (arg == "--model") {
             o.model = value;
         } else if (arg == "--out") {
@@ -91,12 +140,18 @@ std::optional<Options> parse(int argc, char** argv, std::string& error)
             o.log = value;
         } else if (arg == "--decode") {
             o.decode = value;
-        } else if (arg == "--ports") {
-            o.ports = value;
         } else {
-            error = "unknown option " + arg;
-            return std::nullopt;
+            o.ports = value;
+            serial = true;
         }
+    }
+    if (o.tcp && serial) {
+        error = "--tcp serves a TCP port instead of a serial line: leave out --com and --ports";
+        return std::nullopt;
+    }
+    if (listen && !o.tcp) {
+        error = "--listen goes with --tcp";
+        return std::nullopt;
     }
     if (!printbench::protocol::modelPrintWidth(o.model)) {
         error = "unknown model \"" + o.model + "\"; the models are";
@@ -106,32 +161,73 @@ std::optional<Options> parse(int argc, char** argv, std::string& error)
     return o;
 }
 
-// Sends the printer's bytes down the line, or only notes them when decoding a file.
+// The program's own lines ("# ..."). A status line the same as the line just before it is
+// counted instead of written again; when another line comes, or at the end, one line tells
+// how many there were in all: "# status 0x12 sent (x5)".
+class Notes {
+public:
+    explicit Notes(std::ostream& out) : m_out(out) {}
+    ~Notes() { settle(); }
+    Notes(const Notes&) = delete;
+    Notes& operator=(const Notes&) = delete;
+
+    void line(const std::string& text)
+    {
+        settle();
+        m_out << text << std::endl;
+    }
+    void status(const std::string& text)
+    {
+        if (text == m_last) {
+            ++m_repeats;
+            return;
+        }
+        line(text);
+        m_last = text;
+    }
+    // Something else is written to the same stream: the repeats held back are counted first.
+    void settle()
+    {
+        if (m_repeats > 0) m_out << m_last << " (x" << m_repeats + 1 << ")" << std::endl;
+        m_repeats = 0;
+        m_last.clear();
+    }
+
+private:
+    std::ostream& m_out;
+    std::string m_last;  // the line before, when it was a status line
+    long m_repeats = 0;  // the times it came again since
+};
+
+// Sends the printer's bytes to the host, or only notes them when decoding a file.
 class Output : public PrinterOutput {
 public:
-    Output(PngFolder& pngs, std::ostream& notes) : m_pngs(pngs), m_notes(notes) {}
+    Output(PngFolder& pngs, Notes& notes) : m_pngs(pngs), m_notes(notes) {}
     void reply(std::uint8_t status) override
     {
-        char text[48];
-        std::snprintf(text, sizeof text, "# status 0x%02X %s", status, line ? "sent" : "(not sent: decoding a file)");
-        if (line && !line->write(&status, 1)) std::snprintf(text, sizeof text, "# status 0x%02X not sent: the line refuses it", status);
-        m_notes << text << std::endl;
+        char text[24];
+        std::snprintf(text, sizeof text, "# status 0x%02X", status);
+        if (!port) m_notes.status(text + std::string(" (not sent: decoding a file)"));
+        else if (port->write(&status, 1)) m_notes.status(text + std::string(" sent"));
+        else m_notes.status(text + (" not sent: " + port->refusal()));
     }
     void page(const Page& page) override { m_pngs.write(page); }
 
-    PseudoTerminal* line = nullptr;
+    PrinterPort* port = nullptr;
 
 private:
     PngFolder& m_pngs;
-    std::ostream& m_notes;
+    Notes& m_notes;
 };
 
-// Decoded commands go both to the log and to the printer.
+// Decoded commands go both to the log and to the printer. When the log shares the notes'
+// stream, its lines come between repeated status lines, which are then no longer repeats.
 class Both : public CommandSink {
 public:
-    Both(CommandLog& log, VirtualPrinter& printer) : m_log(log), m_printer(printer) {}
+    Both(CommandLog& log, VirtualPrinter& printer, Notes* sharing) : m_log(log), m_printer(printer), m_sharing(sharing) {}
     void command(const Command& c) override
     {
+        if (m_sharing) m_sharing->settle();
         m_log.command(c);
         m_printer.command(c);
     }
@@ -139,6 +235,7 @@ public:
 private:
     CommandLog& m_log;
     VirtualPrinter& m_printer;
+    Notes* m_sharing;
 };
 
 int decodeFile(const fs::path& file, Decoder& decoder, CommandSink& sink, CommandLog& log, VirtualPrinter& printer)
@@ -162,15 +259,18 @@ int decodeFile(const fs::path& file, Decoder& decoder, CommandSink& sink, Comman
 // Uncut paper is shown as in-progress.png once the line has been quiet this long.
 constexpr int kQuietMs = 700;
 
-int serve(PseudoTerminal& line, Decoder& decoder, CommandSink& sink, CommandLog& log, VirtualPrinter& printer,
-          PngFolder& pngs, std::ostream& notes)
+// Serves the port until Ctrl-C or "quit": what arrives is printed, faults typed on standard
+// input change the status.
+int serve(PrinterPort& port, Decoder& decoder, CommandSink& sink, CommandLog& log, VirtualPrinter& printer,
+          PngFolder& pngs, Notes& notes)
 {
-    pollfd fds[3] = {{line.fd(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
+    pollfd fds[3] = {{port.fd(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
     std::string typed;
     std::vector<std::uint8_t> buffer(1 << 16);
     bool wasOffline = printer.offline();
     bool fresh = false;  // bytes arrived since in-progress.png was last written
     for (;;) {
+        fds[0].fd = port.fd();
         const int ready = ::poll(fds, 3, fresh ? kQuietMs : -1);
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) break;
@@ -184,7 +284,7 @@ int serve(PseudoTerminal& line, Decoder& decoder, CommandSink& sink, CommandLog&
             char chunk[256];
             const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
             if (n <= 0) {
-                fds[1].fd = -1;  // standard input closed: the printer goes on serving the line
+                fds[1].fd = -1;  // standard input closed: the printer goes on serving the port
             } else {
                 typed.append(chunk, std::size_t(n));
                 for (std::size_t nl; (nl = typed.find('\n')) != std::string::npos; typed.erase(0, nl + 1)) {
@@ -192,30 +292,27 @@ int serve(PseudoTerminal& line, Decoder& decoder, CommandSink& sink, CommandLog&
                     if (command.find_first_not_of(" \t\r") == std::string::npos) continue;
                     if (command.rfind("quit", 0) == 0) return 0;
                     if (const auto status = conditionByte(command)) {
-                        char text[64];
-                        std::snprintf(text, sizeof text, "# condition %s: status 0x%02X", command.c_str(), *status);
-                        notes << text << std::endl;
+                        char text[16];
+                        std::snprintf(text, sizeof text, ": status 0x%02X", *status);
+                        notes.line("# condition " + command + text);
                         printer.setStatus(*status);
                     } else {
-                        notes << "# not understood: \"" << command
-                              << "\"; type ok, paper-end, cover-open, error, status 0xNN or quit" << std::endl;
+                        notes.line("# not understood: \"" + command + "\"; type ok, paper-end, cover-open, error, status 0xNN or quit");
                     }
                 }
             }
         }
-        if (fds[0].revents & POLLIN) {
-            const ssize_t n = ::read(line.fd(), buffer.data(), buffer.size());
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            const std::size_t n = port.receive(buffer);
             if (n > 0) {
-                decoder.feed(std::span(buffer.data(), std::size_t(n)), sink);
+                decoder.feed(std::span(buffer.data(), n), sink);
                 log.sync();
                 fresh = true;
             }
         }
         if (printer.offline() != wasOffline) {
             wasOffline = printer.offline();
-            notes << (wasOffline ? "# offline: what arrives now is not printed until the fault is cleared"
-                                 : "# online again")
-                  << std::endl;
+            notes.line(wasOffline ? "# offline: what arrives now is not printed until the fault is cleared" : "# online again");
         }
     }
     return 0;
@@ -228,7 +325,7 @@ int main(int argc, char** argv)
     std::string error;
     const std::optional<Options> options = parse(argc, argv, error);
     if (!options) {
-        std::cerr << "printbench-printer: " << error << "\n\n" << kUsage;
+        std::cerr << "printbench-printer: " << error << "\n\n" << usage();
         return 2;
     }
 
@@ -249,17 +346,27 @@ int main(int argc, char** argv)
         }
     }
     std::ostream& logStream = options->log ? static_cast<std::ostream&>(logFile) : std::cout;
-    std::ostream& notes = std::cout;
+    Notes notes(std::cout);
 
     try {
-        PngFolder pngs(options->out, [&](const std::string& text) { notes << "# receipt " << text << std::endl; });
+        // The port first: when it cannot be had, nothing else is made.
+        std::unique_ptr<PrinterPort> port;
+        std::string ended = "# ended";
+        if (options->tcp) {
+            port = std::make_unique<TcpPort>(options->listen, *options->tcp, [&](const std::string& text) { notes.line("# " + text); });
+        } else if (!options->decode) {
+            auto line = std::make_unique<PseudoTerminal>(options->ports ? *options->ports : printbench::link::defaultPortFolder(), options->com);
+            ended += "; " + line->linkPath().string() + " removed";
+            port = std::move(line);
+        }
+        PngFolder pngs(options->out, [&](const std::string& text) { notes.line("# receipt " + text); });
         QtGlyphs font;
         Output output(pngs, notes);
         const int width = *printbench::protocol::modelPrintWidth(options->model);
         VirtualPrinter printer(width, output, &font);
         Decoder decoder;
         CommandLog log(logStream);
-        Both sink(log, printer);
+        Both sink(log, printer, options->log ? nullptr : &notes);
 
         if (options->decode) return decodeFile(*options->decode, decoder, sink, log, printer);
 
@@ -269,18 +376,16 @@ int main(int argc, char** argv)
         for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &action, nullptr);
         std::signal(SIGPIPE, SIG_IGN);
 
-        PseudoTerminal line(options->ports ? *options->ports : printbench::link::defaultPortFolder(), options->com);
-        output.line = &line;
-        notes << "# " << options->model << " (" << width << " dots) on " << line.linkPath().string() << " -> "
-              << line.devicePath() << ", receipts into " << pngs.folder().string() << ", font "
-              << font.familyName().toStdString() << std::endl;
-        const int result = serve(line, decoder, sink, log, printer, pngs, notes);
+        output.port = port.get();
+        notes.line("# " + options->model + " (" + std::to_string(width) + " dots) on " + port->where() + ", receipts into " +
+                   pngs.folder().string() + ", font " + font.familyName().toStdString());
+        const int result = serve(*port, decoder, sink, log, printer, pngs, notes);
         decoder.finish(sink);
         log.flush();
         printer.finish();
         std::error_code ec;
         fs::remove(pngs.inProgressPath(), ec);
-        notes << "# ended; " << line.linkPath().string() << " removed" << std::endl;
+        notes.line(ended);
         return result;
     } catch (const std::exception& e) {
         std::cerr << "printbench-printer: " << e.what() << "\n";
