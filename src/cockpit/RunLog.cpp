@@ -3,6 +3,7 @@
 #include "cockpit/StatusNames.h"
 #include "cockpit/TimeText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -171,6 +172,68 @@ std::string runReportText(const RunRecord& r)
              "\n";
     }
     return t;
+}
+
+namespace {
+
+std::string xml(std::string_view s)
+{
+    std::string out;
+    for (const char c : s) {
+        switch (c) {
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '&': out += "&amp;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string runJunitXml(const RunRecord& r)
+{
+    const RunSettings& s = r.settings;
+    std::string name = s.action;
+    for (std::size_t i = 0; i < s.sequence.size(); ++i) name += (i ? "," : " ") + s.sequence[i];
+    if (!s.file.empty()) name += " " + s.file;
+    const bool failed = r.ending == RunEnding::StoppedByFault || r.ending == RunEnding::LinkLost || r.ending == RunEnding::Failed;
+    const std::int64_t cases = std::max<std::int64_t>(r.passesBegun, failed ? 1 : 0);
+    const std::int64_t skipped = r.ending == RunEnding::StoppedByUser && r.passesBegun > r.passesCompleted ? 1 : 0;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", double(r.endMs - r.startMs) / 1000);
+
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    out += "<testsuite name=\"" + xml("printbench " + name) + "\" tests=\"" + std::to_string(cases) + "\" failures=\"" +
+           std::to_string(failed ? 1 : 0) + "\" skipped=\"" + std::to_string(skipped) + "\" time=\"" + seconds +
+           "\" timestamp=\"" + isoText(r.startMs, r.utcOffsetMinutes) + "\">\n";
+    out += "  <properties>\n";
+    for (const auto& [key, value] : {std::pair<const char*, std::string>{"model", s.model}, {"port", s.port},
+                                     {"speed", s.speed}, {"density", s.density}, {"delayMs", std::to_string(s.delayMs)},
+                                     {"feedDots", std::to_string(s.feedDots)}, {"repeatCount", std::to_string(s.repeatCount)}})
+        out += "    <property name=\"" + std::string(key) + "\" value=\"" + xml(value) + "\"/>\n";
+    out += "  </properties>\n";
+    const std::int64_t failedPass = r.stopStatus ? std::max<std::int64_t>(r.stopStatus->pass, 1) : std::max<std::int64_t>(r.passesBegun, 1);
+    for (std::int64_t pass = 1; pass <= cases; ++pass) {
+        out += "  <testcase classname=\"" + xml("printbench." + s.action) + "\" name=\"pass " + std::to_string(pass) + "\"";
+        if (failed && pass == failedPass) {
+            std::string message = endingText(r.ending);
+            if (r.stopStatus)
+                message = readStatus(r.stopStatus->value).meaning + " (" + hexValue(r.stopStatus->value) + ") at " +
+                          stampText(r.stopStatus->atMs, r.utcOffsetMinutes);
+            else if (!r.stopDetail.empty())
+                message += ": " + r.stopDetail;
+            out += ">\n    <failure type=\"" + std::string(endingText(r.ending)) + "\" message=\"" + xml(message) +
+                   "\"/>\n  </testcase>\n";
+        } else if (skipped && pass == r.passesBegun) {
+            out += ">\n    <skipped message=\"stopped by Stop\"/>\n  </testcase>\n";
+        } else {
+            out += "/>\n";
+        }
+    }
+    return out + "</testsuite>\n";
 }
 
 std::string runReportCsv(const RunRecord& r)

@@ -23,6 +23,10 @@ std::optional<std::string> appendToRunLog(const std::filesystem::path& folder, c
 std::string runReportText(const RunRecord& r);
 std::string runReportCsv(const RunRecord& r);
 
+// The run as JUnit XML: one test case per pass begun, a failure for the pass a fault stopped
+// (or the link was lost in); the pass a Stop ended before its work is skipped.
+std::string runJunitXml(const RunRecord& r);
+
 // How the run ended, in words: "completed", "stopped by Stop", "stopped by a fault",
 // "link lost", "running".
 const char* endingText(RunEnding e);

@@ -1,0 +1,239 @@
+#include "headless/HeadlessRun.h"
+
+#include "bitmap/LogoPrint.h"
+#include "cockpit/RunLog.h"
+#include "cockpit/StatusNames.h"
+#include "commands/TextCommands.h"
+#include "connection/PortSelection.h"
+#include "patterns/TestPrints.h"
+#include "protocol/Models.h"
+
+#include <algorithm>
+#include <fstream>
+
+namespace printbench::headless {
+
+using link::Route;
+
+HeadlessRun::HeadlessRun(const RunOptions& options, link::SerialPort& serial, link::UsbControl& usb, link::Host& host,
+                         const link::CodePage& codePage, std::filesystem::path portFolder, int portIndex,
+                         std::ostream& errors)
+    : m_options(options), m_host(host), m_codePage(codePage), m_errors(errors), m_portIndex(portIndex), m_journal(host),
+      m_link(serial, usb, m_events, codePage, *this, std::move(portFolder))
+{
+    m_link.setTap(&m_journal);
+    m_state.PrintWidthDots = 432;  // the window's width until a model is chosen
+    if (m_options.model) m_state.PrintWidthDots = std::int16_t(*protocol::modelPrintWidth(*m_options.model));
+}
+
+void HeadlessRun::Events::processEvents()
+{
+    m_host.processEvents();
+    if (m_run.m_interrupted && m_run.m_state.StopRequested == 0) {
+        m_run.m_state.StopRequested = 1;
+        m_run.m_stoppedByInterrupt = true;
+        m_run.observe().stopAsked(cockpit::StopCause::User, {});
+    }
+    if (m_run.progress) m_run.progress(m_run.m_journal.statusLine());
+}
+
+cockpit::RunObserver& HeadlessRun::observe()
+{
+    m_link.handOverTraffic();  // what was sent so far belongs to what went before
+    return m_journal;
+}
+
+int HeadlessRun::execute()
+{
+    int exit = Completed;
+    {
+        const link::PrinterLink::HandlerScope scope(m_link);
+        exit = act();
+    }
+    if (exit == Completed && m_linkFailed) exit = LinkError;
+    if (!writeReports() && exit == Completed) exit = Usage;
+    return exit;
+}
+
+int HeadlessRun::act()
+{
+    // The port, as choosing it in the port list opens it.
+    m_link.selectPort(m_portIndex);
+    m_link.setOldFirmware(m_options.oldVersion);
+    const std::string model = m_options.model.value_or(std::string(protocol::kModelWidths.front().first));
+    m_journal.actionBegun("Open " + m_options.port);
+    if (m_link.route() == Route::Usb) {
+        const connection::UsbConnection usb = connection::ConnectUsb(m_link, model);
+        if (!usb.connected()) {
+            m_errors << "printbench-run: " << usb.message << "\n";
+            return LinkError;
+        }
+        m_link.channel(Route::Usb).requestStatus();
+    } else if (auto failure = connection::OpenSerialPort(m_link, m_portIndex, m_options.speed)) {
+        // A device path or an address is this run's COM1: the message names what was given.
+        const std::string com = "COM" + std::to_string(m_portIndex);
+        if (m_options.port != com && failure->rfind(com, 0) == 0) failure->replace(0, com.size(), m_options.port);
+        m_errors << "printbench-run: " << *failure << "\n";
+        return LinkError;
+    }
+
+    const std::string action = m_options.action;
+    // Text leaves in the host's code page; characters it lacks leave as "?", and say so.
+    const bool printsText = std::find(m_options.sequence.begin(), m_options.sequence.end(), "Text Output") != m_options.sequence.end();
+    if (action == "sequence" && printsText) {
+        std::string missing;
+        for (const std::string& ch : m_codePage.missingCharacters(m_options.text)) missing += " " + ch;
+        if (!missing.empty())
+            m_errors << "printbench-run: code page " << m_codePage.name() << " cannot print" << missing << "; they leave as \"?\"\n";
+    }
+    const int density = densityIndex(m_options.density);
+    cockpit::RunSettings settings;
+    settings.action = action == "sequence" ? "Run" : action == "h-diagram" ? "H Diagram" : action == "bit-pattern" ? "비트패턴"
+                      : action == "tile" ? "Tile" : action == "test-pattern" ? "Test Pattern" : action == "logo" ? "Logo"
+                      : action == "status" ? "Status" : "Status Clear";
+    settings.model = model;
+    settings.port = m_options.port;
+    settings.speed = m_link.route() == Route::Serial ? m_options.speed : "";
+    settings.density = m_options.density;
+    settings.delayMs = m_options.delayMs;
+    settings.feedDots = m_options.feedDots;
+    settings.repeatCount = m_options.repeat;
+    if (action == "sequence") settings.sequence = m_options.sequence;
+    if (action == "logo") settings.file = m_options.logo.filename().string();
+    observe().runStarted(settings);
+
+    link::PrinterChannel& chosen = m_link.channel(m_link.route());
+    bool complete = true;
+    if (action == "sequence") {
+        complete = commands::RunSequence(m_link.current(), density, m_state, *this) == commands::RunEnd::Complete;
+    } else if (action == "h-diagram") {
+        complete = commands::RunHDiagram(m_link.current(), m_state, *this) == commands::RunEnd::Complete;
+    } else if (action == "bit-pattern") {
+        complete = patterns::PrintBitPattern(chosen, m_state, *this) == commands::RunEnd::Complete;
+    } else if (action == "tile") {
+        complete = patterns::PrintTilePattern(chosen, density, m_state, *this) == commands::RunEnd::Complete;
+    } else if (action == "test-pattern") {
+        complete = patterns::PrintTestPattern(chosen, density, m_state, *this) == commands::RunEnd::Complete;
+    } else if (action == "logo") {
+        observe().passBegun(1, 1);
+        const std::filesystem::path file = m_options.logo;
+        const bitmap::LogoPrintResult printed = bitmap::PrintLogo(file.parent_path().empty() ? "." : file.parent_path(),
+                                                                  file.filename().string(), ".", chosen);
+        m_link.flush();
+        if (printed.outcome != bitmap::LogoPrintResult::Outcome::Sent) {
+            observe().stopAsked(cockpit::StopCause::Failed, printed.message);
+            observe().runEnded(false);
+            m_errors << "printbench-run: " << printed.message << "\n";
+            return Usage;
+        }
+        observe().passFinished(1);
+    } else if (action == "status") {
+        observe().passBegun(1, 1);
+        status::AskStatus(chosen);
+        // The answer comes back as a receive event: a second at most.
+        for (int i = 0; i < 20 && m_link.route() == Route::Serial && !m_journal.lastStatus(); ++i) {
+            m_link.letEventsIn();
+            if (!m_journal.lastStatus()) m_link.wait(50);
+        }
+        observe().passFinished(1);
+    } else {
+        observe().passBegun(1, 1);
+        status::ClearStatus(chosen);
+        observe().passFinished(1);
+    }
+    m_link.flush();
+    observe().runEnded(complete);
+
+    if (m_linkFailed) return LinkError;
+    if (m_stoppedByInterrupt) return Interrupted;
+    const auto& run = m_journal.run();
+    if (run && run->ending == cockpit::RunEnding::StoppedByFault) {
+        if (run->stopStatus) {
+            m_errors << "printbench-run: stopped by the printer: " << cockpit::hexValue(run->stopStatus->value) << " "
+                     << cockpit::readStatus(run->stopStatus->value).meaning << "\n";
+        }
+        return Fault;
+    }
+    if (action == "status") {
+        const auto last = m_journal.lastStatus();
+        if (!last) {
+            m_errors << "printbench-run: the printer did not answer the status request\n";
+            return LinkError;
+        }
+        const cockpit::StatusReading r = cockpit::readStatus(last->value);
+        m_errors << cockpit::hexValue(last->value) << " " << r.meaning << " (" << cockpit::classText(r.faultClass) << ")\n";
+        return r.faultClass == status::FaultClass::Normal ? Completed : Fault;
+    }
+    return Completed;
+}
+
+std::string HeadlessRun::summary() const
+{
+    const auto& run = m_journal.run();
+    if (!run) return "nothing ran";
+    return m_journal.statusLine();
+}
+
+bool HeadlessRun::writeReports()
+{
+    const auto& run = m_journal.run();
+    bool ok = true;
+    const auto write = [&](const std::filesystem::path& file, const std::string& text) {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.flush();
+        if (!out) {
+            m_errors << "printbench-run: " << file.string() << " cannot be written\n";
+            ok = false;
+        }
+    };
+    if (m_options.report && run) write(*m_options.report, cockpit::runRecordJson(*run) + "\n");
+    if (m_options.junit && run) write(*m_options.junit, cockpit::runJunitXml(*run));
+    return ok;
+}
+
+// --- What the subsystems see ----------------------------------------------------------------
+
+void HeadlessRun::serialDataArrived()
+{
+    observe().actionBegun("Printer status");
+    if (status::ReceiveStatus(m_link, *this) != status::FaultClass::Normal) {
+        m_state.StopRequested = 1;
+        observe().stopAsked(cockpit::StopCause::Fault, {});
+    }
+}
+
+void HeadlessRun::usbStatusRead(std::int32_t value)
+{
+    if (const auto failure = status::ShowUsbStatus(value, *this)) m_errors << "printbench-run: " << *failure << "\n";
+}
+
+void HeadlessRun::linkFailed(const std::string& report)
+{
+    m_state.StopRequested = 1;
+    m_linkFailed = true;
+    observe().stopAsked(cockpit::StopCause::LinkLost, report);
+    if (!report.empty()) m_errors << "printbench-run: " << report << "\n";
+}
+
+void HeadlessRun::repetitionBegun(std::int64_t n)
+{
+    observe().passBegun(n, m_options.repeat);
+}
+
+void HeadlessRun::repetitionFinished(std::int64_t n)
+{
+    observe().passFinished(n);
+}
+
+void HeadlessRun::highlight(int index)
+{
+    observe().commandBegun(entry(index));
+}
+
+void HeadlessRun::commandRan(const std::string& name)
+{
+    observe().commandRan(name);
+}
+
+} // namespace printbench::headless

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "cockpit/Journal.h"
+#include "commands/SequenceRunner.h"
+#include "commands/SharedState.h"
+#include "headless/RunOptions.h"
+#include "link/PrinterLink.h"
+#include "status/StatusHandling.h"
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace printbench::headless {
+
+// Exit statuses of printbench-run.
+enum Exit : int { Completed = 0, Fault = 1, Usage = 2, LinkError = 3, Interrupted = 130 };
+
+// One action of printbench-run on the subsystems the window uses, without a window: the port
+// opened as choosing it in the port list opens it, the same commands, waits, status handling,
+// stop rules and repeat counting. The link's events and the run's panel are this object; the
+// journal keeps the run's record for the reports.
+class HeadlessRun : private link::LinkEvents, private status::StatusView, private commands::SequencePanel {
+public:
+    // `portIndex`: 1 to 11 for COM<n> in `portFolder`, 12 for USB.
+    HeadlessRun(const RunOptions& options, link::SerialPort& serial, link::UsbControl& usb, link::Host& host,
+                const link::CodePage& codePage, std::filesystem::path portFolder, int portIndex, std::ostream& errors);
+
+    // Runs the action and writes the reports asked for; the exit status.
+    int execute();
+
+    // Ctrl-C: the run stops at its next check, as "Stop" stops it.
+    void interrupt() { m_interrupted = true; }
+    // Called at each pass (and each event pass) with the status line of the run.
+    std::function<void(const std::string&)> progress;
+
+    cockpit::Journal& journal() { return m_journal; }
+    // One line: how the run ended.
+    std::string summary() const;
+
+private:
+    int act();
+    void observeEvents();
+    cockpit::RunObserver& observe();
+    bool writeReports();
+
+    // link::LinkEvents
+    void serialDataArrived() override;
+    void usbStatusRead(std::int32_t value) override;
+    void linkFailed(const std::string& report) override;
+    // status::StatusView
+    void showStatus(const std::string& text) override { m_shown = text; }
+    void showBytesWaiting(const std::string&) override {}
+    // commands::SequencePanel
+    std::int64_t repeatCount() override { return m_options.repeat; }
+    void showRepetition(std::int64_t) override {}
+    void repetitionBegun(std::int64_t n) override;
+    void repetitionFinished(std::int64_t n) override;
+    int entryCount() override { return int(m_options.sequence.size()); }
+    std::string entry(int index) override { return m_options.sequence.at(std::size_t(index)); }
+    void highlight(int index) override;
+    void commandRan(const std::string& entry) override;
+    std::int64_t delayMs() override { return m_options.delayMs; }
+    std::uint64_t feedDots() override { return m_options.feedDots; }
+    std::string text() override { return m_options.text; }
+
+    // The host as the link sees it: each event pass is also where Ctrl-C becomes a stop and
+    // the progress line is written.
+    class Events : public link::Host {
+    public:
+        Events(HeadlessRun& run, link::Host& host) : m_run(run), m_host(host) {}
+        void sleep(std::int64_t ms) override { m_host.sleep(ms); }
+        void processEvents() override;
+        std::int64_t nowMs() override { return m_host.nowMs(); }
+
+    private:
+        HeadlessRun& m_run;
+        link::Host& m_host;
+    };
+
+    RunOptions m_options;
+    link::Host& m_host;
+    const link::CodePage& m_codePage;
+    Events m_events{*this, m_host};
+    std::ostream& m_errors;
+    int m_portIndex;
+    cockpit::Journal m_journal;
+    commands::SharedState m_state;
+    link::PrinterLink m_link;
+    std::atomic<bool> m_interrupted{false};
+    bool m_stoppedByInterrupt = false, m_linkFailed = false;
+    std::string m_shown;
+    std::string m_failure;  // what made the run end early, for the summary
+};
+
+} // namespace printbench::headless

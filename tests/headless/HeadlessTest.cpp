@@ -1,0 +1,163 @@
+#include "cockpit/RunLog.h"
+#include "headless/HeadlessRun.h"
+#include "support/Benches.h"
+#include "window/Form3.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace {
+
+using namespace printbench;
+using headless::HeadlessRun;
+using headless::RunOptions;
+using window::Control;
+
+RunOptions parsed(const std::vector<std::string>& args)
+{
+    auto o = headless::parseRunOptions(args);
+    if (const auto* error = std::get_if<std::string>(&o)) ADD_FAILURE() << *error;
+    return std::get<RunOptions>(o);
+}
+
+// printbench-run on a recorder, COM3 one of its host's devices.
+struct Headless : testkit::Ground {
+    std::ostringstream errors;
+    std::unique_ptr<HeadlessRun> run;
+    int exit = -1;
+    explicit Headless(const std::vector<std::string>& args, std::function<void(Headless&)> before = {})
+    {
+        run = std::make_unique<HeadlessRun>(parsed(args), rec.serial, rec.usb, rec, codePage, ports.path(),
+                                            args[1] == "USB" ? 12 : 3, errors);
+        run->journal().setClock(1796619729000, 540);
+        if (before) before(*this);
+        exit = run->execute();
+    }
+};
+
+// Every action puts on the line what the window's handlers put there for the same settings,
+// from the choice of the port on: bytes, sleeps and event passes (the status request's wait for
+// an answer aside).
+TEST(Headless, EachActionSendsWhatTheWindowSendsAndExitsZero)
+{
+    testkit::TempDir pictures;
+    const std::vector<std::uint8_t> row{0x0F, 0xF0, 0x33, 0xC0};
+    testkit::writeFile(pictures.path() / "a.bmp", testkit::monochromeBmp(30, 30, std::vector(30, row)));
+    using testkit::Bench;
+    const struct {
+        std::vector<std::string> args;
+        std::function<void(Bench&)> settings, action;
+    } rows[] = {
+        {{"sequence", "Full Cut, Feed,Text Output", "--repeat", "2", "--delay", "20", "--feed", "300", "--text", "가A"},
+         [](Bench& b) {
+             b.add("Full Cut"), b.add("Feed"), b.add("Text Output");
+             b.type(Control::Text2, "2"), b.type(Control::Text5, "20"), b.type(Control::Text10, "300"), b.type(Control::Text1, "가A");
+         },
+         [](Bench& b) { b.form.Command2_Click(); }},
+        {{"h-diagram", "--repeat", "2", "--model", "KR-420"},
+         [](Bench& b) { b.choose(Control::Combo4, 7), b.type(Control::Text2, "2"); }, [](Bench& b) { b.form.Command8_Click(); }},
+        {{"bit-pattern", "--repeat", "2"}, [](Bench& b) { b.type(Control::Text2, "2"); }, [](Bench& b) { b.form.Command10_Click(); }},
+        {{"tile", "--density", "+3", "--speed", "115200"}, [](Bench& b) { b.choose(Control::Combo3, 8), b.choose(Control::Combo1, 7); },
+         [](Bench& b) { b.form.Command11_Click(); }},
+        {{"test-pattern", "--density", "-5", "--model", "KL-360"}, [](Bench& b) { b.choose(Control::Combo3, 0), b.choose(Control::Combo4, 5); },
+         [](Bench& b) { b.form.Command9_Click(); }},
+        {{"status-clear", "--delay", "7"}, [](Bench&) {}, [](Bench& b) { b.form.Command4_Click(); }},
+        {{"logo", (pictures.path() / "a.bmp").string()}, [](Bench&) {},
+         [&](Bench& b) {
+             window::Form3 bitmaps(b.form, b.rec);
+             b.rec.setText(Control::Label12, pictures.path().string());
+             b.rec.addListItem(Control::Form3List2, "a.bmp");
+             bitmaps.Command1_Click();
+         }},
+    };
+    for (const auto& r : rows) {
+        std::vector<std::string> args = {"--port", "COM3"};
+        args.insert(args.end(), r.args.begin(), r.args.end());
+        Headless cli(args);
+        Bench window;
+        r.settings(window);
+        window.rec.timeline.clear();
+        window.choose(Control::Combo2, 3);
+        r.action(window);
+        const std::initializer_list<std::string_view> wire{"serial", "usb", "sleep", "events"};
+        const std::string seen = cli.rec.only(wire), expected = window.rec.only(wire);
+        const std::size_t differ = std::mismatch(seen.begin(), seen.end(), expected.begin(), expected.end()).first - seen.begin();
+        EXPECT_EQ(seen.substr(differ, 80), expected.substr(differ, 80)) << r.args[0] << " at " << differ << " of " << expected.size();
+        EXPECT_EQ(cli.exit, 0) << r.args[0] << cli.errors.str();
+    }
+    // The first of them, as it starts: GS a 1 as the port opens, the density, the first pass.
+    Headless first({"--port", "COM3", "sequence", "Full Cut", "--delay", "0"});
+    EXPECT_EQ(first.rec.only({"serial"}), "serial open COM3 19200,n,8,1 | serial text 1D 61 01 | serial text 1D 28 4B 02 00 31 | "
+                                          "serial bytes 00 | serial text 1B 69 | serial text 10 04 02 | serial text 10 04 02");
+    EXPECT_EQ(first.run->summary(), "Done: 1 pass in 00:00:00");
+}
+
+// A fault ends the run with 1 and a JUnit failure at its pass; Ctrl-C with 130; a lost line
+// or a port that does not open with 3; a status that answers a fault with 1.
+TEST(Headless, ExitStatusesAndReports)
+{
+    testkit::TempDir out;
+    Headless fault({"--port", "COM3", "sequence", "Full Cut", "--repeat", "0", "--junit", (out.path() / "j.xml").string(),
+                    "--report", (out.path() / "r.json").string()},
+                   [](Headless& h) { h.rec.atEventPass(3, [&h] { h.rec.receive({0x32}), h.rec.deliverReceive(); }); });
+    EXPECT_EQ(fault.exit, 1);
+    EXPECT_EQ(fault.errors.str(), "printbench-run: stopped by the printer: 0x32 paper end\n");
+    EXPECT_EQ(testkit::readFile(out.path() / "r.json"), cockpit::runRecordJson(*fault.run->journal().run()) + "\n");
+    EXPECT_EQ(testkit::readFile(out.path() / "j.xml"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<testsuite name=\"printbench Run Full Cut\" tests=\"3\" failures=\"1\" skipped=\"0\" time=\"1.300\" "
+              "timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"
+              "  <properties>\n    <property name=\"model\" value=\"KL-310\"/>\n    <property name=\"port\" value=\"COM3\"/>\n"
+              "    <property name=\"speed\" value=\"19200\"/>\n    <property name=\"density\" value=\"0\"/>\n"
+              "    <property name=\"delayMs\" value=\"500\"/>\n    <property name=\"feedDots\" value=\"100\"/>\n"
+              "    <property name=\"repeatCount\" value=\"0\"/>\n  </properties>\n"
+              "  <testcase classname=\"printbench.Run\" name=\"pass 1\"/>\n"
+              "  <testcase classname=\"printbench.Run\" name=\"pass 2\"/>\n"
+              "  <testcase classname=\"printbench.Run\" name=\"pass 3\">\n"
+              "    <failure type=\"stopped by a fault\" message=\"paper end (0x32) at 14:02:10.000\"/>\n  </testcase>\n"
+              "</testsuite>\n");
+
+    Headless stopped({"--port", "COM3", "tile", "--repeat", "0"},
+                     [](Headless& h) { h.rec.atEventPass(2, [&h] { h.run->interrupt(); }); });
+    EXPECT_EQ(stopped.exit, 130);
+    EXPECT_EQ(stopped.run->summary(), "Stopped by Stop at pass 2");
+
+    Headless lost({"--port", "COM3", "sequence", "Feed", "--repeat", "3"},
+                  [](Headless& h) { h.rec.serial.flushError = "Input/output error"; });
+    EXPECT_EQ(lost.exit, 3);
+    EXPECT_EQ(lost.rec.count("events"), 1u);  // the run ended at its next check
+    Headless noPort({"--port", "COM3", "status"}, [](Headless& h) { h.rec.serial.hostDeviceList.clear(); });
+    EXPECT_EQ(noPort.exit, 3);
+    EXPECT_EQ(noPort.rec.count("serial text"), 0u);
+
+    Headless asked({"--port", "COM3", "status"}, [](Headless& h) { h.rec.atEventPass(1, [&h] { h.rec.receive({0x04}), h.rec.deliverReceive(); }); });
+    EXPECT_EQ(asked.exit, 1);
+    EXPECT_EQ(asked.errors.str(), "0x04 cover open (fault)\n");
+}
+
+TEST(Headless, AWrongActionOptionModelOrNumberIsAUsageError)
+{
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"--port", "COM3", "cut"}, "unknown action \"cut\""},
+        {{"--port", "COM3", "--fast", "tile"}, "unknown option --fast"},
+        {{"--port", "COM3", "--model", "KR-999", "tile"}, "unknown model \"KR-999\"; the models are KL-310 KL-320 KL-330 KL-340 KL-350 KL-360 KR-410 KR-420 KR-430"},
+        {{"--port", "COM3", "--repeat", "1x", "tile"}, "--repeat takes a count of passes, not \"1x\""},
+        {{"--port", "COM3", "--feed", "1011", "tile"}, "--feed is at most 1010"},
+        {{"--port", "COM3", "--delay", "99999999999", "tile"}, "--delay is at most 2147483647"},
+        {{"--port", "COM3", "--density", "+6", "tile"}, "--density takes a step from -5 to +5, not \"+6\""},
+        {{"--port", "COM3", "--speed", "300", "tile"}, "--speed takes one of 1200 2400 4800 9600 19200 38400 57600 115200, not \"300\""},
+        {{"--port", "COM3", "sequence", "Full Cut,Cut"}, "\"Cut\" is not a command of the catalogue"},
+        {{"--port", "COM3", "logo"}, "logo takes one argument"},
+        {{"tile"}, "--port or --out is needed"},
+        {{"--port"}, "--port needs a value"},
+    };
+    for (const auto& [args, error] : rows) {
+        const auto parsedOptions = headless::parseRunOptions(args);
+        ASSERT_TRUE(std::holds_alternative<std::string>(parsedOptions)) << error;
+        EXPECT_EQ(std::get<std::string>(parsedOptions), error);
+    }
+}
+
+} // namespace
