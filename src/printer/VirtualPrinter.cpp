@@ -338,7 +338,9 @@ void VirtualPrinter::printLine()
 
 void VirtualPrinter::endPage(Page::End end)
 {
-    if (m_inked) {
+    // Paper that moved leaves as a receipt, blank or not: the cutter counts pieces, not ink.
+    const bool paper = m_inked || m_paperY > 0;
+    if (paper) {
         Page page;
         page.height = int(std::min<long>(std::max<long>(m_paperY, m_paper.height), MaxPageRows));
         page.dots = std::move(m_paper);
@@ -349,7 +351,7 @@ void VirtualPrinter::endPage(Page::End end)
         m_paper = std::move(page.dots);  // its memory serves the next page
     }
     if (end != Page::End::Continued) m_piece = 0;
-    else if (m_inked) ++m_piece;
+    else if (paper) ++m_piece;
     m_paper.dots.clear();
     m_paper.height = 0;
     m_paper.width = m_width;

@@ -86,7 +86,7 @@ TEST_F(VirtualPrinterPty, AFullCutAndFeedRunArrivesWholeAndAPaperEndStopsTheNext
               "00000000  GS a 1: automatic status back on\n# status 0x12 sent\n00000003  GS ( K 49 m=0: print density 0\n"
               "0000000A  ESC i: full cut\n0000000C  DLE EOT 2: send the offline status\n# status 0x12 sent\n"
               "0000000F  DLE EOT 2: send the offline status\n# status 0x12 sent\n00000012  ESC J 100: print and feed 100 dots\n"
-              "00000015  ESC i: full cut\n00000017  DLE EOT 2: send the offline status\n# status 0x12 sent\n"
+              "00000015  ESC i: full cut\n# receipt " + out.path().string() + "/receipt-0001.png: 432 x 100 dots, full cut\n00000017  DLE EOT 2: send the offline status\n# status 0x12 sent\n"
               "0000001A  DLE EOT 2: send the offline status\n# status 0x12 sent\n0000001D  ESC J 100: print and feed 100 dots\n");
     EXPECT_TRUE(shows("Hex : 12") && rec.text(Control::Text2) == "1");  // the count reset once complete
     EXPECT_EQ(journal.run()->bytesSent, 29u);  // read where the port gathers them: 03 to 1F above

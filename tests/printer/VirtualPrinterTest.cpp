@@ -62,14 +62,16 @@ TEST(VirtualPrinterStatus, EachConditionAnswersItsByteOnlyAnErrorRecoversAndGsA1
 
 TEST(VirtualPrinterStatus, OfflineItPrintsNothingUntilTheFaultIsCleared)
 {
-    // DLE ENQ 2 clears what waits in the line, and offline what arrives is lost: one page of one
-    // line at the default spacing.
+    // DLE ENQ 2 clears what waits in the line (its LF feeds blank paper, which the cut still
+    // hands over), and offline what arrives is lost: then one page of one line at the default spacing.
     Printer p{"41 42 10 05 02 0A 1B 69"};
     p.printer.setStatus(status::CoverOpen);
     p.send("41 42 0A 1B 69");
     p.printer.setStatus(status::Ok);
     p.send("41 42 0A 1B 69");
-    EXPECT_THAT(p.pages, ElementsAre(testing::AllOf(Field(&Page::height, 32), Field(&Page::end, Page::End::FullCut))));
+    ASSERT_THAT(p.pages, ElementsAre(Field(&Page::height, 32), testing::AllOf(Field(&Page::height, 32), Field(&Page::end, Page::End::FullCut))));
+    EXPECT_EQ(p.pages[0].dots.dots, std::vector<std::uint8_t>(p.pages[0].dots.dots.size(), 0));
+    EXPECT_LT(std::size_t(std::ranges::count(p.pages[1].dots.dots, 0)), p.pages[1].dots.dots.size());  // the second has the line
 }
 
 // The 10 x 3 logo as PrintBench sends it; its bitmap rows (a 0 bit black) were 0F 3F, F0 7F, 55 BF.

@@ -203,7 +203,7 @@ LinkStatus QtSerialPort::flush()
     if (m_pending.isEmpty()) return LinkStatus::ok();
     QByteArray bytes;
     bytes.swap(m_pending);
-    if (!m_port.isOpen()) return LinkStatus::fail(LinkFailure::NotOpen, "the serial port is not open");
+    if (!m_io) return LinkStatus::fail(LinkFailure::NotOpen, "the serial port is not open");
 
     // 10 bits a byte on the line (start, 8 data, stop), twice over, plus 2 s for the device.
     const qint64 lineMs = m_baud > 0 ? static_cast<qint64>(bytes.size()) * 10 * 1000 / m_baud : 0;
