@@ -66,6 +66,7 @@ int HeadlessRun::act()
         const connection::UsbConnection usb = connection::ConnectUsb(m_link, model);
         if (!usb.connected()) {
             m_errors << "printbench-run: " << usb.message << "\n";
+            m_failure = usb.message.substr(0, usb.message.find_first_of("\r\n"));
             return LinkError;
         }
         m_link.channel(Route::Usb).requestStatus();
@@ -74,6 +75,7 @@ int HeadlessRun::act()
         const std::string com = "COM" + std::to_string(m_portIndex);
         if (m_options.port != com && failure->rfind(com, 0) == 0) failure->replace(0, com.size(), m_options.port);
         m_errors << "printbench-run: " << *failure << "\n";
+        m_failure = failure->substr(0, failure->find_first_of("\r\n"));
         return LinkError;
     }
 
@@ -170,7 +172,7 @@ int HeadlessRun::act()
 std::string HeadlessRun::summary() const
 {
     const auto& run = m_journal.run();
-    if (!run) return "nothing ran";
+    if (!run) return "Not run: " + (m_failure.empty() ? std::string("nothing was asked") : m_failure);
     return m_journal.statusLine();
 }
 

@@ -92,7 +92,7 @@ private:
     std::atomic<bool> m_interrupted{false};
     bool m_stoppedByInterrupt = false, m_linkFailed = false;
     std::string m_shown;
-    std::string m_failure;  // what made the run end early, for the summary
+    std::string m_failure;  // why the run could not begin, for the summary
 };
 
 } // namespace printbench::headless

@@ -7,6 +7,7 @@
 #include "cockpit/RunLog.h"
 #include "cockpit/TimeText.h"
 #include "support/Benches.h"
+#include "support/PrinterLogs.h"
 #include "support/PrinterPeer.h"
 #include "window/Form3.h"
 
@@ -82,12 +83,7 @@ TEST_F(VirtualPrinterPty, AFullCutAndFeedRunArrivesWholeAndAPaperEndStopsTheNext
     form.Command2_Click();
     EXPECT_GE(std::chrono::steady_clock::now() - start, 400ms);
     ASSERT_TRUE(logSays("0000001D  ESC J 100: print and feed 100 dots\n")) << printerLog();
-    EXPECT_EQ(printerLog().substr(printerLog().find("00000000")),
-              "00000000  GS a 1: automatic status back on\n# status 0x12 sent\n00000003  GS ( K 49 m=0: print density 0\n"
-              "0000000A  ESC i: full cut\n0000000C  DLE EOT 2: send the offline status\n# status 0x12 sent\n"
-              "0000000F  DLE EOT 2: send the offline status\n# status 0x12 sent\n00000012  ESC J 100: print and feed 100 dots\n"
-              "00000015  ESC i: full cut\n# receipt " + out.path().string() + "/receipt-0001.png: 432 x 100 dots, full cut\n00000017  DLE EOT 2: send the offline status\n# status 0x12 sent\n"
-              "0000001A  DLE EOT 2: send the offline status\n# status 0x12 sent\n0000001D  ESC J 100: print and feed 100 dots\n");
+    EXPECT_EQ(printerLog().substr(printerLog().find("00000000")), twoPassesOfFullCutAndFeed(out.path().string() + "/receipt-0001.png"));
     EXPECT_TRUE(shows("Hex : 12") && rec.text(Control::Text2) == "1");  // the count reset once complete
     EXPECT_EQ(journal.run()->bytesSent, 29u);  // read where the port gathers them: 03 to 1F above
 
@@ -129,11 +125,7 @@ TEST_F(VirtualPrinterPty, ALogoComesOutDotForDotAndCtrlCLeavesTheTileGridInProgr
     window.Command1_Click();
     const QImage logo = receipt("receipt-0001.png");
     ASSERT_EQ(logo.size(), QSize(432, 520 + 127)) << printerLog();  // the page mode area, then the feed before the cut
-    int differing = 0;
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 432; ++x)  // a 0 bit in the file is black
-            differing += dark(logo, x, y) != (y < 30 && x < 40 && !((rows[std::size_t(y)][std::size_t(x / 8)] >> (7 - x % 8)) & 1));
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(dotsUnlikeTheBitmap(logo, 0, rows, 40), 0);
     EXPECT_TRUE(host.messages == std::vector<std::string>{"데이터 출력을 완료했습니다"} && fs::is_empty(work.path()));
 
     form.Command11_Click();
@@ -162,6 +154,49 @@ TEST(VirtualPrinterDecode, ACaptureFileIsLoggedAndPrinted)
               "0000000D  text (1 character): \"A\"\n");
     EXPECT_EQ(QImage(q(dir.path() / "out/receipt-0001.png")).size(), QSize(432, 32));  // the cut's receipt
     EXPECT_EQ(QImage(q(dir.path() / "out/receipt-0002.png")).size(), QSize(432, 24));  // the uncut "A", at the input's end
+}
+
+// Paper longer than a page leaves in pieces named in order; a status asked again and again is
+// one line and a count; the program's options are checked before anything is made.
+TEST(VirtualPrinterProgram, PiecesOfALongReceiptRepeatedStatusesAndItsOptions)
+{
+    TempDir dir;
+    std::vector<std::uint8_t> capture;
+    for (int i = 0; i < 70; ++i) capture.insert(capture.end(), {0x1B, 0x4A, 0xFF});  // 17,850 dots of feed
+    capture.insert(capture.end(), {0x1B, 0x69, 0x10, 0x04, 0x02, 0x10, 0x04, 0x02, 0x10, 0x04, 0x02, 0x41, 0x0A, 0x1B, 0x69});
+    writeFile(dir.path() / "capture.bin", capture);
+    QProcess decode;
+    decode.setWorkingDirectory(q(dir.path()));
+    decode.start(PRINTBENCH_PRINTER, {"--decode", q(dir.path() / "capture.bin"), "--model", "KL-330", "--out", "r",
+                                      "--log", q(dir.path() / "log.txt")});
+    ASSERT_TRUE(decode.waitForFinished());
+    EXPECT_EQ(decode.readAllStandardOutput().toStdString(),
+              "# receipt r/receipt-0001.png: 432 x 16384 dots, piece 1 of a long receipt, paper continues on the next page\n"
+              "# receipt r/receipt-0002.png: 432 x 1275 dots, piece 2 of 2 (receipt-0001.png to receipt-0002.png), full cut\n"
+              "# status 0x12 (not sent: decoding a file)\n# status 0x12 (not sent: decoding a file) (2 more)\n"
+              "# receipt r/receipt-0003.png: 432 x 32 dots, full cut\n");
+
+    const struct {
+        QStringList args;
+        int exit;
+        const char* says;
+    } rows[] = {
+        {{"--version"}, 0, "printbench-printer 0."},
+        {{"--help"}, 0, "  KL-310 448 dots   KL-320 640 dots   KL-330 432 dots\n"},
+        {{"--tcp", "0", "--bogus"}, 2, "printbench-printer: unknown option --bogus\n"},
+        {{"--tcp", "65536"}, 2, "--tcp takes a TCP port number from 0 to 65535, not \"65536\""},
+        {{"--tcp", "0", "--com", "3"}, 2, "--tcp serves a TCP port instead of a serial line: leave out --com and --ports"},
+        {{"--listen", "0.0.0.0"}, 2, "--listen goes with --tcp"},
+        {{"--tcp", "0", "--listen", "printer.lab"}, 1, "cannot listen on printer.lab:0: not an IPv4 or IPv6 address"},
+    };
+    for (const auto& row : rows) {
+        QProcess program;
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(PRINTBENCH_PRINTER, row.args);
+        ASSERT_TRUE(program.waitForFinished());
+        EXPECT_EQ(program.exitCode(), row.exit) << row.args.join(' ').toStdString();
+        EXPECT_THAT(program.readAll().toStdString(), testing::HasSubstr(row.says));
+    }
 }
 
 } // namespace

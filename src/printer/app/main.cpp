@@ -163,7 +163,7 @@ std::optional<Options> parse(int argc, char** argv, std::string& error)
 
 // The program's own lines ("# ..."). A status line the same as the line just before it is
 // counted instead of written again; when another line comes, or at the end, one line tells
-// how many there were in all: "# status 0x12 sent (x5)".
+// how many more there were: "# status 0x12 sent (4 more)".
 class Notes {
 public:
     explicit Notes(std::ostream& out) : m_out(out) {}
@@ -188,7 +188,7 @@ public:
     // Something else is written to the same stream: the repeats held back are counted first.
     void settle()
     {
-        if (m_repeats > 0) m_out << m_last << " (x" << m_repeats + 1 << ")" << std::endl;
+        if (m_repeats > 0) m_out << m_last << " (" << m_repeats << " more)" << std::endl;
         m_repeats = 0;
         m_last.clear();
     }

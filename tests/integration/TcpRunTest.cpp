@@ -1,0 +1,178 @@
+// printbench-run against printbench-printer on a TCP port of this machine, both run as a
+// script runs them: the network route, the runner's exit statuses and its reports end to end.
+
+#include "app/adapters/QtSerialPort.h"
+#include "support/PrinterLogs.h"
+#include "support/PrinterPeer.h"
+#include "support/Recorder.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTest>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+
+namespace fs = std::filesystem;
+using namespace printbench::testkit;
+using testing::HasSubstr;
+
+namespace {
+
+QString q(const fs::path& path) { return QString::fromStdString(path.string()); }
+
+std::size_t count(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// A KL-330 (432 dots) listening on a free port of 127.0.0.1; its log and receipts in folders.
+struct TcpPrinter : testing::Test {
+    TempDir out, logs, work, config;
+    QProcess printer, runner;
+    int port = 0;
+
+    TcpPrinter()
+    {
+        ensureQtApp();
+        start(0);
+    }
+    ~TcpPrinter() override
+    {
+        for (QProcess* p : {&runner, &printer}) {
+            p->kill();
+            p->waitForFinished();
+        }
+    }
+    void start(int tcpPort)
+    {
+        printer.setProcessChannelMode(QProcess::MergedChannels);
+        printer.setStandardOutputFile(q(logs.path() / "printer.log"), QIODevice::Append);
+        printer.start(PRINTBENCH_PRINTER, {"--tcp", QString::number(tcpPort), "--model", "KL-330", "--out", q(out.path())});
+        std::smatch m;
+        const std::regex listening(" on tcp 127\\.0\\.0\\.1:([0-9]+),");
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            const std::string log = printerLog();
+            return std::regex_search(log, m, listening);
+        })) << printerLog();
+        port = std::stoi(m[1]);
+    }
+    std::string printerLog() const { return readFile(logs.path() / "printer.log"); }
+    bool logSays(const std::string& text, std::size_t times = 1)
+    {
+        return QTest::qWaitFor([&] { return count(printerLog(), text) >= times; }, 15000);
+    }
+
+    // printbench-run at the printer as a KL-330, COM5 of its port folder holding the address.
+    void launch(QStringList args)
+    {
+        fs::create_directories(config.path() / "printbench/ports");
+        std::ofstream(config.path() / "printbench/ports/COM5") << "tcp://127.0.0.1:" << port << "\n";
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", q(config.path()));
+        environment.insert("XDG_DATA_HOME", q(work.path()));
+        runner.setProcessEnvironment(environment);
+        runner.start(PRINTBENCH_RUN, QStringList{"--model", "KL-330"} + args);
+        ASSERT_TRUE(runner.waitForStarted());
+    }
+    struct Ended {
+        int exit = -1;
+        std::string out, err;
+    };
+    Ended finish()
+    {
+        EXPECT_TRUE(runner.waitForFinished(30000));
+        return {runner.exitCode(), runner.readAllStandardOutput().toStdString(), runner.readAllStandardError().toStdString()};
+    }
+    Ended run(const QStringList& args)
+    {
+        launch(args);
+        return finish();
+    }
+    QStringList at() const { return {"--port", "tcp://127.0.0.1:" + QString::number(port)}; }
+    std::string file(const char* name) const { return (work.path() / name).string(); }
+};
+
+// Two passes through the address given on the command line, then a logo through COM5 of the
+// port folder: the bytes arrive whole, the receipts render dot for dot.
+TEST_F(TcpPrinter, ASequenceAndALogoArriveWholeAndRender)
+{
+    const Ended sequence = run(at() + QStringList{"--repeat", "2", "--delay", "100", "sequence", "Full Cut,Feed"});
+    EXPECT_EQ(sequence.exit, 0) << sequence.err;
+    EXPECT_THAT(sequence.out, testing::MatchesRegex("Done: 2 passes in 00:00:0[0-9]\n"));
+    ASSERT_TRUE(logSays("connection closed")) << printerLog();
+    const std::string log = printerLog();
+    EXPECT_EQ(log.substr(log.find("00000000"), log.find("# connection closed") - log.find("00000000")),
+              twoPassesOfFullCutAndFeed(out.path().string() + "/receipt-0001.png"));
+
+    std::vector<std::vector<std::uint8_t>> rows(30, std::vector<std::uint8_t>(5));
+    for (std::size_t i = 0; i < 150; ++i) rows[i / 5][i % 5] = static_cast<std::uint8_t>(i * 53 + i / 5 * 17 + i % 3);
+    writeFile(work.path() / "logo.bmp", monochromeBmp(40, 30, rows));
+    const Ended logo = run({"--port", "COM5", "--quiet", "logo", q(work.path() / "logo.bmp")});
+    EXPECT_EQ(logo.exit, 0) << logo.err;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out.path() / "receipt-0002.png"); })) << printerLog();
+    const QImage receipt(q(out.path() / "receipt-0002.png"));
+    ASSERT_EQ(receipt.size(), QSize(432, 100 + 520 + 127));  // the last pass's feed, the page mode area, the feed to the cutter
+    EXPECT_EQ(dotsUnlikeTheBitmap(receipt, 100, rows, 40), 0);
+}
+
+// Paper end typed at the printer during a run without end: exit 1, the byte and its meaning on
+// standard error, and the JUnit failure on the pass the fault stopped, as "Repeated" shows it:
+// the one after the last the printer saw begin (each begins with a cut, after its check).
+TEST_F(TcpPrinter, APaperEndStopsARunWithoutEndWithExitOneAndTheJUnitFailureOnItsPass)
+{
+    launch(at() + QStringList{"--repeat", "0", "--delay", "100", "--junit", q(work.path() / "run.xml"), "sequence", "Full Cut,Feed"});
+    ASSERT_TRUE(logSays("ESC i: full cut", 3)) << printerLog();
+    printer.write("paper-end\n");
+    printer.waitForBytesWritten();
+    const Ended ended = finish();
+    EXPECT_EQ(ended.exit, 1) << ended.err;
+    EXPECT_THAT(ended.err, HasSubstr("printbench-run: stopped by the printer: 0x32 paper end"));
+    const std::string passes = std::to_string(count(printerLog(), "ESC i: full cut") + 1);
+    const std::string junit = readFile(work.path() / "run.xml");
+    EXPECT_THAT(junit, HasSubstr("tests=\"" + passes + "\" failures=\"1\""));
+    EXPECT_THAT(junit, HasSubstr("name=\"pass " + passes + "\">\n    <failure type=\"stopped by a fault\" message=\"paper end (0x32) at "));
+}
+
+// The printer killed in the middle of a run: exit 3 and the stop's reason in the report; a
+// printer on the same port later is reached by the next run.
+TEST_F(TcpPrinter, APrinterGoneMidRunIsALinkErrorWithItsReasonAndTheNextRunReachesItsSuccessor)
+{
+    launch(at() + QStringList{"--repeat", "0", "--delay", "50", "--report", q(work.path() / "run.json"), "sequence", "Full Cut,Feed"});
+    ASSERT_TRUE(logSays("ESC i: full cut", 2)) << printerLog();
+    printer.kill();
+    printer.waitForFinished();
+    const Ended ended = finish();
+    EXPECT_EQ(ended.exit, 3) << ended.err;
+    EXPECT_THAT(ended.out, testing::StartsWith("Link lost at pass "));
+    EXPECT_THAT(readFile(work.path() / "run.json"), HasSubstr(R"("stop":{"reason":"link lost","detail":")"));
+
+    start(port);
+    const Ended again = run(at() + QStringList{"--quiet", "sequence", "Full Cut"});
+    EXPECT_EQ(std::tuple(again.exit, again.out), std::tuple(0, "Done: 1 pass in 00:00:00\n")) << again.err;
+}
+
+// Nothing listening: exit 3 with the system's reason, without waiting out the connect time.
+TEST_F(TcpPrinter, ARefusedConnectionIsALinkErrorAtOnce)
+{
+    QTcpServer probe;  // a port that was free a moment ago, and is again
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const QString free = "tcp://127.0.0.1:" + QString::number(probe.serverPort());
+    probe.close();
+    QElapsedTimer clock;
+    clock.start();
+    const Ended ended = run({"--port", free, "--report", q(work.path() / "run.json"), "status"});
+    EXPECT_LT(clock.elapsed(), printbench::app::QtSerialPort::kConnectMs);
+    EXPECT_EQ(ended.exit, 3);
+    EXPECT_EQ(ended.err, "printbench-run: " + free.toStdString() + " could not be opened.\r\nDevice: " + free.toStdString() +
+                             "\r\nReason: Connection refused\n");
+    EXPECT_EQ(ended.out, "Not run: " + free.toStdString() + " could not be opened.\n");
+}
+
+} // namespace
