@@ -24,4 +24,5 @@ run bitmap_bench env QT_QPA_PLATFORM=offscreen
 run usb_bench env QT_QPA_PLATFORM=offscreen
 run printer_bench env QT_QPA_PLATFORM=offscreen
 run cockpit_bench
+run headless_bench env QT_QPA_PLATFORM=offscreen
 exit 0
