@@ -173,7 +173,10 @@ std::string HeadlessRun::summary() const
 {
     const auto& run = m_journal.run();
     if (!run) return "Not run: " + (m_failure.empty() ? std::string("nothing was asked") : m_failure);
-    return m_journal.statusLine();
+    // Ctrl-C is this program's "Stop".
+    std::string line = m_journal.statusLine();
+    if (m_stoppedByInterrupt && line.starts_with("Stopped by Stop")) line.replace(11, 4, "Ctrl-C");
+    return line;
 }
 
 bool HeadlessRun::writeReports()

@@ -122,7 +122,7 @@ TEST(Headless, ExitStatusesAndReports)
     Headless stopped({"--port", "COM3", "tile", "--repeat", "0"},
                      [](Headless& h) { h.rec.atEventPass(2, [&h] { h.run->interrupt(); }); });
     EXPECT_EQ(stopped.exit, 130);
-    EXPECT_EQ(stopped.run->summary(), "Stopped by Stop at pass 2");
+    EXPECT_EQ(stopped.run->summary(), "Stopped by Ctrl-C at pass 2");
 
     Headless lost({"--port", "COM3", "sequence", "Feed", "--repeat", "3"},
                   [](Headless& h) { h.rec.serial.flushError = "Input/output error"; });
