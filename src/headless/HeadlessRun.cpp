@@ -55,28 +55,71 @@ int HeadlessRun::execute()
     return exit;
 }
 
+cockpit::RunSettings HeadlessRun::settings() const
+{
+    const std::string& action = m_options.action;
+    cockpit::RunSettings settings;
+    settings.action = action == "sequence" ? "Run" : action == "h-diagram" ? "H Diagram" : action == "bit-pattern" ? "비트패턴"
+                      : action == "tile" ? "Tile" : action == "test-pattern" ? "Test Pattern" : action == "logo" ? "Logo"
+                      : action == "status" ? "Status" : "Status Clear";
+    settings.model = m_options.model.value_or("");
+    settings.port = m_options.port;
+    // The speed sets a serial line only: not USB, not a network printer.
+    const bool network = m_options.port.starts_with("tcp://") || m_link.describePort(m_portIndex).device.value_or("").starts_with("tcp://");
+    settings.speed = m_link.route() == Route::Serial && !network ? m_options.speed : "";
+    settings.density = m_options.density;
+    settings.delayMs = m_options.delayMs;
+    settings.feedDots = m_options.feedDots;
+    settings.repeatCount = m_options.repeat;
+    if (action == "sequence") settings.sequence = m_options.sequence;
+    if (action == "logo") settings.file = m_options.logo.filename().string();
+    return settings;
+}
+
+// A device path or an address is this run's COM1: messages name what was given instead.
+std::string HeadlessRun::named(std::string text) const
+{
+    const std::string com = "COM" + std::to_string(m_portIndex);
+    if (m_portIndex > 11 || m_options.port == com) return text;
+    const std::optional<std::string> device = m_link.describePort(m_portIndex).device;
+    for (const std::string& as : {device ? com + " (" + *device + ")" : std::string(), com}) {
+        if (as.empty()) continue;
+        for (std::size_t at = text.find(as); at != std::string::npos; at = text.find(as, at + m_options.port.size()))
+            text.replace(at, as.size(), m_options.port);
+    }
+    return text;
+}
+
+// The port could not be had: the reports still say so, as a run that failed before its first pass.
+int HeadlessRun::notOpened(const std::string& message)
+{
+    observe().runStarted(settings());
+    observe().stopAsked(cockpit::StopCause::LinkLost, message);
+    observe().runEnded(false);
+    return LinkError;
+}
+
 int HeadlessRun::act()
 {
     // The port, as choosing it in the port list opens it.
     m_link.selectPort(m_portIndex);
     m_link.setOldFirmware(m_options.oldVersion);
-    const std::string model = m_options.model.value_or(std::string(protocol::kModelWidths.front().first));
+    const std::string model = m_options.model.value_or("");  // as the window's model list before a choice
     m_journal.actionBegun("Open " + m_options.port);
     if (m_link.route() == Route::Usb) {
         const connection::UsbConnection usb = connection::ConnectUsb(m_link, model);
         if (!usb.connected()) {
             m_errors << "printbench-run: " << usb.message << "\n";
             m_failure = usb.message.substr(0, usb.message.find_first_of("\r\n"));
-            return LinkError;
+            return notOpened(usb.message);
         }
         m_link.channel(Route::Usb).requestStatus();
     } else if (auto failure = connection::OpenSerialPort(m_link, m_portIndex, m_options.speed)) {
         // A device path or an address is this run's COM1: the message names what was given.
-        const std::string com = "COM" + std::to_string(m_portIndex);
-        if (m_options.port != com && failure->rfind(com, 0) == 0) failure->replace(0, com.size(), m_options.port);
+        *failure = named(*failure);
         m_errors << "printbench-run: " << *failure << "\n";
         m_failure = failure->substr(0, failure->find_first_of("\r\n"));
-        return LinkError;
+        return notOpened(*failure);
     }
 
     const std::string action = m_options.action;
@@ -89,20 +132,7 @@ int HeadlessRun::act()
             m_errors << "printbench-run: code page " << m_codePage.name() << " cannot print" << missing << "; they leave as \"?\"\n";
     }
     const int density = densityIndex(m_options.density);
-    cockpit::RunSettings settings;
-    settings.action = action == "sequence" ? "Run" : action == "h-diagram" ? "H Diagram" : action == "bit-pattern" ? "비트패턴"
-                      : action == "tile" ? "Tile" : action == "test-pattern" ? "Test Pattern" : action == "logo" ? "Logo"
-                      : action == "status" ? "Status" : "Status Clear";
-    settings.model = model;
-    settings.port = m_options.port;
-    settings.speed = m_link.route() == Route::Serial ? m_options.speed : "";
-    settings.density = m_options.density;
-    settings.delayMs = m_options.delayMs;
-    settings.feedDots = m_options.feedDots;
-    settings.repeatCount = m_options.repeat;
-    if (action == "sequence") settings.sequence = m_options.sequence;
-    if (action == "logo") settings.file = m_options.logo.filename().string();
-    observe().runStarted(settings);
+    observe().runStarted(settings());
 
     link::PrinterChannel& chosen = m_link.channel(m_link.route());
     bool complete = true;
@@ -144,10 +174,21 @@ int HeadlessRun::act()
         observe().passFinished(1);
     }
     m_link.flush();
+    if (complete) complete = lastWord();
     observe().runEnded(complete);
 
     if (m_linkFailed) return LinkError;
     if (m_stoppedByInterrupt) return Interrupted;
+    if (action == "status") {
+        const auto last = m_journal.lastStatus();
+        if (!last) {
+            m_errors << "printbench-run: the printer did not answer the status request\n";
+            return LinkError;
+        }
+        const cockpit::StatusReading r = cockpit::readStatus(last->value);
+        m_answer = cockpit::hexValue(last->value) + " " + r.meaning + " (" + cockpit::classText(r.faultClass) + ")";
+        return r.faultClass == status::FaultClass::Normal ? Completed : Fault;
+    }
     const auto& run = m_journal.run();
     if (run && run->ending == cockpit::RunEnding::StoppedByFault) {
         if (run->stopStatus) {
@@ -156,26 +197,17 @@ int HeadlessRun::act()
         }
         return Fault;
     }
-    if (action == "status") {
-        const auto last = m_journal.lastStatus();
-        if (!last) {
-            m_errors << "printbench-run: the printer did not answer the status request\n";
-            return LinkError;
-        }
-        const cockpit::StatusReading r = cockpit::readStatus(last->value);
-        m_errors << cockpit::hexValue(last->value) << " " << r.meaning << " (" << cockpit::classText(r.faultClass) << ")\n";
-        return r.faultClass == status::FaultClass::Normal ? Completed : Fault;
-    }
     return Completed;
 }
 
 std::string HeadlessRun::summary() const
 {
     const auto& run = m_journal.run();
-    if (!run) return "Not run: " + (m_failure.empty() ? std::string("nothing was asked") : m_failure);
-    // Ctrl-C is this program's "Stop".
+    if (!m_failure.empty() || !run) return "Not run: " + (m_failure.empty() ? std::string("nothing was asked") : m_failure);
+    if (!m_answer.empty()) return m_answer;
+    // Ctrl-C (or a signal to end) is this program's "Stop".
     std::string line = m_journal.statusLine();
-    if (m_stoppedByInterrupt && line.starts_with("Stopped by Stop")) line.replace(11, 4, "Ctrl-C");
+    if (m_stoppedByInterrupt && line.starts_with("Stopped by Stop")) line.replace(11, 4, m_interruptedBy.load());
     return line;
 }
 
@@ -204,8 +236,23 @@ void HeadlessRun::serialDataArrived()
     observe().actionBegun("Printer status");
     if (status::ReceiveStatus(m_link, *this) != status::FaultClass::Normal) {
         m_state.StopRequested = 1;
+        m_faulted = true;
         observe().stopAsked(cockpit::StopCause::Fault, {});
     }
+}
+
+// The window goes on listening after a run; this program ends with it. What the printer says
+// about the last pass (the answer to its last status request, a fault it reports unasked) is
+// read for a moment after the last byte, so that a fault there does not pass for success.
+bool HeadlessRun::lastWord()
+{
+    if (m_link.route() == Route::Serial && !m_linkFailed) {
+        for (int waited = 0; waited < kLastWordMs && !m_faulted; waited += 10) {
+            m_link.letEventsIn();
+            if (!m_faulted) m_link.wait(10);
+        }
+    }
+    return !m_faulted;
 }
 
 void HeadlessRun::usbStatusRead(std::int32_t value)
@@ -217,8 +264,8 @@ void HeadlessRun::linkFailed(const std::string& report)
 {
     m_state.StopRequested = 1;
     m_linkFailed = true;
-    observe().stopAsked(cockpit::StopCause::LinkLost, report);
-    if (!report.empty()) m_errors << "printbench-run: " << report << "\n";
+    observe().stopAsked(cockpit::StopCause::LinkLost, named(report));
+    if (!report.empty()) m_errors << "printbench-run: " << named(report) << "\n";
 }
 
 void HeadlessRun::repetitionBegun(std::int64_t n)

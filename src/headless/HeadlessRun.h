@@ -31,17 +31,29 @@ public:
     // Runs the action and writes the reports asked for; the exit status.
     int execute();
 
-    // Ctrl-C: the run stops at its next check, as "Stop" stops it.
-    void interrupt() { m_interrupted = true; }
+    // Ctrl-C, or another signal to end (`by` names it): the run stops at its next check, as
+    // "Stop" stops it.
+    void interrupt(const char* by = "Ctrl-C")
+    {
+        m_interruptedBy = by;
+        m_interrupted = true;
+    }
     // Called at each pass (and each event pass) with the status line of the run.
     std::function<void(const std::string&)> progress;
 
     cockpit::Journal& journal() { return m_journal; }
-    // One line: how the run ended.
+    // One line: how the run ended; for "status", the printer's answer.
     std::string summary() const;
+
+    // How long the printer is listened to after a run's last byte.
+    static constexpr int kLastWordMs = 100;
 
 private:
     int act();
+    cockpit::RunSettings settings() const;
+    std::string named(std::string text) const;
+    int notOpened(const std::string& message);
+    bool lastWord();
     void observeEvents();
     cockpit::RunObserver& observe();
     bool writeReports();
@@ -90,9 +102,12 @@ private:
     commands::SharedState m_state;
     link::PrinterLink m_link;
     std::atomic<bool> m_interrupted{false};
+    std::atomic<const char*> m_interruptedBy{"Ctrl-C"};
     bool m_stoppedByInterrupt = false, m_linkFailed = false;
+    bool m_faulted = false;  // a status of the fault classes came back
     std::string m_shown;
     std::string m_failure;  // why the run could not begin, for the summary
+    std::string m_answer;   // the status the printer answered, for "status"
 };
 
 } // namespace printbench::headless

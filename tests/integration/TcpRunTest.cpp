@@ -57,10 +57,8 @@ struct TcpPrinter : testing::Test {
         printer.start(PRINTBENCH_PRINTER, {"--tcp", QString::number(tcpPort), "--model", "KL-330", "--out", q(out.path())});
         std::smatch m;
         const std::regex listening(" on tcp 127\\.0\\.0\\.1:([0-9]+),");
-        ASSERT_TRUE(QTest::qWaitFor([&] {
-            const std::string log = printerLog();
-            return std::regex_search(log, m, listening);
-        })) << printerLog();
+        std::string log;  // the match points into it
+        ASSERT_TRUE(QTest::qWaitFor([&] { return std::regex_search(log = printerLog(), m, listening); })) << printerLog();
         port = std::stoi(m[1]);
     }
     std::string printerLog() const { return readFile(logs.path() / "printer.log"); }
@@ -151,6 +149,8 @@ TEST_F(TcpPrinter, APrinterGoneMidRunIsALinkErrorWithItsReasonAndTheNextRunReach
     const Ended ended = finish();
     EXPECT_EQ(ended.exit, 3) << ended.err;
     EXPECT_THAT(ended.out, testing::StartsWith("Link lost at pass "));
+    // Named as given (a write refused or the loss noticed first, whichever came first).
+    EXPECT_THAT(ended.err, testing::AllOf(HasSubstr(" tcp://127.0.0.1:" + std::to_string(port) + " "), testing::Not(HasSubstr("COM1"))));
     EXPECT_THAT(readFile(work.path() / "run.json"), HasSubstr(R"("stop":{"reason":"link lost","detail":")"));
 
     start(port);
@@ -173,6 +173,7 @@ TEST_F(TcpPrinter, ARefusedConnectionIsALinkErrorAtOnce)
     EXPECT_EQ(ended.err, "printbench-run: " + free.toStdString() + " could not be opened.\r\nDevice: " + free.toStdString() +
                              "\r\nReason: Connection refused\n");
     EXPECT_EQ(ended.out, "Not run: " + free.toStdString() + " could not be opened.\n");
+    EXPECT_THAT(readFile(work.path() / "run.json"), HasSubstr(R"("speed":"",)"));  // it sets nothing on a network printer
 }
 
 } // namespace

@@ -35,10 +35,10 @@ namespace {
 std::atomic<headless::HeadlessRun*> g_run{nullptr};
 std::atomic<int> g_interrupts{0};
 
-void onInterrupt(int)
+void onInterrupt(int signal)
 {
     if (g_interrupts.fetch_add(1) > 0) std::_Exit(headless::Interrupted);  // a second Ctrl-C: at once
-    if (headless::HeadlessRun* run = g_run.load()) run->interrupt();
+    if (headless::HeadlessRun* run = g_run.load()) run->interrupt(signal == SIGINT ? "Ctrl-C" : "SIGTERM");
 }
 
 // --out: the serial route's bytes into a file, written at the flush points as a port would get
