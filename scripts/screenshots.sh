@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's pictures of the cockpit from build/: docs/console.png (a run of "Full Cut"
 # until Stop on the virtual printer, with the traffic console and the status history open) and
-# docs/report.png (the report of that run once a typed paper end has stopped it). It drives the
+# docs/report.png (the report of that run once a typed paper end has stopped it), and
+# docs/main-window-en.png (the window started with --lang en). It drives the
 # real window on a virtual display with xdotool, in a home folder of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -61,4 +62,12 @@ xdotool key Return
 sleep 1
 convert -background white -fill black -font /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf -pointsize 13 -bordercolor white -border 12 \
   label:"$(cat "$tmp/report.txt")" docs/report.png
-echo "docs/console.png and docs/report.png made"
+kill $(jobs -p) 2>/dev/null || true
+sleep 1
+
+# The window in English, as `--lang en` starts it.
+build/printbench --lang en &
+win=$(xdotool search --sync --onlyvisible --name '^PrintBench$' | head -1)
+sleep 1
+import -window "$win" docs/main-window-en.png
+echo "docs/console.png, docs/report.png and docs/main-window-en.png made"

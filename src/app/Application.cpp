@@ -8,8 +8,19 @@
 
 namespace printbench::app {
 
-Application::Application(int& argc, char** argv)
-    : m_app(argc, argv), m_host(QStringLiteral("PrintBench")), m_window(m_host, m_serial, m_usb, m_codePage),
+namespace {
+
+bool startLanguage(std::optional<Language> chosen)
+{
+    const Language language = chosen.value_or(rememberedLanguage());
+    if (chosen) rememberLanguage(language);
+    return installLanguage(language);
+}
+
+} // namespace
+
+Application::Application(int& argc, char** argv, std::optional<Language> language)
+    : m_app(argc, argv), m_languageSet(startLanguage(language)), m_host(QStringLiteral("PrintBench")), m_window(m_host, m_serial, m_usb, m_codePage),
       m_cockpit(m_window, m_journal, m_codePage)
 {
     QApplication::setApplicationName(QStringLiteral("PrintBench"));

@@ -4,6 +4,7 @@
 #include "app/adapters/QtHost.h"
 #include "app/adapters/QtSerialPort.h"
 #include "app/cockpit/CockpitWindow.h"
+#include "app/i18n/Language.h"
 #include "app/window/MainWindow.h"
 #include "cockpit/Journal.h"
 #include "link/CodePage.h"
@@ -19,7 +20,8 @@ namespace printbench::app {
 // it with the journal that the window's link and runs feed. One code page serves both routes.
 class Application {
 public:
-    Application(int& argc, char** argv);
+    // `language`: from the command line; otherwise the last session's.
+    Application(int& argc, char** argv, std::optional<Language> language = std::nullopt);
 
     MainWindow& window() { return m_window; }
     CockpitWindow& cockpit() { return m_cockpit; }
@@ -32,6 +34,7 @@ private:
     void setClock();
 
     QApplication m_app;
+    bool m_languageSet;  // before any window is made
     QtHost m_host;
     QtSerialPort m_serial;
     link::CodePage m_codePage{link::CodePage::forEnvironment()};

@@ -6,6 +6,10 @@ namespace printbench::window {
 
 enum class ControlKind { MultiLineText, Label, DropDownList, Text, ReadOnlyText, CheckBox, Button, ListBox };
 
+// A caption as a control table writes it: the text is the source text of the caption's
+// translations, which the translation tool finds by this mark; `window` names the window.
+#define CAPTION(window, text) text
+
 // One visible control of a window: its name, kind, design-time caption and place in pixels at
 // 96 dpi (left, top, width, height). Lists are filled and fields set by the Load handler.
 struct ControlSpec {

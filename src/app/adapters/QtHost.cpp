@@ -1,5 +1,7 @@
 #include "app/adapters/QtHost.h"
 
+#include "app/i18n/Language.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -32,10 +34,10 @@ void QtHost::processEvents()
 
 namespace {
 
-// The core joins lines with CR LF; a label breaks on LF.
+// In the window's language; the core joins lines with CR LF, a label breaks on LF.
 QString shown(const std::string& text)
 {
-    QString s = QString::fromStdString(text);
+    QString s = translatedMessage(text);
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return s;
 }
@@ -60,8 +62,8 @@ bool QtHost::ask(const std::string& text, const std::string& yes, const std::str
 {
     QMessageBox box(QMessageBox::Question, m_title, shown(text), QMessageBox::NoButton, m_window);
     box.setTextFormat(Qt::PlainText);
-    QPushButton* yesButton = box.addButton(QString::fromStdString(yes), QMessageBox::YesRole);
-    QPushButton* noButton = box.addButton(QString::fromStdString(no), QMessageBox::NoRole);
+    QPushButton* yesButton = box.addButton(translatedMessage(yes), QMessageBox::YesRole);
+    QPushButton* noButton = box.addButton(translatedMessage(no), QMessageBox::NoRole);
     box.setDefaultButton(yesButton);
     box.setEscapeButton(noButton);  // also the answer of the close box
     box.exec();

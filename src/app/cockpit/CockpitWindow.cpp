@@ -4,6 +4,7 @@
 #include "app/cockpit/SeverityColour.h"
 #include "app/cockpit/StatusHistory.h"
 #include "app/cockpit/TrafficConsole.h"
+#include "app/i18n/Language.h"
 #include "app/window/MainWindow.h"
 #include "cockpit/RunLog.h"
 #include "cockpit/StatusNames.h"
@@ -123,35 +124,34 @@ void CockpitWindow::buildMenus()
 {
     window::Form1& f = m_form.form();
 
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    m_capture = file->addAction(tr("Record capture…"));
+    QMenu* file = menu(menuBar(), QT_TR_NOOP("&File"));
+    m_capture = titled(file->addAction(QString()), QT_TR_NOOP("Record capture…"));
     m_capture->setCheckable(true);
     connect(m_capture, &QAction::triggered, this, &CockpitWindow::recordCapture);
-    connect(file->addAction(tr("Save console as text…")), &QAction::triggered, this, &CockpitWindow::saveConsole);
-    connect(file->addAction(tr("Save run report…")), &QAction::triggered, this, &CockpitWindow::saveRunReport);
+    connect(titled(file->addAction(QString()), QT_TR_NOOP("Save console as text…")), &QAction::triggered, this, &CockpitWindow::saveConsole);
+    connect(titled(file->addAction(QString()), QT_TR_NOOP("Save run report…")), &QAction::triggered, this, &CockpitWindow::saveRunReport);
     file->addSeparator();
-    connect(file->addAction(tr("Save sequence…")), &QAction::triggered, this, &CockpitWindow::saveSequence);
-    QAction* open = file->addAction(tr("Open sequence…"));
+    connect(titled(file->addAction(QString()), QT_TR_NOOP("Save sequence…")), &QAction::triggered, this, &CockpitWindow::saveSequence);
+    QAction* open = titled(file->addAction(QString()), QT_TR_NOOP("Open sequence…"));
     connect(open, &QAction::triggered, this, &CockpitWindow::openSequence);
-    QAction* restore = file->addAction(tr("Restore last session"));
+    QAction* restore = titled(file->addAction(QString()), QT_TR_NOOP("Restore last session"));
     connect(restore, &QAction::triggered, this, &CockpitWindow::restoreSession);
     file->addSeparator();
     // "End", with its button's own path.
-    connect(file->addAction(tr("Exit")), &QAction::triggered, this,
+    connect(titled(file->addAction(QString()), QT_TR_NOOP("Exit")), &QAction::triggered, this,
             [this] { static_cast<QAbstractButton*>(m_form.control("Command1"))->click(); });
 
-    QMenu* view = menuBar()->addMenu(tr("&View"));
-    QAction* console = m_dock->toggleViewAction();
-    console->setText(tr("Traffic console"));
+    QMenu* view = menu(menuBar(), QT_TR_NOOP("&View"));
+    QAction* console = titled(m_dock->toggleViewAction(), QT_TR_NOOP("Traffic console"));
     view->addAction(console);
-    connect(view->addAction(tr("Status history")), &QAction::triggered, this, [this] {
+    connect(titled(view->addAction(QString()), QT_TR_NOOP("Status history")), &QAction::triggered, this, [this] {
         m_history->show();
         m_history->raise();
         m_history->activateWindow();
     });
 
-    QMenu* settingsMenu = menuBar()->addMenu(tr("&Settings"));
-    QMenu* codePages = settingsMenu->addMenu(tr("Text code page"));
+    QMenu* settingsMenu = menu(menuBar(), QT_TR_NOOP("&Settings"));
+    QMenu* codePages = menu(settingsMenu, QT_TR_NOOP("Text code page"));
     auto* group = new QActionGroup(this);
     const QString remembered = settings().value(QStringLiteral("codePage")).toString();
     for (const char* name : kCodePages) {
@@ -166,8 +166,23 @@ void CockpitWindow::buildMenus()
     chosen->setChecked(true);
     if (chosen != group->actions().front()) m_codePage.choose(remembered.toStdString());
 
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    connect(help->addAction(tr("About PrintBench")), &QAction::triggered, this, [this] {
+    // The windows' language: Korean, the program's own, or English; kept for the next start.
+    QMenu* languages = menu(settingsMenu, QT_TR_NOOP("Language"));
+    auto* languageGroup = new QActionGroup(this);
+    for (const auto& [language, name] : {std::pair(Language::Korean, "한국어 (Korean)"), std::pair(Language::English, "English")}) {
+        QAction* a = languages->addAction(QString::fromUtf8(name));
+        a->setCheckable(true);
+        a->setChecked(language == currentLanguage());
+        a->setData(languageCode(language));
+        languageGroup->addAction(a);
+        connect(a, &QAction::triggered, this, [language] {
+            if (installLanguage(language)) rememberLanguage(language);
+        });
+    }
+    m_languages = languageGroup;
+
+    QMenu* help = menu(menuBar(), QT_TR_NOOP("&Help"));
+    connect(titled(help->addAction(QString()), QT_TR_NOOP("About PrintBench")), &QAction::triggered, this, [this] {
         QMessageBox::about(this, tr("About PrintBench"),
                            tr("PrintBench %1\nA test bench for thermal receipt printers.").arg(QStringLiteral(PRINTBENCH_VERSION)));
     });
@@ -177,15 +192,42 @@ void CockpitWindow::buildMenus()
     for (QMenu* menu : {file, settingsMenu}) connect(menu, &QMenu::aboutToShow, this, &CockpitWindow::updateActions);
 
     // Run and Stop from the keyboard.
-    m_run = new QAction(tr("Run"), this);
+    m_run = titled(new QAction(this), QT_TR_NOOP("Run"));
     m_run->setShortcut(Qt::Key_F5);
     connect(m_run, &QAction::triggered, this, [&f] {
         if (!f.running()) f.Command2_Click();
     });
-    auto* stop = new QAction(tr("Stop"), this);
+    auto* stop = titled(new QAction(this), QT_TR_NOOP("Stop"));
     stop->setShortcut(Qt::Key_Escape);
     connect(stop, &QAction::triggered, this, [&f] { f.Command6_Click(); });
     addActions({m_run, stop});
+}
+
+QMenu* CockpitWindow::menu(QWidget* under, const char* title)
+{
+    QMenu* m = nullptr;
+    if (auto* bar = qobject_cast<QMenuBar*>(under)) m = bar->addMenu(QString());
+    else m = static_cast<QMenu*>(under)->addMenu(QString());
+    titled(m->menuAction(), title);
+    return m;
+}
+
+QAction* CockpitWindow::titled(QAction* action, const char* title)
+{
+    m_titles.emplace_back(action, title);
+    action->setText(tr(title));
+    return action;
+}
+
+void CockpitWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        for (const auto& [action, title] : m_titles) action->setText(tr(title));
+        m_dock->setWindowTitle(tr("Traffic console"));
+        for (QAction* a : m_languages->actions()) a->setChecked(a->data().toString() == languageCode(currentLanguage()));
+        refreshStatus();
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void CockpitWindow::buildStatusBar()

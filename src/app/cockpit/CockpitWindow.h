@@ -3,6 +3,7 @@
 #include "cockpit/Journal.h"
 #include "link/CodePage.h"
 
+#include <QActionGroup>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QString>
@@ -59,9 +60,14 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The menus and the dock follow the language.
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildMenus();
+    // A menu under the menu bar or a menu, and an action, whose title follows the language.
+    QMenu* menu(QWidget* under, const char* title);
+    QAction* titled(QAction* action, const char* title);
     void buildStatusBar();
     void buildConsole();
     // F5 and what changes the fields are off while a run goes.
@@ -87,6 +93,8 @@ private:
     QAction* m_capture = nullptr;
     QAction* m_run = nullptr;
     std::vector<QAction*> m_idleOnly;
+    std::vector<std::pair<QAction*, const char*>> m_titles;  // and their source texts
+    QActionGroup* m_languages = nullptr;
     QLabel* m_statusLine = nullptr;
     QLabel* m_note = nullptr;
     QLabel* m_lastStatus = nullptr;

@@ -3,6 +3,7 @@
 #include "app/cockpit/SeverityColour.h"
 #include "cockpit/TimeText.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -16,11 +17,10 @@ StatusHistory::StatusHistory(const cockpit::Journal& journal, QWidget* parent)
     : QWidget(parent, Qt::Window), m_journal(journal)
 {
     setObjectName(QStringLiteral("StatusHistory"));
-    setWindowTitle(tr("Status history"));
     resize(620, 360);
 
     m_table = new QTableWidget(0, 6, this);
-    m_table->setHorizontalHeaderLabels({tr("Time"), tr("Value"), tr("Meaning"), tr("Class"), tr("Route"), tr("Pass")});
+    retranslate();
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
@@ -80,6 +80,18 @@ void StatusHistory::hideEvent(QHideEvent* event)
 {
     m_timer.stop();
     QWidget::hideEvent(event);
+}
+
+void StatusHistory::retranslate()
+{
+    setWindowTitle(tr("Status history"));
+    m_table->setHorizontalHeaderLabels({tr("Time"), tr("Value"), tr("Meaning"), tr("Class"), tr("Route"), tr("Pass")});
+}
+
+void StatusHistory::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) retranslate();
+    QWidget::changeEvent(event);
 }
 
 } // namespace printbench::app

@@ -28,10 +28,12 @@ public:
     QTableWidget* table() const { return m_table; }
 
 protected:
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void retranslate();
     const cockpit::Journal& m_journal;
     std::uint64_t m_next = 0;
     QTimer m_timer;

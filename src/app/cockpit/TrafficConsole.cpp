@@ -17,17 +17,20 @@ using cockpit::ConsoleText;
 TrafficConsole::TrafficConsole(cockpit::Journal& journal, QWidget* parent)
     : QWidget(parent), m_journal(journal)
 {
-    m_pause = new QPushButton(tr("Pause"), this);
+    m_pause = new QPushButton(this);
     m_pause->setObjectName(QStringLiteral("Pause"));
     m_pause->setCheckable(true);
     m_filter = new QComboBox(this);
     m_filter->setObjectName(QStringLiteral("Direction"));
     // In the order of ConsoleText::Filter.
-    m_filter->addItems({tr("Both"), tr("Sent"), tr("Received")});
-    auto* copy = new QPushButton(tr("Copy"), this);
-    copy->setObjectName(QStringLiteral("Copy"));
-    auto* clear = new QPushButton(tr("Clear"), this);
-    clear->setObjectName(QStringLiteral("Clear"));
+    m_filter->addItems({QString(), QString(), QString()});
+    m_copy = new QPushButton(this);
+    m_copy->setObjectName(QStringLiteral("Copy"));
+    m_clear = new QPushButton(this);
+    m_clear->setObjectName(QStringLiteral("Clear"));
+    auto* copy = m_copy;
+    auto* clear = m_clear;
+    retranslate();
     m_dropped = new QLabel(this);
     m_dropped->setObjectName(QStringLiteral("Dropped"));
 
@@ -84,6 +87,21 @@ void TrafficConsole::pull(bool wait)
 QString TrafficConsole::text() const
 {
     return m_view->toPlainText();
+}
+
+void TrafficConsole::retranslate()
+{
+    m_pause->setText(tr("Pause"));
+    const QString directions[] = {tr("Both"), tr("Sent"), tr("Received")};
+    for (int i = 0; i < 3; ++i) m_filter->setItemText(i, directions[i]);
+    m_copy->setText(tr("Copy"));
+    m_clear->setText(tr("Clear"));
+}
+
+void TrafficConsole::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) retranslate();
+    QWidget::changeEvent(event);
 }
 
 } // namespace printbench::app

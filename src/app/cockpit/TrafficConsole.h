@@ -33,7 +33,11 @@ public:
     void setShown(bool shown);
     QString text() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
     void follow();
 
     cockpit::Journal& m_journal;
@@ -43,6 +47,8 @@ private:
     QPlainTextEdit* m_view = nullptr;
     QPushButton* m_pause = nullptr;
     QComboBox* m_filter = nullptr;
+    QPushButton* m_copy = nullptr;
+    QPushButton* m_clear = nullptr;
     QLabel* m_dropped = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "app/window/BitmapWindow.h"
 
+#include "app/i18n/Language.h"
 #include "window/ControlTable.h"
 
 #include <QApplication>
@@ -29,7 +30,7 @@ QWidget* makeControl(const ControlSpec& row, QWidget* parent)
     QWidget* w = nullptr;
     switch (row.kind) {
     case ControlKind::DropDownList: w = new QComboBox(parent); break;
-    case ControlKind::Button: w = new QPushButton(caption, parent); break;
+    case ControlKind::Button: w = new QPushButton(parent); break;
     case ControlKind::ListBox: {
         auto* list = std::string_view(row.name) == "Dir1" ? new FolderList(parent) : new QListWidget(parent);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -39,13 +40,14 @@ QWidget* makeControl(const ControlSpec& row, QWidget* parent)
     case ControlKind::Label:
     default: {  // the window has no other kind of control
         // Labels wrap their text from the top, as the help text and the folder need.
-        auto* label = new QLabel(caption, parent);
+        auto* label = new QLabel(parent);
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         w = label;
         break;
     }
     }
+    if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) setSourceText(w, caption, "Form3");
     w->setObjectName(QString::fromUtf8(row.name));
     w->setGeometry(row.left, row.top, row.width, row.height);
     return w;
@@ -92,7 +94,7 @@ BitmapWindow::BitmapWindow(window::Form1& main, QWidget* parent)
     : QWidget(parent, Qt::Window), m_form(main, m_fields, ".")
 {
     setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("비트맵 이미지 출력"));
+    setWindowTitle(tr("비트맵 이미지 출력"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(window::kBitmapClientWidth, window::kBitmapClientHeight);
     QFont compact(QStringLiteral("Noto Sans CJK KR"));
@@ -218,6 +220,15 @@ void BitmapWindow::showEvent(QShowEvent* event)
         files()->setFocus();
     }
     QWidget::showEvent(event);
+}
+
+void BitmapWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        setWindowTitle(tr("비트맵 이미지 출력"));
+        retranslateTexts(this);
+    }
+    QWidget::changeEvent(event);
 }
 
 } // namespace printbench::app

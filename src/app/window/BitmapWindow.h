@@ -53,6 +53,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The title and the captions follow the language.
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();

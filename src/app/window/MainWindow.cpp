@@ -1,5 +1,6 @@
 #include "app/window/MainWindow.h"
 
+#include "app/i18n/Language.h"
 #include "app/window/AppIcon.h"
 #include "app/window/BitmapWindow.h"
 #include "window/ControlTable.h"
@@ -51,7 +52,7 @@ QWidget* makeControl(const ControlSpec& row, QWidget* parent)
         w = edit;
         break;
     }
-    case ControlKind::Label: w = new QLabel(caption, parent); break;
+    case ControlKind::Label: w = new QLabel(parent); break;
     case ControlKind::DropDownList:
         w = std::string_view(row.name) == "Combo2" ? new PortList(parent) : new QComboBox(parent);
         break;
@@ -62,8 +63,8 @@ QWidget* makeControl(const ControlSpec& row, QWidget* parent)
         w = edit;
         break;
     }
-    case ControlKind::CheckBox: w = new QCheckBox(caption, parent); break;
-    case ControlKind::Button: w = new QPushButton(caption, parent); break;
+    case ControlKind::CheckBox: w = new QCheckBox(parent); break;
+    case ControlKind::Button: w = new QPushButton(parent); break;
     case ControlKind::ListBox: {
         auto* list = new QListWidget(parent);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -71,6 +72,7 @@ QWidget* makeControl(const ControlSpec& row, QWidget* parent)
         break;
     }
     }
+    if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) setSourceText(w, caption, "Form1");
     w->setObjectName(QString::fromUtf8(row.name));
     w->setGeometry(row.left, row.top, row.width, row.height);
     return w;
@@ -217,6 +219,12 @@ void MainWindow::closeEvent(QCloseEvent* event)
         m_form->Command1_Click();
     }
     event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) retranslateTexts(this);
+    QWidget::changeEvent(event);
 }
 
 } // namespace printbench::app

@@ -32,6 +32,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The captions follow the language.
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();

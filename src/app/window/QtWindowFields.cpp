@@ -1,5 +1,7 @@
 #include "app/window/QtWindowFields.h"
 
+#include "app/i18n/Language.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
@@ -28,7 +30,8 @@ std::string QtWindowFields::text(Control c) const
         t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
         return t.toStdString();
     }
-    if (auto* label = qobject_cast<QLabel*>(w)) return label->text().toStdString();
+    // A label shows its text in the window's language; the program reads what it wrote.
+    if (auto* label = qobject_cast<QLabel*>(w)) return sourceText(label).toStdString();
     // A folder or file list shows its path in a "path" property.
     if (w && w->property("path").isValid()) return w->property("path").toString().toStdString();
     return {};
@@ -44,7 +47,7 @@ void QtWindowFields::setText(Control c, const std::string& text)
         t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         multi->setPlainText(t);
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
-        label->setText(QString::fromStdString(text));
+        setSourceText(label, QString::fromStdString(text));
     } else if (w && w->property("path").isValid()) {
         w->setProperty("path", QString::fromStdString(text));
     }

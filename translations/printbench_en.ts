@@ -1,0 +1,496 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="ko_KR">
+<context>
+    <name>Form1</name>
+    <message>
+        <source>Connection Setting</source>
+        <translation>Connection Setting</translation>
+    </message>
+    <message>
+        <source>Status(HEX)</source>
+        <translation>Status(HEX)</translation>
+    </message>
+    <message>
+        <source>Firmware Ver</source>
+        <translation>Firmware Ver</translation>
+    </message>
+    <message>
+        <source>Old ver</source>
+        <translation>Old ver</translation>
+    </message>
+    <message>
+        <source>Density</source>
+        <translation>Density</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Command List</source>
+        <translation>Command List</translation>
+    </message>
+    <message>
+        <source>Selected Command List</source>
+        <translation>Selected Command List</translation>
+    </message>
+    <message>
+        <source>Repeat Rating</source>
+        <translation>Repeat Rating</translation>
+    </message>
+    <message>
+        <source>Repeated</source>
+        <translation>Repeated</translation>
+    </message>
+    <message>
+        <source>Delay</source>
+        <translation>Delay</translation>
+    </message>
+    <message>
+        <source>ms</source>
+        <translation>ms</translation>
+    </message>
+    <message>
+        <source>Feed (Max 760)</source>
+        <translation>Feed (Max 760)</translation>
+    </message>
+    <message>
+        <source>dot</source>
+        <translation>dot</translation>
+    </message>
+    <message>
+        <source>Status Clear</source>
+        <translation>Status Clear</translation>
+    </message>
+    <message>
+        <source>Bitmap Image</source>
+        <translation>Bitmap Image</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>H Diagram</source>
+        <translation>H Diagram</translation>
+    </message>
+    <message>
+        <source>비트패턴</source>
+        <translation>Bit Pattern</translation>
+    </message>
+    <message>
+        <source>Tile</source>
+        <translation>Tile</translation>
+    </message>
+    <message>
+        <source>Test Pattern</source>
+        <translation>Test Pattern</translation>
+    </message>
+</context>
+<context>
+    <name>Form3</name>
+    <message>
+        <source>위치: %1</source>
+        <comment>the folder the files are listed from</comment>
+        <translation>Location: %1</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>Message</name>
+    <message>
+        <source>Only Number!</source>
+        <comment>a field takes digits only</comment>
+        <translation>Only numbers can be entered.</translation>
+    </message>
+    <message>
+        <source>Only Number</source>
+        <comment>a field takes digits only</comment>
+        <translation>Only numbers can be entered.</translation>
+    </message>
+    <message>
+        <source>Max 1010</source>
+        <comment>the feed field</comment>
+        <translation>The feed is at most 1010 dots.</translation>
+    </message>
+    <message>
+        <source>Please Select Port</source>
+        <comment>a button that needs a port</comment>
+        <translation>Please choose a port first.</translation>
+    </message>
+    <message>
+        <source>%1 모델에 USB로 연결되었습니다.</source>
+        <comment>%1: the model</comment>
+        <translation>Connected to the %1 over USB.</translation>
+    </message>
+    <message>
+        <source>[Returned Data]:%1,USB포트를 열수 없습니다.<byte value="xd"/>
+프린터 및 케이블을 확인하시고 다시 시도해 주십시오</source>
+        <comment>%1: the result code; %2: what it means, in words</comment>
+        <translation>%2.<byte value="xd"/>
+The USB port could not be opened: check the printer and its cable, then try again. (Returned data: %1)</translation>
+    </message>
+    <message>
+        <source>비트맵 파일이 틀립니다...<byte value="xd"/>
+파일명: %1<byte value="xd"/>
+%2</source>
+        <comment>%1: the file, %2: why</comment>
+        <translation>The file is not a bitmap that can be printed.<byte value="xd"/>
+File: %1<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>비트맵 파일이 틀립니다...<byte value="xd"/>
+파일명: %1</source>
+        <comment>%1: the file</comment>
+        <translation>The file is not a bitmap that can be printed.<byte value="xd"/>
+File: %1</translation>
+    </message>
+    <message>
+        <source>컬러가 흑백이 아닙니다. 흑백으로 바꿔주십시오...<byte value="xd"/>
+파일명: %1<byte value="xd"/>
+%2</source>
+        <comment>%1: the file, %2: why</comment>
+        <translation>The image is not black and white: please convert it to monochrome.<byte value="xd"/>
+File: %1<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>컬러가 흑백이 아닙니다. 흑백으로 바꿔주십시오...<byte value="xd"/>
+파일명: %1</source>
+        <comment>%1: the file</comment>
+        <translation>The image is not black and white: please convert it to monochrome.<byte value="xd"/>
+File: %1</translation>
+    </message>
+    <message>
+        <source>선택된 파일이 없습니다.</source>
+        <translation>No file is selected.</translation>
+    </message>
+    <message>
+        <source>데이터 출력을 완료했습니다</source>
+        <comment>the logo was sent</comment>
+        <translation>The data has been printed.</translation>
+    </message>
+    <message>
+        <source>The work file %1 could not be written, so nothing was printed.<byte value="xd"/>
+Reason: %2</source>
+        <translation>The work file %1 could not be written, so nothing was printed.<byte value="xd"/>
+Reason: %2</translation>
+    </message>
+    <message>
+        <source>%1 could not be opened.<byte value="xd"/>
+Device: %2<byte value="xd"/>
+Reason: %3</source>
+        <translation>%1 could not be opened.<byte value="xd"/>
+Device: %2<byte value="xd"/>
+Reason: %3</translation>
+    </message>
+    <message>
+        <source>%1 could not be opened.<byte value="xd"/>
+Reason: %2</source>
+        <translation>%1 could not be opened.<byte value="xd"/>
+Reason: %2</translation>
+    </message>
+    <message>
+        <source>%1 could not be opened.<byte value="xd"/>
+%2</source>
+        <comment>%2: what the port leads to</comment>
+        <translation>%1 could not be opened.<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>%1 is not open, so nothing was sent.<byte value="xd"/>
+Choose the port again once the printer is connected.</source>
+        <translation>%1 is not open, so nothing was sent.<byte value="xd"/>
+Choose the port again once the printer is connected.</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was lost; the port has been closed.<byte value="xd"/>
+Reason: %2</source>
+        <translation>The connection to %1 was lost; the port has been closed.<byte value="xd"/>
+Reason: %2</translation>
+    </message>
+    <message>
+        <source>Sending to %1 failed; the port has been closed.<byte value="xd"/>
+Reason: %2</source>
+        <translation>Sending to %1 failed; the port has been closed.<byte value="xd"/>
+Reason: %2</translation>
+    </message>
+    <message>
+        <source>Sending to the USB printer failed.<byte value="xd"/>
+Reason: %1</source>
+        <translation>Sending to the USB printer failed.<byte value="xd"/>
+Reason: %1</translation>
+    </message>
+    <message>
+        <source>The text to print has characters that code page %1 cannot print: %2<byte value="xd"/>
+The printer would get &quot;?&quot; for each of them.</source>
+        <translation>The text to print has characters that code page %1 cannot print: %2<byte value="xd"/>
+The printer would get &quot;?&quot; for each of them.</translation>
+    </message>
+    <message>
+        <source>Send as ?</source>
+        <comment>the button that sends the text anyway</comment>
+        <translation>Send as ?</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>UsbResult</name>
+    <message>
+        <source>The USB printer did not answer</source>
+        <translation>The USB printer did not answer</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>No USB printer was found</source>
+        <translation>No USB printer was found</translation>
+    </message>
+    <message>
+        <source>USB printers were found, but none of the chosen model</source>
+        <translation>USB printers were found, but none of the chosen model</translation>
+    </message>
+    <message>
+        <source>The USB printer may not be opened by this user (see the udev rule)</source>
+        <translation>The USB printer may not be opened by this user (see the udev rule)</translation>
+    </message>
+    <message>
+        <source>The USB printer is held by another program or driver</source>
+        <translation>The USB printer is held by another program or driver</translation>
+    </message>
+    <message>
+        <source>USB cannot be used on this computer (libusb did not start)</source>
+        <translation>USB cannot be used on this computer (libusb did not start)</translation>
+    </message>
+    <message>
+        <source>The USB printer could not be used</source>
+        <translation>The USB printer could not be used</translation>
+    </message>
+</context>
+<context>
+    <name>printbench::app::BitmapWindow</name>
+    <message>
+        <source>비트맵 이미지 출력</source>
+        <translation>Bitmap Image Output</translation>
+    </message>
+</context>
+<context>
+    <name>printbench::app::CockpitWindow</name>
+    <message>
+        <source>Traffic console</source>
+        <translation>Traffic console</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>Record capture…</source>
+        <translation>Record capture…</translation>
+    </message>
+    <message>
+        <source>Save console as text…</source>
+        <translation>Save console as text…</translation>
+    </message>
+    <message>
+        <source>Save run report…</source>
+        <translation>Save run report…</translation>
+    </message>
+    <message>
+        <source>Save sequence…</source>
+        <translation>Save sequence…</translation>
+    </message>
+    <message>
+        <source>Open sequence…</source>
+        <translation>Open sequence…</translation>
+    </message>
+    <message>
+        <source>Restore last session</source>
+        <translation>Restore last session</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>Status history</source>
+        <translation>Status history</translation>
+    </message>
+    <message>
+        <source>&amp;Settings</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>Text code page</source>
+        <translation>Text code page</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>About PrintBench</source>
+        <translation>About PrintBench</translation>
+    </message>
+    <message>
+        <source>PrintBench %1
+A test bench for thermal receipt printers.</source>
+        <translation>PrintBench %1
+A test bench for thermal receipt printers.</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Record capture</source>
+        <translation>Record capture</translation>
+    </message>
+    <message>
+        <source>Captures (*.bin);;All files (*)</source>
+        <translation>Captures (*.bin);;All files (*)</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2.</source>
+        <translation>%1 cannot be written: %2.</translation>
+    </message>
+    <message>
+        <source>Save console as text</source>
+        <translation>Save console as text</translation>
+    </message>
+    <message>
+        <source>Text (*.txt);;All files (*)</source>
+        <translation>Text (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>No run yet.</source>
+        <translation>No run yet.</translation>
+    </message>
+    <message>
+        <source>Save run report</source>
+        <translation>Save run report</translation>
+    </message>
+    <message>
+        <source>Run reports (*.txt)</source>
+        <translation>Run reports (*.txt)</translation>
+    </message>
+    <message>
+        <source>Save sequence</source>
+        <translation>Save sequence</translation>
+    </message>
+    <message>
+        <source>Open sequence</source>
+        <translation>Open sequence</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2.</source>
+        <translation>%1 cannot be read: %2.</translation>
+    </message>
+    <message>
+        <source>%1 is not a PrintBench sequence file.</source>
+        <translation>%1 is not a PrintBench sequence file.</translation>
+    </message>
+    <message>
+        <source>%1 names commands PrintBench does not know; they were left out:
+%2</source>
+        <translation>%1 names commands PrintBench does not know; they were left out:
+%2</translation>
+    </message>
+    <message>
+        <source>No saved session.</source>
+        <translation>No saved session.</translation>
+    </message>
+</context>
+<context>
+    <name>printbench::app::StatusHistory</name>
+    <message>
+        <source>Status history</source>
+        <translation>Status history</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Meaning</source>
+        <translation>Meaning</translation>
+    </message>
+    <message>
+        <source>Class</source>
+        <translation>Class</translation>
+    </message>
+    <message>
+        <source>Route</source>
+        <translation>Route</translation>
+    </message>
+    <message>
+        <source>Pass</source>
+        <translation>Pass</translation>
+    </message>
+</context>
+<context>
+    <name>printbench::app::TrafficConsole</name>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Both</source>
+        <translation>Both</translation>
+    </message>
+    <message>
+        <source>Sent</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>Received</source>
+        <translation>Received</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Clear</translation>
+    </message>
+</context>
+</TS>
