@@ -25,12 +25,13 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// Without the preload there is nothing to emulate with. The sanitizer build may not run with
-// it (AddressSanitizer must be the first library loaded): there the tests skip, saying so.
+// Without the preload there is nothing to emulate with. In the sanitizer build ctest runs the
+// tests with it (AddressSanitizer told not to insist on coming first); run there without it,
+// they skip, saying so.
 #define NEED_THE_EMULATION()                                                                                   \
     do {                                                                                                       \
         if (testkit::UsbTestbed::preloaded()) break;                                                           \
-        if (kSanitized) GTEST_SKIP() << "umockdev's preload cannot run beside AddressSanitizer: not emulated"; \
+        if (kSanitized) GTEST_SKIP() << "no umockdev preload beside AddressSanitizer: nothing emulated"; \
         FAIL() << "run under umockdev-wrapper (LD_PRELOAD=libumockdev-preload.so.0)";                         \
     } while (false)
 #ifdef PRINTBENCH_SANITIZE

@@ -268,9 +268,13 @@ std::pair<long, int> EmulatedUsbPrinter::State::call(UMockdevIoctlClient* client
 
 namespace {
 
+// The handler holds the state: a client that still has the node open (a handle not yet closed)
+// may call after the printer object is gone, and is answered ENODEV.
+using Held = std::shared_ptr<EmulatedUsbPrinter::State>;
+
 gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer state)
 {
-    const auto [result, error] = static_cast<EmulatedUsbPrinter::State*>(state)->call(client);
+    const auto [result, error] = (*static_cast<Held*>(state))->call(client);
     umockdev_ioctl_client_complete(client, result, error);
     return TRUE;
 }
@@ -352,7 +356,8 @@ void EmulatedUsbPrinter::plugIn()
     m_sysfsPath = "/sys/devices/1-" + address;
     umockdev_testbed_uevent(m_testbed.get(), m_sysfsPath.c_str(), "add");
     UMockdevIoctlBase* handler = umockdev_ioctl_base_new();
-    g_signal_connect(handler, "handle-ioctl", G_CALLBACK(onIoctl), m_state.get());
+    g_signal_connect_data(handler, "handle-ioctl", G_CALLBACK(onIoctl), new Held(m_state),
+                          [](gpointer held, GClosure*) { delete static_cast<Held*>(held); }, GConnectFlags(0));
     umockdev_testbed_attach_ioctl(m_testbed.get(), node.c_str(), handler, nullptr);
     g_object_unref(handler);
 }
