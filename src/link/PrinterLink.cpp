@@ -53,7 +53,13 @@ public:
     void requestStatus() override
     {
         if (m_route == Route::Serial) m_link.SendSerialText(asText(protocol::StatusRequest));
-        else if (m_route == Route::Usb) m_link.m_events.usbStatusRead(m_link.ReadUsbStatus());
+        else if (m_route == Route::Usb) {
+            // A request is a send: once a send of the handler has failed (and been reported, by
+            // this flush or an earlier one), the read is not made, so a printer gone is not
+            // reported again as a failed read.
+            m_link.flush();
+            if (!m_link.dropping()) m_link.m_events.usbStatusRead(m_link.ReadUsbStatus());
+        }
     }
 
     void wait(std::int64_t ms) override { m_link.wait(ms); }

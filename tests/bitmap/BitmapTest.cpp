@@ -3,6 +3,7 @@
 #include "bitmap/BitmapConversion.h"
 #include "bitmap/LogoPrint.h"
 #include "support/Benches.h"
+#include "support/Streams.h"
 
 #include <gtest/gtest.h>
 
@@ -12,20 +13,14 @@
 using namespace printbench;
 using namespace printbench::bitmap;
 using testkit::hex;
+using testkit::kTenByThree;
+using testkit::kTenByThreeStream;
 using testkit::monochromeBmp;
 using Outcome = LogoPrintResult::Outcome;
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
 namespace {
-
-const Bytes kTenByThree = monochromeBmp(10, 3, {{0x0F, 0x3F}, {0xF0, 0x7F}, {0x55, 0xBF}});
-const std::string kTenByThreeStream =
-    "1B 33 18 1B 4C 1B 54 00 1B 57 00 00 00 00 AF 01 08 02 "  // set-up
-    "1B 2A 21 10 00 "                                            // ESC * 33, n = 16
-    "A0 00 00 80 00 00 A0 00 00 80 00 00 60 00 00 40 00 00 60 00 00 40 00 00 C0 00 00 A0 00 00 "
-    "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 0A "  // columns 10 to 15 blank, LF
-    "1B 0C 1B 53 1B 4A 7F 1B 69 10 05 02";                       // print, feed, cut, recover
 
 Bytes with(Bytes f, std::size_t at, std::uint32_t v)
 {

@@ -3,20 +3,14 @@
 #include "patterns/PatternRuns.h"
 #include "patterns/TestPrints.h"
 #include "support/Benches.h"
+#include "support/Streams.h"
 
 #include <gtest/gtest.h>
 
 using namespace printbench;
+using testkit::times;
 
 namespace {
-
-// `hex` n times, space-separated: a literal repeated, as the printer receives it.
-std::string times(const std::string& hex, int n)
-{
-    std::string out;
-    for (int i = 0; i < n; ++i) out += (out.empty() ? "" : " ") + hex;
-    return out;
-}
 
 // The bit pattern's runs at 432 dots, as sent: SUB "W" sL sH eL eH.
 const std::string kBitLine1At432 =
@@ -75,12 +69,11 @@ TEST(TestPrints, OneRepetitionOfEachAt432OnBothRoutes)
 
         patterns::PrintTestPattern(t.route(usb), 10, t.state, t.rec);
         const std::size_t first = t.rec.find("events 1");
-        EXPECT_EQ(t.rec.stream(0, first), "1D 28 4B 02 00 31 05 1B 33 18 1A 31 1A 43 1A 32 1A 43 1A 31 1A 57 00 00 B0 01 1A 32");
+        EXPECT_EQ(t.rec.stream(0, first), testkit::kTestPatternOpening);
         const std::string repetition = t.rec.stream(first);
-        const std::string tail = "1A 57 B0 01 B1 01 0A 1A 4F " + times("1A 31 0A", 10) + " 1A 46 0A 1A 4F " +
-                                 times("1A 32 0A", 10) + (usb ? "" : " 10 04 02") + " 1A 46 1B 32";
+        const std::string tail = testkit::testPatternEnd(usb);
         EXPECT_EQ(repetition.substr(0, 35) + " ... " + repetition.substr(repetition.size() - tail.size()),
-                  "1A 57 00 00 01 00 1A 57 03 00 04 00 ... " + tail) << usb;
+                  testkit::kTestPatternRepetitionStart + " ... " + tail) << usb;
         EXPECT_EQ((repetition.size() + 1) / 3, (usb ? 938u : 941u) + 4u) << usb;  // bytes, the closing included
         EXPECT_EQ(std::to_string(t.rec.count(usb ? "usb status" : "serial text 1A 57")) + " | " + t.rec.only({"repeated"}),
                   usb ? "1 | repeated 1" : "146 | repeated 1");

@@ -1,0 +1,229 @@
+// The USB route through the real libusb, to a printer emulated below it by umockdev: the
+// libusb transport, the USB printer control and the window's USB handling, byte for byte.
+
+#include "app/adapters/LibusbTransport.h"
+#include "bitmap/LogoPrint.h"
+#include "link/usb/UsbPrinterControl.h"
+#include "patterns/TestPrints.h"
+#include "support/Benches.h"
+#include "support/EmulatedUsbPrinter.h"
+#include "support/Streams.h"
+
+#include <gtest/gtest.h>
+
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <chrono>
+
+using namespace printbench;
+using testkit::EmulatedUsbPrinter;
+using testkit::hex;
+using testkit::times;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+// Without the preload there is nothing to emulate with. In the sanitizer build ctest runs the
+// tests with it (AddressSanitizer told not to insist on coming first); run there without it,
+// they skip, saying so.
+#define NEED_THE_EMULATION()                                                                                   \
+    do {                                                                                                       \
+        if (testkit::UsbTestbed::preloaded()) break;                                                           \
+        if (kSanitized) GTEST_SKIP() << "no umockdev preload beside AddressSanitizer: nothing emulated"; \
+        FAIL() << "run under umockdev-wrapper (LD_PRELOAD=libumockdev-preload.so.0)";                         \
+    } while (false)
+#ifdef PRINTBENCH_SANITIZE
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Root opens any file whatever its mode. While this lives, the calling thread lacks the
+// capabilities to override file modes, as a user without the udev rule does.
+class HeldToFileModes {
+public:
+    HeldToFileModes()
+    {
+        syscall(SYS_capget, &m_header, m_saved);
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        syscall(SYS_capset, &m_header, reduced);
+    }
+    ~HeldToFileModes() { syscall(SYS_capset, &m_header, m_saved); }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+};
+
+// A testbed, the libusb transport and the USB control on it, and the main window over them.
+struct UsbBench {
+    testkit::UsbTestbed bed;
+    testkit::Ground g;
+    app::LibusbTransport transport;
+    link::usb::UsbPrinterControl control{transport, g.codePage};
+    window::Form1 form{g.rec, g.rec, g.rec.serial, control, g.codePage, g.ports.path()};
+
+    UsbBench() { form.Form_Load(); }
+    // The model list at KR-420, then the port list at USB: the window connects.
+    void chooseUsb()
+    {
+        form.setListIndex(window::Control::Combo4, 7);
+        form.setListIndex(window::Control::Combo2, 12);
+    }
+};
+
+std::vector<std::size_t> sizes(const std::vector<Bytes>& transfers)
+{
+    std::vector<std::size_t> s;
+    for (const Bytes& t : transfers) s.push_back(t.size());
+    return s;
+}
+
+} // namespace
+
+TEST(UsbEmulated, ConnectResultsAndTheKernelDriverDetachedWhileConnected)
+{
+    NEED_THE_EMULATION();
+    struct Case {
+        const char* what;
+        std::vector<EmulatedUsbPrinter::Setup> printers;
+        bool locked, busy;
+        std::int32_t result;
+    };
+    const EmulatedUsbPrinter::Setup kr420{}, kl310{3, "MFG:Acme;MDL:KL-310;CMD:ESC/POS;"};
+    for (const Case& c : std::vector<Case>{{"the model", {kl310, kr420}, false, false, 0},
+                                           {"another model", {kl310}, false, false, 2},
+                                           {"no device", {}, false, false, 1},
+                                           {"a node the user may not open", {kr420}, true, false, 3},
+                                           {"an interface claimed elsewhere", {kr420}, false, true, 4}}) {
+        testkit::UsbTestbed bed;
+        std::vector<std::unique_ptr<EmulatedUsbPrinter>> printers;
+        for (const auto& setup : c.printers) {
+            printers.push_back(std::make_unique<EmulatedUsbPrinter>(bed, setup));
+            if (c.locked) printers.back()->lockNode();
+            printers.back()->claimedElsewhere(c.busy);
+        }
+        app::LibusbTransport transport;
+        link::CodePage codePage{"CP949"};
+        link::usb::UsbPrinterControl control(transport, codePage);
+        {
+            HeldToFileModes asAUser;
+            EXPECT_EQ(control.openByModel("KR-420"), c.result) << c.what;
+        }
+        if (c.result != 0) continue;
+        // Connected: the kernel's printer driver is off the printer; letting go gives it back.
+        EmulatedUsbPrinter& printer = *printers.back();
+        EXPECT_EQ(printer.driver(), "");
+        EXPECT_EQ(control.openByModel("KR-999"), 2);
+        EXPECT_EQ(printer.driver(), "usblp");
+        EXPECT_EQ(printer.events(), (std::vector<std::string>{"detach usblp", "claim 0", "release 0", "attach usblp"}));
+        EXPECT_TRUE(printers.front()->events().empty());  // the KL-310 was opened, asked and left alone
+    }
+}
+
+TEST(UsbEmulated, TestPatternAndLogosLeaveAsTheLiteralStreamsInTransfersOfAtMost16KiB)
+{
+    NEED_THE_EMULATION();
+    UsbBench b;
+    EmulatedUsbPrinter printer(b.bed, {});
+    printer.answerStatus(0x12);
+    b.chooseUsb();
+    ASSERT_TRUE(b.control.connected()) << b.g.rec.only({"message"});
+    const std::size_t before = printer.outTransfers().size();
+
+    link::PrinterLink& link = b.form.link();
+    link::PrinterChannel& usb = link.channel(link::Route::Usb);
+    commands::SharedState state{0, 432};
+    testkit::TempDir pictures, work;
+    // A black logo 2000 dots wide, three bands: 18,048 bytes in one flush.
+    testkit::writeFile(pictures.path() / "ten.bmp", testkit::kTenByThree);
+    testkit::writeFile(pictures.path() / "wide.bmp", testkit::monochromeBmp(2000, 72, std::vector<Bytes>(72, Bytes(250, 0))));
+    {
+        const link::PrinterLink::HandlerScope scope(link);
+        patterns::PrintTestPattern(usb, 10, state, b.g.rec);
+        link.flush();
+        for (const char* logo : {"ten.bmp", "wide.bmp"}) {
+            EXPECT_EQ(bitmap::PrintLogo(pictures.path(), logo, work.path(), usb).outcome, bitmap::LogoPrintResult::Outcome::Sent);
+            link.flush();
+        }
+    }
+    const auto all = printer.outTransfers();
+    const std::vector<Bytes> transfers(all.begin() + std::ptrdiff_t(before), all.end());
+    std::string stream;
+    for (const Bytes& t : transfers) stream += (stream.empty() ? "" : " ") + hex(t);
+
+    // The test pattern, its status request (DLE EOT 2, a transfer of its own) before the closing.
+    const std::string end = testkit::testPatternEnd(true), closing = " 1A 46 1B 32";
+    const std::string pattern = stream.substr(0, stream.find(" 1B 33 18 1B 4C"));
+    const std::string start = testkit::kTestPatternOpening + " " + testkit::kTestPatternRepetitionStart;
+    EXPECT_EQ(pattern.substr(0, start.size()), start);
+    EXPECT_EQ(pattern.substr(pattern.size() - end.size() - 9),
+              end.substr(0, end.size() - closing.size()) + " 10 04 02" + closing);
+    EXPECT_EQ((pattern.size() + 1) / 3, 28u + 938u + 3u + 4u);
+
+    const std::string setUp = testkit::kTenByThreeStream.substr(0, 54), finish = testkit::kTenByThreeStream.substr(216);
+    const std::string band = "1B 2A 21 D0 07 " + times("FF FF FF", 2000) + " 0A";
+    EXPECT_EQ(stream.substr(pattern.size() + 1), testkit::kTenByThreeStream + " " + setUp + band + " " + band + " " + band + " " + finish);
+    const std::vector<std::size_t> seen = sizes(transfers);
+    EXPECT_EQ(std::vector<std::size_t>(seen.end() - 3, seen.end()), (std::vector<std::size_t>{84, 16384, 1664}));
+    EXPECT_LE(*std::max_element(seen.begin(), seen.end()), 16384u);
+}
+
+TEST(UsbEmulated, StatusReadsTheAnswerNoAnswerInTimeAndThePortStatus)
+{
+    NEED_THE_EMULATION();
+    testkit::UsbTestbed bed;
+    EmulatedUsbPrinter printer(bed, {});
+    app::LibusbTransport transport;
+    link::CodePage codePage{"CP949"};
+    link::usb::UsbPrinterControl control(transport, codePage);
+    ASSERT_EQ(control.openByModel("KR-420"), 0);
+    for (const std::optional<std::uint8_t> answer : {std::optional<std::uint8_t>(0x12), {0x08}, {}, {0x00}}) {
+        printer.answerStatus(answer);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(control.readStatus(), answer ? *answer : -1);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));  // 500 ms documented
+    }
+    for (const std::uint8_t port : {0x18, 0x08}) {
+        printer.setPortStatus(port);
+        EXPECT_EQ(control.readStatusOldFirmware(), port);
+    }
+    EXPECT_EQ(printer.received(), (Bytes{0x10, 0x04, 0x02, 0x10, 0x04, 0x02, 0x10, 0x04, 0x02, 0x10, 0x04, 0x02}));
+}
+
+TEST(UsbEmulated, APrinterThatVanishesMidTransferStopsTheRunWithOneMessageAndReconnectsWhenBack)
+{
+    NEED_THE_EMULATION();
+    UsbBench b;
+    EmulatedUsbPrinter printer(b.bed, {});
+    printer.answerStatus(0x12);
+    b.chooseUsb();
+    ASSERT_TRUE(b.control.connected());
+    b.form.setText(window::Control::Text1, std::string(100, 'A'));
+    b.form.setText(window::Control::Text2, "0");  // until stopped
+    b.form.setText(window::Control::Text10, "0");
+    for (int i = 0; i < b.g.rec.listCount(window::Control::List1); ++i)
+        if (b.g.rec.listItem(window::Control::List1, i) == "Text Output") b.g.rec.setListIndex(window::Control::List1, i);
+    b.form.List1_DblClick();
+    b.g.rec.atEventPass(4, [&] { printer.vanishAfter(40); });
+    b.g.rec.timeline.clear();
+    b.form.Command2_Click();
+    // One message; the pass shown next is where the run checks and stops, sending nothing more.
+    EXPECT_EQ(b.g.rec.only({"message", "Text4"}),
+              "Text4 = \"1\" | Text4 = \"2\" | Text4 = \"3\" | Text4 = \"4\" | message critical \"Sending to the USB "
+              "printer failed.\\r\\nReason: the USB printer was disconnected\" | Text4 = \"5\"");
+    EXPECT_EQ(b.form.state().StopRequested, 1);
+    EXPECT_EQ(printer.outTransfers().back(), Bytes(40, 'A'));  // cut off in the middle
+    EXPECT_FALSE(b.control.connected());
+
+    printer.unplug();
+    printer.plugIn();
+    printer.answerStatus(0x12);
+    b.g.rec.timeline.clear();
+    b.form.setListIndex(window::Control::Combo2, 12);
+    EXPECT_EQ(b.g.rec.only({"message"}), "message information \"KR-420 모델에 USB로 연결되었습니다.\"");
+    EXPECT_TRUE(b.control.connected());
+}
