@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test twice: in the normal build and in a
 # build with AddressSanitizer and UndefinedBehaviorSanitizer. Fuzzes the logo conversion and the
-# virtual printer for a short while and ends with the benchmark figures.
+# virtual printer for a short while, builds the Debian package from build/ and checks it (lintian,
+# install, remove), and ends with the benchmark figures.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
@@ -42,6 +43,9 @@ fuzz() {
 }
 fuzz bitmap_fuzz fuzz/corpus 30
 fuzz printer_fuzz fuzz/printer-corpus 20
+
+echo "== Debian package (from build/): validate, lintian, install, run, remove =="
+scripts/package-check.sh build
 
 echo "== Figures =="
 scripts/bench.sh

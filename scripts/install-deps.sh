@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick
   fonts-noto-cjk
+  dpkg-dev lintian desktop-file-utils appstream
 )
 
 missing=()
