@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstddef>
 #include <cstring>
 #include <deque>
 #include <fstream>
@@ -40,7 +39,22 @@ struct Urb {
     UMockdevIoctlData* data;    // the client's struct usbdevfs_urb, referenced
     UMockdevIoctlData* buffer;  // its buffer, referenced (null when empty)
     usbdevfs_urb* get() const { return reinterpret_cast<usbdevfs_urb*>(data->data); }
+    void release() const
+    {
+        if (buffer) g_object_unref(buffer);
+        g_object_unref(data);
+    }
 };
+
+// The argument of a call as the struct it points to, in this process; an unreadable one is EFAULT.
+struct Fault {};
+template <typename T>
+T& argument(UMockdevIoctlData* arg)
+{
+    UMockdevIoctlData* block = umockdev_ioctl_data_resolve(arg, 0, sizeof(T), nullptr);
+    if (!block) throw Fault{};
+    return *reinterpret_cast<T*>(block->data);
+}
 
 std::string stringDescriptor(const std::string& ascii)
 {
@@ -66,11 +80,6 @@ struct EmulatedUsbPrinter::State {
     std::deque<Urb> completed, waitingIn;
     std::size_t repliesOwed = 0;
 
-    static void release(Urb& u)
-    {
-        if (u.buffer) g_object_unref(u.buffer);
-        g_object_unref(u.data);
-    }
     void finish(Urb u, int status, int length)
     {
         u.get()->status = status;
@@ -80,16 +89,11 @@ struct EmulatedUsbPrinter::State {
     // An IN URB waiting gets the status reply if one is owed.
     void answerWaiting()
     {
-        while (repliesOwed > 0 && statusReply && !waitingIn.empty()) {
-            Urb u = waitingIn.front();
+        for (; repliesOwed > 0 && statusReply && !waitingIn.empty(); --repliesOwed) {
+            const Urb u = waitingIn.front();
             waitingIn.pop_front();
-            --repliesOwed;
-            if (u.get()->buffer_length < 1) {
-                finish(u, 0, 0);
-                continue;
-            }
-            u.buffer->data[0] = *statusReply;
-            finish(u, 0, 1);
+            if (u.get()->buffer_length >= 1) u.buffer->data[0] = *statusReply;
+            finish(u, 0, u.get()->buffer_length >= 1 ? 1 : 0);
         }
     }
     // A control transfer: the 8-byte setup at the buffer's start, the data after it.
@@ -104,10 +108,10 @@ struct EmulatedUsbPrinter::State {
             reply = std::string{char(n >> 8), char(n & 0xFF)} + deviceId;
         } else if (type == 0xA1 && request == 1) {  // GET_PORT_STATUS
             reply = std::string(1, char(portStatus));
-        } else if (type == 0x80 && request == 6 && (value >> 8) == 3) {  // string descriptors
-            if ((value & 0xFF) == 0) reply = {0x04, 0x03, 0x09, 0x04};
-            else if ((value & 0xFF) == 2) reply = stringDescriptor(product);
-            else return -EPIPE;
+        } else if (type == 0x80 && request == 6 && value == 0x0300) {  // the string descriptors' languages
+            reply = {0x04, 0x03, 0x09, 0x04};
+        } else if (type == 0x80 && request == 6 && value == 0x0302) {  // the product string
+            reply = stringDescriptor(product);
         } else {
             return -EPIPE;  // a stall, as a device answers a request it does not know
         }
@@ -115,139 +119,73 @@ struct EmulatedUsbPrinter::State {
         std::memcpy(buffer + 8, reply.data(), std::size_t(n));
         return n;
     }
-
-    // One usbdevfs call of libusb; the result and errno.
-    std::pair<long, int> call(UMockdevIoctlClient* client);
-};
-
-namespace {
-
-template <typename T>
-T* resolved(UMockdevIoctlData* arg, UMockdevIoctlData** block)
-{
-    *block = umockdev_ioctl_data_resolve(arg, 0, sizeof(T), nullptr);
-    return *block ? reinterpret_cast<T*>((*block)->data) : nullptr;
-}
-
-} // namespace
-
-std::pair<long, int> EmulatedUsbPrinter::State::call(UMockdevIoctlClient* client)
-{
-    const gulong request = umockdev_ioctl_client_get_request(client);
-    UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-    std::lock_guard lock(mutex);
-    if (gone) return {-1, ENODEV};
-    UMockdevIoctlData* block = nullptr;
-
-    switch (request) {
-    case USBDEVFS_GET_CAPABILITIES: {
-        auto* caps = resolved<std::uint32_t>(arg, &block);
-        if (!caps) return {-1, EFAULT};
-        *caps = kCapabilities;
-        return {0, 0};
-    }
-    case USBDEVFS_GETDRIVER: {
-        auto* d = resolved<usbdevfs_getdriver>(arg, &block);
-        if (!d) return {-1, EFAULT};
-        if (d->interface != 0 || driver.empty()) return {-1, ENODATA};
-        std::snprintf(d->driver, sizeof d->driver, "%s", driver.c_str());
-        return {0, 0};
-    }
-    case USBDEVFS_IOCTL: {  // the kernel driver: DISCONNECT and CONNECT
-        auto* c = resolved<usbdevfs_ioctl>(arg, &block);
-        if (!c) return {-1, EFAULT};
-        if (c->ioctl_code == int(USBDEVFS_DISCONNECT)) {
-            if (driver.empty()) return {-1, ENODATA};
-            events.push_back("detach " + std::exchange(driver, ""));
-            return {0, 0};
-        }
-        if (c->ioctl_code == int(USBDEVFS_CONNECT)) {
-            if (claimed >= 0) return {-1, EBUSY};
-            if (driver.empty()) events.push_back("attach usblp");
-            driver = "usblp";
-            return {0, 0};
-        }
-        return {-1, ENOTTY};
-    }
-    case USBDEVFS_DISCONNECT_CLAIM: {
-        auto* dc = resolved<usbdevfs_disconnect_claim>(arg, &block);
-        if (!dc) return {-1, EFAULT};
-        if (dc->interface != 0) return {-1, EINVAL};
+    // Claiming interface 0, the kernel's driver detached first if asked (and not spared) or else refusing.
+    std::pair<long, int> claim(unsigned interface, bool detach)
+    {
+        if (interface != 0) return {-1, EINVAL};
         if (busy) return {-1, EBUSY};
-        const bool except = dc->flags & USBDEVFS_DISCONNECT_CLAIM_EXCEPT_DRIVER;
-        const bool only = dc->flags & USBDEVFS_DISCONNECT_CLAIM_IF_DRIVER;
-        if (!driver.empty() && !(except && driver == dc->driver) && !(only && driver != dc->driver))
-            events.push_back("detach " + std::exchange(driver, ""));
+        if (detach && !driver.empty()) events.push_back("detach " + std::exchange(driver, ""));
         if (!driver.empty()) return {-1, EBUSY};
         claimed = 0;
         events.push_back("claim 0");
         return {0, 0};
     }
-    case USBDEVFS_CLAIMINTERFACE: {
-        auto* i = resolved<unsigned int>(arg, &block);
-        if (!i) return {-1, EFAULT};
-        if (*i != 0) return {-1, EINVAL};
-        if (busy || !driver.empty()) return {-1, EBUSY};
-        claimed = 0;
-        events.push_back("claim 0");
+    std::pair<long, int> submit(UMockdevIoctlData* arg);
+
+    // One usbdevfs call of libusb; the result and errno.
+    std::pair<long, int> call(gulong request, UMockdevIoctlData* arg);
+};
+
+std::pair<long, int> EmulatedUsbPrinter::State::call(gulong request, UMockdevIoctlData* arg)
+{
+    std::lock_guard lock(mutex);
+    if (gone) return {-1, ENODEV};
+    switch (request) {
+    case USBDEVFS_GET_CAPABILITIES:
+        argument<std::uint32_t>(arg) = kCapabilities;
+        return {0, 0};
+    case USBDEVFS_GETDRIVER: {
+        auto& d = argument<usbdevfs_getdriver>(arg);
+        if (d.interface != 0 || driver.empty()) return {-1, ENODATA};
+        std::snprintf(d.driver, sizeof d.driver, "%s", driver.c_str());
         return {0, 0};
     }
-    case USBDEVFS_RELEASEINTERFACE: {
-        auto* i = resolved<unsigned int>(arg, &block);
-        if (!i) return {-1, EFAULT};
-        if (claimed != int(*i)) return {-1, EINVAL};
+    case USBDEVFS_IOCTL: {  // the kernel driver: DISCONNECT and CONNECT
+        const int code = argument<usbdevfs_ioctl>(arg).ioctl_code;
+        if (code == int(USBDEVFS_DISCONNECT)) {
+            if (driver.empty()) return {-1, ENODATA};
+            events.push_back("detach " + std::exchange(driver, ""));
+            return {0, 0};
+        }
+        if (code != int(USBDEVFS_CONNECT)) return {-1, ENOTTY};
+        if (claimed >= 0) return {-1, EBUSY};
+        if (driver.empty()) events.push_back("attach usblp");
+        driver = "usblp";
+        return {0, 0};
+    }
+    case USBDEVFS_DISCONNECT_CLAIM: {
+        const auto& dc = argument<usbdevfs_disconnect_claim>(arg);
+        const bool spared = (dc.flags & USBDEVFS_DISCONNECT_CLAIM_EXCEPT_DRIVER && driver == dc.driver) ||
+                            (dc.flags & USBDEVFS_DISCONNECT_CLAIM_IF_DRIVER && driver != dc.driver);
+        return claim(dc.interface, !spared);
+    }
+    case USBDEVFS_CLAIMINTERFACE:
+        return claim(argument<unsigned>(arg), false);
+    case USBDEVFS_RELEASEINTERFACE:
+        if (claimed != int(argument<unsigned>(arg))) return {-1, EINVAL};
         claimed = -1;
         events.push_back("release 0");
         return {0, 0};
-    }
-    case USBDEVFS_SUBMITURB: {
-        Urb u{};
-        if (!resolved<usbdevfs_urb>(arg, &u.data)) return {-1, EFAULT};
-        g_object_ref(u.data);
-        usbdevfs_urb* urb = u.get();
-        if (urb->buffer_length > 0) {
-            u.buffer = umockdev_ioctl_data_resolve(u.data, offsetof(usbdevfs_urb, buffer), std::size_t(urb->buffer_length), nullptr);
-            if (!u.buffer) {
-                release(u);
-                return {-1, EFAULT};
-            }
-            g_object_ref(u.buffer);
-        }
-        std::uint8_t* bytes = u.buffer ? u.buffer->data : nullptr;
-        if (urb->type == USBDEVFS_URB_TYPE_CONTROL && urb->endpoint == 0) {
-            const int n = control(bytes, urb->buffer_length);
-            finish(u, n < 0 ? n : 0, std::max(n, 0));
-        } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == BulkOut && claimed == 0) {
-            const std::size_t n = std::size_t(std::max(urb->buffer_length, 0));
-            out.emplace_back(bytes, bytes + n);
-            // Counted through the transfer: the device leaves in its middle.
-            if (vanishAfter < outBytes + n) {
-                out.back().resize(vanishAfter > outBytes ? vanishAfter - outBytes : 0);
-                gone = true;
-                release(u);
-                return {-1, ENODEV};
-            }
-            outBytes += n;
-            if (out.back() == std::vector<std::uint8_t>{0x10, 0x04, 0x02}) ++repliesOwed;
-            finish(u, 0, int(n));
-        } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == BulkIn && claimed == 0) {
-            waitingIn.push_back(u);
-        } else {
-            release(u);
-            return {-1, EINVAL};
-        }
-        answerWaiting();
-        return {0, 0};
-    }
+    case USBDEVFS_SUBMITURB:
+        return submit(arg);
     case USBDEVFS_DISCARDURB: {
         // The argument is the URB's address in the client; a discarded URB is reaped with ENOENT.
         gulong address = 0;
         std::memcpy(&address, arg->data, std::min<std::size_t>(sizeof address, std::size_t(arg->data_len)));
         const auto it = std::ranges::find(waitingIn, address, [](const Urb& u) { return u.data->client_addr; });
         if (it == waitingIn.end()) return {-1, EINVAL};
-        const Urb u = *it;
+        finish(*it, -ENOENT, 0);
         waitingIn.erase(it);
-        finish(u, -ENOENT, 0);
         return {0, 0};
     }
     case USBDEVFS_REAPURB:
@@ -255,15 +193,57 @@ std::pair<long, int> EmulatedUsbPrinter::State::call(UMockdevIoctlClient* client
         if (completed.empty()) return {-1, EAGAIN};
         UMockdevIoctlData* pointer = umockdev_ioctl_data_resolve(arg, 0, sizeof(void*), nullptr);
         if (!pointer) return {-1, EFAULT};
-        Urb u = completed.front();
+        const Urb u = completed.front();
         completed.pop_front();
         umockdev_ioctl_data_set_ptr(pointer, 0, u.data);
-        release(u);
+        u.release();
         return {0, 0};
     }
     default:
         return {-1, ENOTTY};
     }
+}
+
+std::pair<long, int> EmulatedUsbPrinter::State::submit(UMockdevIoctlData* arg)
+{
+    Urb u{umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_urb), nullptr), nullptr};
+    if (!u.data) return {-1, EFAULT};
+    g_object_ref(u.data);
+    const usbdevfs_urb& urb = *u.get();
+    if (urb.buffer_length > 0) {
+        u.buffer = umockdev_ioctl_data_resolve(u.data, offsetof(usbdevfs_urb, buffer), std::size_t(urb.buffer_length), nullptr);
+        if (!u.buffer) {
+            u.release();
+            return {-1, EFAULT};
+        }
+        g_object_ref(u.buffer);
+    }
+    std::uint8_t* bytes = u.buffer ? u.buffer->data : nullptr;
+    const bool bulk = urb.type == USBDEVFS_URB_TYPE_BULK && claimed == 0;
+    if (urb.type == USBDEVFS_URB_TYPE_CONTROL && urb.endpoint == 0) {
+        const int n = control(bytes, urb.buffer_length);
+        finish(u, std::min(n, 0), std::max(n, 0));
+    } else if (bulk && urb.endpoint == BulkOut) {
+        const std::size_t n = std::size_t(std::max(urb.buffer_length, 0));
+        out.emplace_back(bytes, bytes + n);
+        // Counted through the transfer: the device leaves in its middle.
+        if (vanishAfter < outBytes + n) {
+            out.back().resize(vanishAfter > outBytes ? vanishAfter - outBytes : 0);
+            gone = true;
+            u.release();
+            return {-1, ENODEV};
+        }
+        outBytes += n;
+        if (out.back() == std::vector<std::uint8_t>{0x10, 0x04, 0x02}) ++repliesOwed;
+        finish(u, 0, int(n));
+    } else if (bulk && urb.endpoint == BulkIn) {
+        waitingIn.push_back(u);
+    } else {
+        u.release();
+        return {-1, EINVAL};
+    }
+    answerWaiting();
+    return {0, 0};
 }
 
 namespace {
@@ -274,8 +254,12 @@ using Held = std::shared_ptr<EmulatedUsbPrinter::State>;
 
 gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer state)
 {
-    const auto [result, error] = (*static_cast<Held*>(state))->call(client);
-    umockdev_ioctl_client_complete(client, result, error);
+    std::pair<long, int> result{-1, EFAULT};
+    try {
+        result = (*static_cast<Held*>(state))->call(umockdev_ioctl_client_get_request(client), umockdev_ioctl_client_get_arg(client));
+    } catch (const Fault&) {
+    }
+    umockdev_ioctl_client_complete(client, result.first, result.second);
     return TRUE;
 }
 
@@ -300,14 +284,6 @@ bool UsbTestbed::preloaded()
     return false;
 }
 
-std::string UsbTestbed::root() const
-{
-    gchar* r = umockdev_testbed_get_root_dir(m_testbed);
-    std::string s = r;
-    g_free(r);
-    return s;
-}
-
 EmulatedUsbPrinter::EmulatedUsbPrinter(UsbTestbed& testbed, Setup setup)
     : m_testbed(testbed), m_setup(std::move(setup)), m_state(std::make_shared<State>())
 {
@@ -321,6 +297,11 @@ EmulatedUsbPrinter::~EmulatedUsbPrinter()
     unplug();
 }
 
+EmulatedUsbPrinter::Locked EmulatedUsbPrinter::locked() const
+{
+    return {std::unique_lock(m_state->mutex), m_state.get()};
+}
+
 std::string EmulatedUsbPrinter::deviceNode() const
 {
     char node[32];
@@ -332,17 +313,17 @@ void EmulatedUsbPrinter::plugIn()
 {
     if (!m_sysfsPath.empty() || !m_testbed.get()) return;
     {
-        std::lock_guard lock(m_state->mutex);
-        m_state->gone = false;
-        m_state->vanishAfter = SIZE_MAX;
-        m_state->driver = "usblp";
-        m_state->claimed = -1;
+        const Locked s = locked();
+        s->gone = false;
+        s->vanishAfter = SIZE_MAX;
+        s->driver = "usblp";
+        s->claimed = -1;
     }
     // As the kernel writes the attributes, with a newline; "dev" (USB devices are major 189) and
     // "N:" make the node under /dev.
     const std::string address = std::to_string(m_setup.address), node = deviceNode();
     std::string descriptors;
-    for (const std::uint8_t b : kDescriptors) descriptors += "0123456789abcdef"[b >> 4] + std::string(1, "0123456789abcdef"[b & 15]);
+    for (const std::uint8_t b : kDescriptors) descriptors += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
     const std::string device = "P: /devices/1-" + address + "\nN: " + node.substr(5) + "\nE: DEVNAME=" + node +
                                "\nE: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\nE: BUSNUM=001\nE: DEVNUM=" + node.substr(node.size() - 3) +
                                "\nA: busnum=1\\n\nA: devnum=" + address + "\\n\nA: speed=12\\n\nA: bConfigurationValue=1\\n\n"
@@ -366,10 +347,10 @@ void EmulatedUsbPrinter::unplug()
 {
     if (m_sysfsPath.empty()) return;
     {
-        std::lock_guard lock(m_state->mutex);
-        m_state->gone = true;
-        for (auto* queue : {&m_state->completed, &m_state->waitingIn}) {
-            for (Urb& u : *queue) State::release(u);
+        const Locked s = locked();
+        s->gone = true;
+        for (auto* queue : {&s->completed, &s->waitingIn}) {
+            for (const Urb& u : *queue) u.release();
             queue->clear();
         }
     }
@@ -381,58 +362,35 @@ void EmulatedUsbPrinter::unplug()
 
 void EmulatedUsbPrinter::lockNode()
 {
-    const std::string path = m_testbed.root() + deviceNode();
-    ::chmod(path.c_str(), 0);
+    gchar* root = umockdev_testbed_get_root_dir(m_testbed.get());
+    ::chmod((root + deviceNode()).c_str(), 0);
+    g_free(root);
 }
 
 void EmulatedUsbPrinter::answerStatus(std::optional<std::uint8_t> byte)
 {
-    std::lock_guard lock(m_state->mutex);
-    m_state->statusReply = byte;
-    m_state->repliesOwed = 0;
-}
-
-void EmulatedUsbPrinter::setPortStatus(std::uint8_t byte)
-{
-    std::lock_guard lock(m_state->mutex);
-    m_state->portStatus = byte;
-}
-
-void EmulatedUsbPrinter::claimedElsewhere(bool busy)
-{
-    std::lock_guard lock(m_state->mutex);
-    m_state->busy = busy;
+    const Locked s = locked();
+    s->statusReply = byte;
+    s->repliesOwed = 0;
 }
 
 void EmulatedUsbPrinter::vanishAfter(std::size_t bytes)
 {
-    std::lock_guard lock(m_state->mutex);
-    m_state->vanishAfter = m_state->outBytes + bytes;
+    const Locked s = locked();
+    s->vanishAfter = s->outBytes + bytes;
 }
 
-std::vector<std::vector<std::uint8_t>> EmulatedUsbPrinter::outTransfers() const
-{
-    std::lock_guard lock(m_state->mutex);
-    return m_state->out;
-}
+void EmulatedUsbPrinter::setPortStatus(std::uint8_t byte) { locked()->portStatus = byte; }
+void EmulatedUsbPrinter::claimedElsewhere(bool busy) { locked()->busy = busy; }
+std::vector<std::vector<std::uint8_t>> EmulatedUsbPrinter::outTransfers() const { return locked()->out; }
+std::string EmulatedUsbPrinter::driver() const { return locked()->driver; }
+std::vector<std::string> EmulatedUsbPrinter::events() const { return locked()->events; }
 
 std::vector<std::uint8_t> EmulatedUsbPrinter::received() const
 {
     std::vector<std::uint8_t> all;
     for (const auto& t : outTransfers()) all.insert(all.end(), t.begin(), t.end());
     return all;
-}
-
-std::string EmulatedUsbPrinter::driver() const
-{
-    std::lock_guard lock(m_state->mutex);
-    return m_state->driver;
-}
-
-std::vector<std::string> EmulatedUsbPrinter::events() const
-{
-    std::lock_guard lock(m_state->mutex);
-    return m_state->events;
 }
 
 } // namespace printbench::testkit

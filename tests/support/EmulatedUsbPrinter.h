@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +29,6 @@ public:
     UsbTestbed& operator=(const UsbTestbed&) = delete;
     static bool preloaded();
     UMockdevTestbed* get() const { return m_testbed; }
-    std::string root() const;
 
 private:
     UMockdevTestbed* m_testbed = nullptr;
@@ -67,6 +67,12 @@ public:
     struct State;
 
 private:
+    struct Locked {  // the state, its lock held while this lives
+        std::unique_lock<std::mutex> lock;
+        State* state;
+        State* operator->() const { return state; }
+    };
+    Locked locked() const;
     UsbTestbed& m_testbed;
     Setup m_setup;
     std::shared_ptr<State> m_state;
