@@ -28,17 +28,16 @@ namespace {
 // Without the preload there is nothing to emulate with. In the sanitizer build ctest runs the
 // tests with it (AddressSanitizer told not to insist on coming first); run there without it,
 // they skip, saying so.
-#define NEED_THE_EMULATION()                                                                                   \
-    do {                                                                                                       \
-        if (testkit::UsbTestbed::preloaded()) break;                                                           \
-        if (kSanitized) GTEST_SKIP() << "no umockdev preload beside AddressSanitizer: nothing emulated"; \
-        FAIL() << "run under umockdev-wrapper (LD_PRELOAD=libumockdev-preload.so.0)";                         \
-    } while (false)
+struct UsbEmulated : testing::Test {
+    void SetUp() override
+    {
+        if (testkit::UsbTestbed::preloaded()) return;
 #ifdef PRINTBENCH_SANITIZE
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
+        GTEST_SKIP() << "no umockdev preload beside AddressSanitizer: nothing emulated";
 #endif
+        FAIL() << "run under umockdev-wrapper (LD_PRELOAD=libumockdev-preload.so.0)";
+    }
+};
 
 // Root opens any file whatever its mode. While this lives, the calling thread lacks the
 // capabilities to override file modes, as a user without the udev rule does.
@@ -75,18 +74,10 @@ struct UsbBench {
     }
 };
 
-std::vector<std::size_t> sizes(const std::vector<Bytes>& transfers)
-{
-    std::vector<std::size_t> s;
-    for (const Bytes& t : transfers) s.push_back(t.size());
-    return s;
-}
-
 } // namespace
 
-TEST(UsbEmulated, ConnectResultsAndTheKernelDriverDetachedWhileConnected)
+TEST_F(UsbEmulated, ConnectResultsAndTheKernelDriverDetachedWhileConnected)
 {
-    NEED_THE_EMULATION();
     struct Case {
         const char* what;
         std::vector<EmulatedUsbPrinter::Setup> printers;
@@ -99,34 +90,47 @@ TEST(UsbEmulated, ConnectResultsAndTheKernelDriverDetachedWhileConnected)
                                            {"no device", {}, false, false, 1},
                                            {"a node the user may not open", {kr420}, true, false, 3},
                                            {"an interface claimed elsewhere", {kr420}, false, true, 4}}) {
-        testkit::UsbTestbed bed;
+        UsbBench b;
         std::vector<std::unique_ptr<EmulatedUsbPrinter>> printers;
         for (const auto& setup : c.printers) {
-            printers.push_back(std::make_unique<EmulatedUsbPrinter>(bed, setup));
+            printers.push_back(std::make_unique<EmulatedUsbPrinter>(b.bed, setup));
             if (c.locked) printers.back()->lockNode();
             printers.back()->claimedElsewhere(c.busy);
         }
-        app::LibusbTransport transport;
-        link::CodePage codePage{"CP949"};
-        link::usb::UsbPrinterControl control(transport, codePage);
         {
             HeldToFileModes asAUser;
-            EXPECT_EQ(control.openByModel("KR-420"), c.result) << c.what;
+            EXPECT_EQ(b.control.openByModel("KR-420"), c.result) << c.what;
+        }
+        if (c.result == 1) {
+            // The window shows the result; a run is refused once, at the run's event pass.
+            b.g.rec.timeline.clear();
+            b.form.setListIndex(window::Control::Combo2, 12);
+            b.form.Command2_Click();
+            EXPECT_EQ(b.g.rec.only({"message"}), "message critical \"[Returned Data]:1,USB포트를 열수 없습니다.\\r\\n"
+                                                 "프린터 및 케이블을 확인하시고 다시 시도해 주십시오\" | "
+                                                 "message critical \"Sending to the USB printer failed.\\r\\n"
+                                                 "Reason: No USB printer is connected; choose \\\"USB\\\" again.\"");
+            // Listed again and no device opens: all work is refused.
+            using enum link::usb::TransportError;
+            b.transport.devices();
+            Bytes in{0x1B, 0x40};
+            EXPECT_TRUE(b.transport.open({}) != None && b.transport.bulkOut(0x01, in, 50) == NoDevice &&
+                        b.transport.bulkIn(0x81, in, 64, 50) == NoDevice && in.empty() && b.transport.claim({}) == NoDevice &&
+                        !b.transport.deviceId({}) && !b.transport.portStatus({}) && !b.transport.productString());
         }
         if (c.result != 0) continue;
         // Connected: the kernel's printer driver is off the printer; letting go gives it back.
         EmulatedUsbPrinter& printer = *printers.back();
         EXPECT_EQ(printer.driver(), "");
-        EXPECT_EQ(control.openByModel("KR-999"), 2);
+        EXPECT_EQ(b.control.openByModel("KR-999"), 2);
         EXPECT_EQ(printer.driver(), "usblp");
         EXPECT_EQ(printer.events(), (std::vector<std::string>{"detach usblp", "claim 0", "release 0", "attach usblp"}));
         EXPECT_TRUE(printers.front()->events().empty());  // the KL-310 was opened, asked and left alone
     }
 }
 
-TEST(UsbEmulated, TestPatternAndLogosLeaveAsTheLiteralStreamsInTransfersOfAtMost16KiB)
+TEST_F(UsbEmulated, TestPatternAndLogosLeaveAsTheLiteralStreamsInTransfersOfAtMost16KiB)
 {
-    NEED_THE_EMULATION();
     UsbBench b;
     EmulatedUsbPrinter printer(b.bed, {});
     printer.answerStatus(0x12);
@@ -167,36 +171,32 @@ TEST(UsbEmulated, TestPatternAndLogosLeaveAsTheLiteralStreamsInTransfersOfAtMost
     const std::string setUp = testkit::kTenByThreeStream.substr(0, 54), finish = testkit::kTenByThreeStream.substr(216);
     const std::string band = "1B 2A 21 D0 07 " + times("FF FF FF", 2000) + " 0A";
     EXPECT_EQ(stream.substr(pattern.size() + 1), testkit::kTenByThreeStream + " " + setUp + band + " " + band + " " + band + " " + finish);
-    const std::vector<std::size_t> seen = sizes(transfers);
+    std::vector<std::size_t> seen;
+    for (const Bytes& t : transfers) seen.push_back(t.size());
     EXPECT_EQ(std::vector<std::size_t>(seen.end() - 3, seen.end()), (std::vector<std::size_t>{84, 16384, 1664}));
     EXPECT_LE(*std::max_element(seen.begin(), seen.end()), 16384u);
 }
 
-TEST(UsbEmulated, StatusReadsTheAnswerNoAnswerInTimeAndThePortStatus)
+TEST_F(UsbEmulated, StatusReadsTheAnswerNoAnswerInTimeAndThePortStatus)
 {
-    NEED_THE_EMULATION();
-    testkit::UsbTestbed bed;
-    EmulatedUsbPrinter printer(bed, {});
-    app::LibusbTransport transport;
-    link::CodePage codePage{"CP949"};
-    link::usb::UsbPrinterControl control(transport, codePage);
-    ASSERT_EQ(control.openByModel("KR-420"), 0);
+    UsbBench b;
+    EmulatedUsbPrinter printer(b.bed, {});
+    ASSERT_EQ(b.control.openByModel("KR-420"), 0);
     for (const std::optional<std::uint8_t> answer : {std::optional<std::uint8_t>(0x12), {0x08}, {}, {0x00}}) {
         printer.answerStatus(answer);
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(control.readStatus(), answer ? *answer : -1);
+        EXPECT_EQ(b.control.readStatus(), answer ? *answer : -1);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));  // 500 ms documented
     }
     for (const std::uint8_t port : {0x18, 0x08}) {
         printer.setPortStatus(port);
-        EXPECT_EQ(control.readStatusOldFirmware(), port);
+        EXPECT_EQ(b.control.readStatusOldFirmware(), port);
     }
     EXPECT_EQ(printer.received(), (Bytes{0x10, 0x04, 0x02, 0x10, 0x04, 0x02, 0x10, 0x04, 0x02, 0x10, 0x04, 0x02}));
 }
 
-TEST(UsbEmulated, APrinterThatVanishesMidTransferStopsTheRunWithOneMessageAndReconnectsWhenBack)
+TEST_F(UsbEmulated, APrinterThatVanishesMidTransferStopsTheRunWithOneMessageAndReconnectsWhenBack)
 {
-    NEED_THE_EMULATION();
     UsbBench b;
     EmulatedUsbPrinter printer(b.bed, {});
     printer.answerStatus(0x12);
