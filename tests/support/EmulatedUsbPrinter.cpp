@@ -119,20 +119,9 @@ struct EmulatedUsbPrinter::State {
         std::memcpy(buffer + 8, reply.data(), std::size_t(n));
         return n;
     }
-    // Claiming interface 0, the kernel's driver detached first if asked (and not spared) or else refusing.
-    std::pair<long, int> claim(unsigned interface, bool detach)
-    {
-        if (interface != 0) return {-1, EINVAL};
-        if (busy) return {-1, EBUSY};
-        if (detach && !driver.empty()) events.push_back("detach " + std::exchange(driver, ""));
-        if (!driver.empty()) return {-1, EBUSY};
-        claimed = 0;
-        events.push_back("claim 0");
-        return {0, 0};
-    }
     std::pair<long, int> submit(UMockdevIoctlData* arg);
 
-    // One usbdevfs call of libusb; the result and errno.
+    // One usbdevfs call of those libusb makes (it detaches the driver as it claims); the result and errno.
     std::pair<long, int> call(gulong request, UMockdevIoctlData* arg);
 };
 
@@ -144,33 +133,23 @@ std::pair<long, int> EmulatedUsbPrinter::State::call(gulong request, UMockdevIoc
     case USBDEVFS_GET_CAPABILITIES:
         argument<std::uint32_t>(arg) = kCapabilities;
         return {0, 0};
-    case USBDEVFS_GETDRIVER: {
-        auto& d = argument<usbdevfs_getdriver>(arg);
-        if (d.interface != 0 || driver.empty()) return {-1, ENODATA};
-        std::snprintf(d.driver, sizeof d.driver, "%s", driver.c_str());
-        return {0, 0};
-    }
-    case USBDEVFS_IOCTL: {  // the kernel driver: DISCONNECT and CONNECT
-        const int code = argument<usbdevfs_ioctl>(arg).ioctl_code;
-        if (code == int(USBDEVFS_DISCONNECT)) {
-            if (driver.empty()) return {-1, ENODATA};
-            events.push_back("detach " + std::exchange(driver, ""));
-            return {0, 0};
-        }
-        if (code != int(USBDEVFS_CONNECT)) return {-1, ENOTTY};
+    case USBDEVFS_IOCTL:  // the kernel driver given back
+        if (argument<usbdevfs_ioctl>(arg).ioctl_code != int(USBDEVFS_CONNECT)) return {-1, ENOTTY};
         if (claimed >= 0) return {-1, EBUSY};
         if (driver.empty()) events.push_back("attach usblp");
         driver = "usblp";
         return {0, 0};
-    }
-    case USBDEVFS_DISCONNECT_CLAIM: {
+    case USBDEVFS_DISCONNECT_CLAIM: {  // claiming interface 0, the kernel's driver detached unless spared
         const auto& dc = argument<usbdevfs_disconnect_claim>(arg);
         const bool spared = (dc.flags & USBDEVFS_DISCONNECT_CLAIM_EXCEPT_DRIVER && driver == dc.driver) ||
                             (dc.flags & USBDEVFS_DISCONNECT_CLAIM_IF_DRIVER && driver != dc.driver);
-        return claim(dc.interface, !spared);
+        if (dc.interface != 0) return {-1, EINVAL};
+        if (busy || (spared && !driver.empty())) return {-1, EBUSY};
+        if (!driver.empty()) events.push_back("detach " + std::exchange(driver, ""));
+        claimed = 0;
+        events.push_back("claim 0");
+        return {0, 0};
     }
-    case USBDEVFS_CLAIMINTERFACE:
-        return claim(argument<unsigned>(arg), false);
     case USBDEVFS_RELEASEINTERFACE:
         if (claimed != int(argument<unsigned>(arg))) return {-1, EINVAL};
         claimed = -1;
@@ -188,7 +167,6 @@ std::pair<long, int> EmulatedUsbPrinter::State::call(gulong request, UMockdevIoc
         waitingIn.erase(it);
         return {0, 0};
     }
-    case USBDEVFS_REAPURB:
     case USBDEVFS_REAPURBNDELAY: {
         if (completed.empty()) return {-1, EAGAIN};
         UMockdevIoctlData* pointer = umockdev_ioctl_data_resolve(arg, 0, sizeof(void*), nullptr);
