@@ -310,8 +310,6 @@ TEST(TextCodePage, MissingCharactersAreNamedAndSentOnlyWhenAgreed)
 
     link::CodePage cp("CP437");
     EXPECT_EQ(cp.missingCharacters("가é가\xff"), (std::vector<std::string>{"가", "\xEF\xBF\xBD"}));
-    cp.choose("CP949");
-    EXPECT_EQ(cp.encode("가"), (std::vector<std::uint8_t>{0xB0, 0xA1}));
 }
 
 TEST(Sessions, ASequenceAndASessionFillTheFieldsThroughTheirChecks)

@@ -19,8 +19,6 @@
 using namespace printbench;
 using window::Control;
 
-static void PrintTo(const QString& s, std::ostream* out) { *out << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 // The main form in the cockpit, shown; the journal listens to its link and runs; the settings

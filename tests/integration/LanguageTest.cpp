@@ -21,8 +21,6 @@
 using namespace printbench;
 using app::Language;
 
-static void PrintTo(const QString& s, std::ostream* out) { *out << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 // Every text of a label, button or check box of `window` that is wider than its control.

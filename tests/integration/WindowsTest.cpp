@@ -15,8 +15,6 @@
 using namespace printbench;
 using namespace std::string_view_literals;
 
-static void PrintTo(const QString& s, std::ostream* out) { *out << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 // The main window, run from a folder holding a.bmp, B.BMP, c.txt and the folders "gone" and "sub".

@@ -1,6 +1,6 @@
 #include "printer/Decoder.h"
 #include "printer/VirtualPrinter.h"
-#include "support/Recorder.h"
+#include "support/Streams.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -77,10 +77,7 @@ TEST(VirtualPrinterStatus, OfflineItPrintsNothingUntilTheFaultIsCleared)
 // The 10 x 3 logo as PrintBench sends it; its bitmap rows (a 0 bit black) were 0F 3F, F0 7F, 55 BF.
 TEST(VirtualPrinterRendering, ALogoInPageModeLandsDotForDot)
 {
-    Printer p{"1B 33 18 1B 4C 1B 54 00 1B 57 00 00 00 00 AF 01 08 02 1B 2A 21 10 00 "
-              "A0 00 00 80 00 00 A0 00 00 80 00 00 60 00 00 40 00 00 60 00 00 40 00 00 C0 00 00 "
-              "A0 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 0A "
-              "1B 0C 1B 53 1B 4A 7F 1B 69 10 05 02"};
+    Printer p{printbench::testkit::kTenByThreeStream};
     ASSERT_THAT(p.pages, ElementsAre(Field(&Page::height, 520 + 127)));
     EXPECT_EQ(p.row(0, 0, 16) + " " + p.row(1, 0, 16) + " " + p.row(2, 0, 16),
               "####....##...... ....#####....... #.#.#.#..#......");

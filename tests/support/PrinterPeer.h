@@ -4,8 +4,12 @@
 
 #include <QApplication>
 
+#include <filesystem>
 #include <string>
 #include <vector>
+
+// A QString in a failed expectation, as its text.
+inline void PrintTo(const QString& s, std::ostream* out) { *out << '"' << s.toStdString() << '"'; }
 
 namespace printbench::testkit {
 
@@ -18,6 +22,8 @@ inline void ensureQtApp()
     static char name[] = "integration_tests", *argv[] = {name, nullptr};
     [[maybe_unused]] static QApplication* const app = new QApplication(argc, argv);
 }
+
+inline QString q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
 // The host of a whole run: real sleeps and event passes, message boxes kept instead of shown.
 struct QuietHost : app::QtHost {
