@@ -243,10 +243,7 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer state
 
 } // namespace
 
-UsbTestbed::UsbTestbed()
-{
-    if (preloaded()) m_testbed = umockdev_testbed_new();
-}
+UsbTestbed::UsbTestbed() : m_testbed(preloaded() ? umockdev_testbed_new() : nullptr) {}
 
 UsbTestbed::~UsbTestbed()
 {
@@ -363,12 +360,5 @@ void EmulatedUsbPrinter::claimedElsewhere(bool busy) { locked()->busy = busy; }
 std::vector<std::vector<std::uint8_t>> EmulatedUsbPrinter::outTransfers() const { return locked()->out; }
 std::string EmulatedUsbPrinter::driver() const { return locked()->driver; }
 std::vector<std::string> EmulatedUsbPrinter::events() const { return locked()->events; }
-
-std::vector<std::uint8_t> EmulatedUsbPrinter::received() const
-{
-    std::vector<std::uint8_t> all;
-    for (const auto& t : outTransfers()) all.insert(all.end(), t.begin(), t.end());
-    return all;
-}
 
 } // namespace printbench::testkit

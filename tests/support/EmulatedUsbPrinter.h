@@ -56,10 +56,9 @@ public:
     void unplug();
     void plugIn();
 
-    // Every bulk OUT transfer, in order; the bytes of all of them; the kernel driver bound now
-    // ("usblp" or ""); and a line per detach or attach of the driver, claim and release.
+    // Every bulk OUT transfer, in order; the kernel driver bound now ("usblp" or ""); and a line
+    // per detach or attach of the driver, claim and release.
     std::vector<std::vector<std::uint8_t>> outTransfers() const;
-    std::vector<std::uint8_t> received() const;
     std::string driver() const;
     std::vector<std::string> events() const;
     std::string deviceNode() const;

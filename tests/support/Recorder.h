@@ -214,19 +214,14 @@ public:
     std::deque<bool> answers;  // for the questions to come; yes when none is left
     void endProgram() override { record("end program"); }
 
-    // window::WindowFields: the controls in memory.
+    // window::WindowFields: the controls in memory; each change is a line.
     std::string text(Control c) const override { return field(c).text; }
-    void setText(Control c, const std::string& t) override
-    {
-        field(c).text = t;
-        if (recording) record(name(c) + " = " + quoted(t));
-    }
+    void setText(Control c, const std::string& t) override { change(c, [&](Field& f) { f.text = t; }, [&] { return " = " + quoted(t); }); }
     int listCount(Control c) const override { return static_cast<int>(field(c).items.size()); }
     std::string listItem(Control c, int i) const override { return i >= 0 && i < listCount(c) ? field(c).items[std::size_t(i)] : ""; }
     void addListItem(Control c, const std::string& item) override
     {
-        field(c).items.push_back(item);
-        if (recording) record(name(c) + " add " + quoted(item));
+        change(c, [&](Field& f) { f.items.push_back(item); }, [&] { return " add " + quoted(item); });
     }
     void removeListItem(Control c, int index) override
     {
@@ -239,22 +234,12 @@ public:
     int listIndex(Control c) const override { return field(c).index; }
     void setListIndex(Control c, int index) override
     {
-        field(c).index = index;
-        if (recording) record(name(c) + " index " + std::to_string(index));
+        change(c, [&](Field& f) { f.index = index; }, [&] { return " index " + std::to_string(index); });
     }
     bool checked(Control c) const override { return field(c).checked; }
-    void setChecked(Control c, bool on) override
-    {
-        field(c).checked = on;
-        if (recording) record(name(c) + (on ? " checked" : " unchecked"));
-    }
-    void setEnabled(Control c, bool enabled) override
-    {
-        field(c).enabled = enabled;
-        if (recording) record(name(c) + (enabled ? " enabled" : " disabled"));
-    }
+    void setChecked(Control c, bool on) override { change(c, [&](Field& f) { f.checked = on; }, [&] { return on ? " checked" : " unchecked"; }); }
+    void setEnabled(Control c, bool on) override { change(c, [&](Field& f) { f.enabled = on; }, [&] { return on ? " enabled" : " disabled"; }); }
     bool isEnabled(Control c) const override { return field(c).enabled; }
-    void tick(Control c, bool on) { field(c).checked = on; }
 
     // link::LinkEvents: the receive event runs `onSerialData`.
     void serialDataArrived() override { onSerialData(); }
@@ -289,6 +274,12 @@ public:
 private:
     struct Field { std::string text; std::vector<std::string> items; int index = -1; bool enabled = true, checked = false; };
     static std::string name(Control c) { return window::controlName(c); }
+    template <typename Apply, typename Line>
+    void change(Control c, Apply apply, Line line)
+    {
+        apply(field(c));
+        if (recording) record(name(c) + line());
+    }
     Field& field(Control c) { return m_fields[static_cast<std::size_t>(c)]; }
     const Field& field(Control c) const { return m_fields[static_cast<std::size_t>(c)]; }
     std::array<Field, window::kControlCount> m_fields;
