@@ -3,8 +3,6 @@
 #include "cockpit/RunLog.h"
 #include "cockpit/StatusNames.h"
 #include "patterns/TestPrints.h"
-#include "printer/Decoder.h"
-#include "printer/VirtualPrinter.h"
 #include "link/usb/UsbPrinterControl.h"
 #include "support/Benches.h"
 #include "support/FakeUsbTransport.h"
@@ -252,7 +250,7 @@ TEST(Traffic, TheConsoleGroupsByActionAndDecodesCommandsWithTheirParameters)
               "14:02:10.000  → serial  10 05 02   DLE ENQ 2: recover from an error, clearing the buffers\n");
 }
 
-TEST(Capture, ACapturedTileGridAndTestPatternRenderAsTheLiveOnes)
+TEST(Capture, ACapturedTileGridAndTestPatternAreTheBytesThatWentOut)
 {
     for (const bool tile : {true, false}) {
         testkit::Rig rig;
@@ -266,22 +264,10 @@ TEST(Capture, ACapturedTileGridAndTestPatternRenderAsTheLiveOnes)
         else patterns::PrintTestPattern(serial, 5, rig.state, rig.rec);
         rig.link.flush();  // as the end of a handler does
         ASSERT_FALSE(journal.stopCapture());
-
-        struct Paper : printer::PrinterOutput {
-            void reply(std::uint8_t) override {}
-            void page(const printer::Page&) override {}
-            printer::VirtualPrinter printer{432, *this};
-            printer::Decoder decoder;
-        } live, captured;
-        for (const std::string& line : rig.rec.timeline)
-            for (const std::string_view prefix : {"serial text ", "serial bytes "})
-                if (line.starts_with(prefix)) live.decoder.feed(testkit::unhex(line.substr(prefix.size())), live.printer);
         const std::string file = testkit::readFile(dir.path() / "capture.bin");
-        captured.decoder.feed(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()), captured.printer);
-        ASSERT_TRUE(live.printer.paperSoFar());
         EXPECT_EQ(file.size(), journal.capturedBytes());
-        EXPECT_EQ(captured.printer.paperSoFar()->dots.dots, live.printer.paperSoFar()->dots.dots) << tile;
-        EXPECT_GT(live.printer.paperSoFar()->height, 200) << tile;
+        EXPECT_GT(file.size(), 800u) << tile;
+        EXPECT_EQ(testkit::hex(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size())), rig.rec.stream()) << tile;
     }
 }
 
