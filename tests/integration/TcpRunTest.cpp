@@ -50,13 +50,14 @@ struct TcpPrinter : testing::Test {
     }
     void start(int tcpPort)
     {
+        const std::size_t from = printerLog().size();  // the line of this start, not of an earlier printer
         printer.setProcessChannelMode(QProcess::MergedChannels);
         printer.setStandardOutputFile(q(logs.path() / "printer.log"), QIODevice::Append);
         printer.start(PRINTBENCH_PRINTER, {"--tcp", QString::number(tcpPort), "--model", "KL-330", "--out", q(out.path())});
         std::smatch m;
         const std::regex listening(" on tcp 127\\.0\\.0\\.1:([0-9]+),");
         std::string log;  // the match points into it
-        ASSERT_TRUE(QTest::qWaitFor([&] { return std::regex_search(log = printerLog(), m, listening); })) << printerLog();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return std::regex_search(log = printerLog().substr(from), m, listening); })) << printerLog();
         port = std::stoi(m[1]);
     }
     std::string printerLog() const { return readFile(logs.path() / "printer.log"); }
