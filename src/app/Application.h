@@ -5,6 +5,7 @@
 #include "app/adapters/QtSerialPort.h"
 #include "app/cockpit/CockpitWindow.h"
 #include "app/i18n/Language.h"
+#include "app/usb/UsbVirtualPrinter.h"
 #include "app/window/MainWindow.h"
 #include "cockpit/Journal.h"
 #include "link/CodePage.h"
@@ -20,8 +21,10 @@ namespace printbench::app {
 // it with the journal that the window's link and runs feed. One code page serves both routes.
 class Application {
 public:
-    // `language`: from the command line; otherwise the last session's.
-    Application(int& argc, char** argv, std::optional<Language> language = std::nullopt);
+    // `language`: from the command line; otherwise the last session's. `usbPrinterModel`: a
+    // virtual printer of that model on an emulated USB bus (receipts into ./receipts).
+    Application(int& argc, char** argv, std::optional<Language> language = std::nullopt,
+                std::optional<std::string> usbPrinterModel = std::nullopt);
 
     MainWindow& window() { return m_window; }
     CockpitWindow& cockpit() { return m_cockpit; }
@@ -37,6 +40,7 @@ private:
     bool m_languageSet;  // before any window is made
     QtHost m_host;
     QtSerialPort m_serial;
+    std::unique_ptr<UsbVirtualPrinter> m_usbPrinter;  // before libusb starts
     link::CodePage m_codePage{link::CodePage::forEnvironment()};
     LibusbTransport m_transport;
     link::usb::UsbPrinterControl m_usb{m_transport, m_codePage};

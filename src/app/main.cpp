@@ -1,12 +1,16 @@
 #include "app/Application.h"
 #include "app/i18n/Language.h"
+#include "app/usb/UsbVirtualPrinter.h"
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #ifndef PRINTBENCH_VERSION
 #define PRINTBENCH_VERSION ""
 #endif
+
+using printbench::app::UsbVirtualPrinter;
 
 int main(int argc, char* argv[])
 {
@@ -23,6 +27,21 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "printbench: %s\n", qPrintable(language.error));
         return 2;
     }
-    printbench::app::Application app(argc, argv, language.language);
-    return app.exec();
+    // --usb-virtual-printer MODEL: the virtual printer on an emulated USB bus, under umockdev.
+    const std::optional<std::string> usbModel = UsbVirtualPrinter::modelArgument(argc, argv);
+    if (usbModel && usbModel->empty()) {
+        std::fputs("printbench: --usb-virtual-printer needs a model, such as KR-420\n", stderr);
+        return 2;
+    }
+    if (usbModel && !printbench::printer::UsbTestbed::preloaded()) {
+        std::fprintf(stderr, "printbench: %s\n", UsbVirtualPrinter::restartUnderPreload(argv).c_str());
+        return 2;
+    }
+    try {
+        printbench::app::Application app(argc, argv, language.language, usbModel);
+        return app.exec();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "printbench: %s\n", e.what());
+        return 2;
+    }
 }

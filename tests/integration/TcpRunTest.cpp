@@ -117,6 +117,23 @@ TEST_F(TcpPrinter, ASequenceArrivesWholeAndTheNextRunThroughThePortFolderCutsIts
     EXPECT_EQ(QImage(q(out.path() / "receipt-0002.png")).size(), QSize(432, 100));
 }
 
+// Paper end typed at the printer during a run without end: exit 1, the byte and its meaning on
+// standard error, and the JUnit failure on the pass the fault stopped, as "Repeated" shows it:
+// the one after the last the printer saw begin (each begins with a cut, after its check).
+TEST_F(TcpPrinter, APaperEndStopsARunWithoutEndWithExitOneAndTheJUnitFailureOnItsPass)
+{
+    launch(at() + QStringList{"--repeat", "0", "--delay", "100", "--junit", q(work.path() / "run.xml"), "sequence", "Full Cut,Feed"});
+    ASSERT_TRUE(logSays("ESC i: full cut", 3)) << printerLog();
+    printer.write("paper-end\n");
+    printer.waitForBytesWritten();
+    const Ended ended = finish();
+    EXPECT_EQ(ended.exit, 1) << ended.err;
+    EXPECT_THAT(ended.err, HasSubstr("printbench-run: stopped by the printer: 0x32 paper end"));
+    const std::string passes = std::to_string(count(printerLog(), "ESC i: full cut") + 1), junit = readFile(work.path() / "run.xml");
+    EXPECT_THAT(junit, HasSubstr("tests=\"" + passes + "\" failures=\"1\""));
+    EXPECT_THAT(junit, HasSubstr("name=\"pass " + passes + "\">\n    <failure type=\"stopped by a fault\" message=\"paper end (0x32) at "));
+}
+
 // The printer killed in the middle of a run: exit 3 and the stop's reason in the report; a
 // printer on the same port later is reached by the next run.
 TEST_F(TcpPrinter, APrinterGoneMidRunIsALinkErrorWithItsReasonAndTheNextRunReachesItsSuccessor)

@@ -2,12 +2,16 @@
 // libusb transport, the USB printer control and the window's USB handling, byte for byte.
 
 #include "app/adapters/LibusbTransport.h"
+#include "app/usb/UsbVirtualPrinter.h"
 #include "bitmap/LogoPrint.h"
 #include "link/usb/UsbPrinterControl.h"
 #include "patterns/TestPrints.h"
 #include "support/Benches.h"
-#include "support/EmulatedUsbPrinter.h"
+#include "support/PrinterPeer.h"
+#include "printer/usb/EmulatedUsbPrinter.h"
 #include "support/Streams.h"
+
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -18,7 +22,7 @@
 #include <chrono>
 
 using namespace printbench;
-using testkit::EmulatedUsbPrinter;
+using printer::EmulatedUsbPrinter;
 using testkit::hex;
 using testkit::times;
 using Bytes = std::vector<std::uint8_t>;
@@ -31,7 +35,7 @@ namespace {
 struct UsbEmulated : testing::Test {
     void SetUp() override
     {
-        if (testkit::UsbTestbed::preloaded()) return;
+        if (printer::UsbTestbed::preloaded()) return;
 #ifdef PRINTBENCH_SANITIZE
         GTEST_SKIP() << "no umockdev preload beside AddressSanitizer: nothing emulated";
 #endif
@@ -59,7 +63,7 @@ private:
 
 // A testbed, the libusb transport and the USB control on it, and the main window over them.
 struct UsbBench {
-    testkit::UsbTestbed bed;
+    printer::UsbTestbed bed;
     testkit::Ground g;
     app::LibusbTransport transport;
     link::usb::UsbPrinterControl control{transport, g.codePage};
@@ -224,4 +228,33 @@ TEST_F(UsbEmulated, APrinterThatVanishesMidTransferStopsTheRunWithOneMessageAndR
     b.form.setListIndex(window::Control::Combo2, 12);
     EXPECT_EQ(b.g.rec.only({"message"}), "message information \"KR-420 모델에 USB로 연결되었습니다.\"");
     EXPECT_TRUE(b.control.connected());
+}
+
+// `printbench --usb-virtual-printer KR-420`: the window finds the virtual printer on the
+// emulated bus by its model, reads the status it holds, and what it prints lands as a receipt.
+TEST_F(UsbEmulated, TheVirtualPrinterOnTheEmulatedBusAnswersAndPrints)
+{
+    testkit::ensureQtApp();
+    testkit::TempDir receipts;
+    app::UsbVirtualPrinter printer("KR-420", receipts.path());
+    testkit::Ground g;
+    app::LibusbTransport transport;
+    link::usb::UsbPrinterControl control{transport, g.codePage};
+    window::Form1 form{g.rec, g.rec, g.rec.serial, control, g.codePage, g.ports.path()};
+    form.Form_Load();
+    form.setListIndex(window::Control::Combo4, 7);
+    form.setListIndex(window::Control::Combo2, 12);
+    ASSERT_TRUE(control.connected()) << g.rec.only({"message"});
+    printer.setStatus(0x32);
+    EXPECT_EQ(control.readStatus(), 0x32);
+    printer.setStatus(0x12);
+    EXPECT_EQ(control.readStatus(), 0x12);
+
+    for (const int entry : {2, 3}) {  // "Feed", "Full Cut"
+        g.rec.setListIndex(window::Control::List1, entry);
+        form.List1_DblClick();
+    }
+    form.setText(window::Control::Text5, "0");
+    form.Command2_Click();
+    EXPECT_EQ(QImage(QString::fromStdString((receipts.path() / "receipt-0001.png").string())).size(), QSize(512, 100));
 }

@@ -1,4 +1,4 @@
-#include "support/EmulatedUsbPrinter.h"
+#include "printer/usb/EmulatedUsbPrinter.h"
 
 #include <umockdev.h>
 
@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <utility>
 
-namespace printbench::testkit {
+namespace printbench::printer {
 
 namespace {
 
@@ -79,6 +79,9 @@ struct EmulatedUsbPrinter::State {
     std::vector<std::string> events;
     std::deque<Urb> completed, waitingIn;
     std::size_t repliesOwed = 0;
+    std::deque<std::uint8_t> toSend;  // for bulk IN
+    std::function<void(std::vector<std::uint8_t>)> receiver;
+    std::vector<std::uint8_t> toDeliver;  // the last transfer, for the receiver once unlocked
 
     void finish(Urb u, int status, int length)
     {
@@ -86,14 +89,17 @@ struct EmulatedUsbPrinter::State {
         u.get()->actual_length = length;
         completed.push_back(u);
     }
-    // An IN URB waiting gets the status reply if one is owed.
+    // IN URBs waiting get what is queued, the status replies owed first.
     void answerWaiting()
     {
-        for (; repliesOwed > 0 && statusReply && !waitingIn.empty(); --repliesOwed) {
+        for (; repliesOwed > 0 && statusReply; --repliesOwed) toSend.push_back(*statusReply);
+        repliesOwed = 0;
+        while (!toSend.empty() && !waitingIn.empty()) {
             const Urb u = waitingIn.front();
             waitingIn.pop_front();
-            if (u.get()->buffer_length >= 1) u.buffer->data[0] = *statusReply;
-            finish(u, 0, u.get()->buffer_length >= 1 ? 1 : 0);
+            const int n = std::min<int>(std::max(u.get()->buffer_length, 0), int(toSend.size()));
+            for (int i = 0; i < n; ++i, toSend.pop_front()) u.buffer->data[i] = toSend.front();
+            finish(u, 0, n);
         }
     }
     // A control transfer: the 8-byte setup at the buffer's start, the data after it.
@@ -213,6 +219,7 @@ std::pair<long, int> EmulatedUsbPrinter::State::submit(UMockdevIoctlData* arg)
         }
         outBytes += n;
         if (out.back() == std::vector<std::uint8_t>{0x10, 0x04, 0x02}) ++repliesOwed;
+        if (receiver) toDeliver = out.back();
         finish(u, 0, int(n));
     } else if (bulk && urb.endpoint == BulkIn) {
         waitingIn.push_back(u);
@@ -233,10 +240,20 @@ using Held = std::shared_ptr<EmulatedUsbPrinter::State>;
 gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer state)
 {
     std::pair<long, int> result{-1, EFAULT};
+    EmulatedUsbPrinter::State& s = **static_cast<Held*>(state);
     try {
-        result = (*static_cast<Held*>(state))->call(umockdev_ioctl_client_get_request(client), umockdev_ioctl_client_get_arg(client));
+        result = s.call(umockdev_ioctl_client_get_request(client), umockdev_ioctl_client_get_arg(client));
     } catch (const Fault&) {
     }
+    // The receiver may answer at once (send()): it is called with the lock let go.
+    std::vector<std::uint8_t> delivery;
+    std::function<void(std::vector<std::uint8_t>)> receiver;
+    {
+        std::lock_guard lock(s.mutex);
+        delivery.swap(s.toDeliver);
+        receiver = s.receiver;
+    }
+    if (receiver && !delivery.empty()) receiver(std::move(delivery));
     umockdev_ioctl_client_complete(client, result.first, result.second);
     return TRUE;
 }
@@ -349,6 +366,18 @@ void EmulatedUsbPrinter::answerStatus(std::optional<std::uint8_t> byte)
     s->repliesOwed = 0;
 }
 
+void EmulatedUsbPrinter::setReceiver(std::function<void(std::vector<std::uint8_t>)> receiver)
+{
+    locked()->receiver = std::move(receiver);
+}
+
+void EmulatedUsbPrinter::send(const std::vector<std::uint8_t>& bytes)
+{
+    const Locked s = locked();
+    s->toSend.insert(s->toSend.end(), bytes.begin(), bytes.end());
+    s->answerWaiting();
+}
+
 void EmulatedUsbPrinter::vanishAfter(std::size_t bytes)
 {
     const Locked s = locked();
@@ -361,4 +390,4 @@ std::vector<std::vector<std::uint8_t>> EmulatedUsbPrinter::outTransfers() const 
 std::string EmulatedUsbPrinter::driver() const { return locked()->driver; }
 std::vector<std::string> EmulatedUsbPrinter::events() const { return locked()->events; }
 
-} // namespace printbench::testkit
+} // namespace printbench::printer

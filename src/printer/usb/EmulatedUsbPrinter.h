@@ -2,14 +2,18 @@
 
 // A USB receipt printer emulated below libusb with umockdev: the device's sysfs entry and
 // descriptors in a testbed, and a handler for the usbdevfs calls libusb makes on its device
-// node. The program must run with umockdev's preload (umockdev-wrapper).
+// node. The program must run with umockdev's preload (umockdev-wrapper). It lets the USB route
+// run whole, through the real libusb, with no printer on the desk: the tests drive it, and
+// `printbench --usb-virtual-printer` puts the virtual printer behind it.
 //
 // The printer: one printer-class interface (7/1/2) with bulk OUT 0x01 and bulk IN 0x82, the
 // IEEE 1284 device ID for GET_DEVICE_ID, a port status byte for GET_PORT_STATUS, the kernel's
 // printer driver bound to it until a program detaches it. Bulk OUT is recorded a transfer at a
-// time; DLE EOT 2 is answered on bulk IN with the byte the test chose, or not at all.
+// time and handed to the receiver when there is one; bulk IN gives what send() queued, and
+// answers DLE EOT 2 with a chosen byte when answerStatus() says so.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,7 +22,7 @@
 
 using UMockdevTestbed = struct _UMockdevTestbed;
 
-namespace printbench::testkit {
+namespace printbench::printer {
 
 // A testbed of its own, enabled while it lives; false from `ready()` without the preload.
 class UsbTestbed {
@@ -48,6 +52,10 @@ public:
 
     // What the printer does from now on; safe to call while a transfer is in progress.
     void answerStatus(std::optional<std::uint8_t> byte);  // the reply to DLE EOT 2, or none
+    // Each bulk OUT transfer as it arrives, on umockdev's thread, before the transfer completes
+    // (so an answer sent then is there for the next read); and bytes for bulk IN.
+    void setReceiver(std::function<void(std::vector<std::uint8_t>)> receiver);
+    void send(const std::vector<std::uint8_t>& bytes);
     void setPortStatus(std::uint8_t byte);
     void claimedElsewhere(bool busy);                     // claiming fails with EBUSY
     void vanishAfter(std::size_t bytes);                  // every call fails with ENODEV from then
@@ -78,4 +86,4 @@ private:
     std::string m_sysfsPath;
 };
 
-} // namespace printbench::testkit
+} // namespace printbench::printer
