@@ -4,6 +4,7 @@
 #include "app/adapters/QtSerialPort.h"
 #include "support/PrinterLogs.h"
 #include "support/PrinterPeer.h"
+#include "support/Streams.h"
 #include "support/Recorder.h"
 
 #include <QElapsedTimer>
@@ -97,9 +98,9 @@ struct TcpPrinter : testing::Test {
 };
 
 // Two passes through the address given on the command line: the bytes arrive whole and the
-// printer's status bytes come back. A cut through COM5 of the port folder then cuts the paper
-// the last pass fed: 100 dots.
-TEST_F(TcpPrinter, ASequenceArrivesWholeAndTheNextRunThroughThePortFolderCutsItsPaper)
+// printer's status bytes come back. A logo through COM5 of the port folder then prints below the
+// paper the last pass fed (100 dots), dot for dot, and is cut.
+TEST_F(TcpPrinter, ASequenceAndALogoThroughThePortFolderArriveWholeAndRender)
 {
     const Ended sequence = run(at() + QStringList{"--repeat", "2", "--delay", "100", "--report", q(work.path() / "run.json"),
                                                   "sequence", "Full Cut,Feed"});
@@ -111,10 +112,14 @@ TEST_F(TcpPrinter, ASequenceArrivesWholeAndTheNextRunThroughThePortFolderCutsIts
     const std::string log = printerLog();
     EXPECT_EQ(log.substr(log.find("00000000"), log.find("# connection closed") - log.find("00000000")),
               twoPassesOfFullCutAndFeed(out.path().string() + "/receipt-0001.png"));
-    const Ended cut = run({"--port", "COM5", "--quiet", "sequence", "Full Cut"});
-    EXPECT_EQ(std::tuple(cut.exit, cut.out), std::tuple(0, "Done: 1 pass in 00:00:00\n")) << cut.err;
+    const std::vector<std::vector<std::uint8_t>> rows{{0x0F, 0x3F}, {0xF0, 0x7F}, {0x55, 0xBF}};
+    writeFile(work.path() / "logo.bmp", kTenByThree);
+    const Ended logo = run({"--port", "COM5", "--quiet", "logo", q(work.path() / "logo.bmp")});
+    EXPECT_EQ(std::tuple(logo.exit, logo.out), std::tuple(0, "Done: 1 pass in 00:00:00\n")) << logo.err;
     ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out.path() / "receipt-0002.png"); })) << printerLog();
-    EXPECT_EQ(QImage(q(out.path() / "receipt-0002.png")).size(), QSize(432, 100));
+    const QImage receipt(q(out.path() / "receipt-0002.png"));
+    ASSERT_EQ(receipt.size(), QSize(432, 100 + 520 + 127));  // the last pass's feed, the page mode area, the feed to the cutter
+    EXPECT_EQ(dotsUnlikeTheBitmap(receipt, 100, rows, 10), 0);
 }
 
 // Paper end typed at the printer during a run without end: exit 1, the byte and its meaning on
