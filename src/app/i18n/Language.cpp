@@ -121,6 +121,20 @@ std::unique_ptr<QTranslator>& installed()
 
 Language g_current = Language::Korean;
 
+QString shownText(const QWidget* widget)
+{
+    const QString source = sourceText(widget);
+    const QByteArray window = widget->property("sourceWindow").toByteArray();
+    if (!window.isEmpty()) return QCoreApplication::translate(window.constData(), source.toUtf8().constData());
+    return translatedMessage(source.toStdString());
+}
+
+void show(QWidget* widget, const QString& text)
+{
+    if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(text);
+}
+
 QSettings settings()
 {
     return QSettings(QStringLiteral("PrintBench"), QStringLiteral("PrintBench"));
@@ -195,29 +209,6 @@ LanguageArgument languageArgument(const QStringList& arguments)
     }
     return {};
 }
-
-QString caption(const char* window, const char* text)
-{
-    return QCoreApplication::translate(window, text);
-}
-
-namespace {
-
-QString shownText(const QWidget* widget)
-{
-    const QString source = sourceText(widget);
-    const QByteArray window = widget->property("sourceWindow").toByteArray();
-    if (!window.isEmpty()) return QCoreApplication::translate(window.constData(), source.toUtf8().constData());
-    return translatedMessage(source.toStdString());
-}
-
-void show(QWidget* widget, const QString& text)
-{
-    if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(text);
-    else if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(text);
-}
-
-} // namespace
 
 void setSourceText(QWidget* widget, const QString& source, const char* window)
 {

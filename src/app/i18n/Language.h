@@ -34,9 +34,6 @@ struct LanguageArgument {
 };
 LanguageArgument languageArgument(const QStringList& arguments);
 
-// A caption of a window's control table, in the current language.
-QString caption(const char* window, const char* text);
-
 // A label's or a button's text given in the program's own language: kept on the widget, shown
 // in the current language, and shown again in the next when it changes. `window` names the
 // control table a caption comes from; a text the program sets while it runs has none and is

@@ -5,10 +5,9 @@
 #include "printer/app/QtPrinterOutput.h"
 #include "printer/usb/EmulatedUsbPrinter.h"
 
-#include <mutex>
-
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
