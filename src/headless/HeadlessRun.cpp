@@ -90,9 +90,12 @@ std::string HeadlessRun::named(std::string text) const
     return text;
 }
 
-// The port could not be had: the reports still say so, as a run that failed before its first pass.
+// The port could not be had: the message, and reports that say so as a run that failed before
+// its first pass.
 int HeadlessRun::notOpened(const std::string& message)
 {
+    m_errors << "printbench-run: " << message << "\n";
+    m_failure = message.substr(0, message.find_first_of("\r\n"));
     observe().runStarted(settings());
     observe().stopAsked(cockpit::StopCause::LinkLost, message);
     observe().runEnded(false);
@@ -109,17 +112,12 @@ int HeadlessRun::act()
     if (m_link.route() == Route::Usb) {
         const connection::UsbConnection usb = connection::ConnectUsb(m_link, model);
         if (!usb.connected()) {
-            m_errors << "printbench-run: " << usb.message << "\n";
-            m_failure = usb.message.substr(0, usb.message.find_first_of("\r\n"));
             return notOpened(usb.message);
         }
         m_link.channel(Route::Usb).requestStatus();
     } else if (auto failure = connection::OpenSerialPort(m_link, m_portIndex, m_options.speed)) {
         // A device path or an address is this run's COM1: the message names what was given.
-        *failure = named(*failure);
-        m_errors << "printbench-run: " << *failure << "\n";
-        m_failure = failure->substr(0, failure->find_first_of("\r\n"));
-        return notOpened(*failure);
+        return notOpened(named(*failure));
     }
 
     const std::string action = m_options.action;
