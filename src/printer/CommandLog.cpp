@@ -63,6 +63,21 @@ std::string statusKind(std::int32_t v)
     }
 }
 
+std::string printerIdKind(std::int32_t v)
+{
+    switch (v) {
+    case 1: case '1': return "transmit the printer ID (model)";
+    case 2: case '2': return "transmit the printer ID (type)";
+    case 3: case '3': return "transmit the printer ID (ROM version)";
+    case 65: return "transmit the firmware version";
+    case 66: return "transmit the maker name";
+    case 67: return "transmit the model name";
+    case 68: return "transmit the serial number";
+    case 69: return "transmit the fonts";
+    default: return "printer ID request of an unknown kind (ignored)";
+    }
+}
+
 } // namespace
 
 std::string describe(const Command& c)
@@ -91,6 +106,7 @@ std::string describe(const Command& c)
         return "GS a " + n(c.a) + ": automatic status back " + (c.a ? "on" : "off");
     case Op::Density: return "GS ( K 49 m=" + n(c.a) + ": print density " + (c.a > 0 ? "+" : "") + n(c.a);
     case Op::GsCut: return "GS V " + n(c.a) + ": " + (c.a == 0 || c.a == 48 || c.a == 65 ? "full cut" : "partial cut");
+    case Op::PrinterId: return "GS I " + n(c.a) + ": " + printerIdKind(c.a);
     case Op::KanjiOn: return "FS &: double-byte characters on";
     case Op::KanjiOff: return "FS .: double-byte characters off";
     case Op::StatusRequest: return "DLE EOT " + n(c.a) + ": " + statusKind(c.a);

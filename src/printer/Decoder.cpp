@@ -29,7 +29,7 @@ std::size_t fixedLength(std::uint8_t first, std::uint8_t second)
         }
     case GS:
         switch (second) {
-        case 'a': return 3;
+        case 'a': case 'I': return 3;
         case '(': case 'V': return 0;
         default: return 2;
         }
@@ -139,6 +139,8 @@ void Decoder::deliver(const std::uint8_t* p, std::size_t length, CommandSink& si
     } else if (b == GS) {
         if (x == 'a') {
             op(Op::AutoStatusBack, p[2]);
+        } else if (x == 'I') {
+            op(Op::PrinterId, p[2]);
         } else if (x == 'V') {
             op(Op::GsCut, p[2]);
             c.b = length == 4 ? p[3] : 0;

@@ -30,6 +30,7 @@ enum class Op : std::uint8_t {
     AutoStatusBack,     // GS a n; a = n
     Density,            // GS ( K pL pH 49 m; a = m as a signed step
     GsCut,              // GS V m [n]; a = m, b = n
+    PrinterId,          // GS I n; a = n
     KanjiOn,            // FS &
     KanjiOff,           // FS .
     StatusRequest,      // DLE EOT n; a = n

@@ -1,10 +1,12 @@
 #include "printer/VirtualPrinter.h"
 
 #include "printer/Characters.h"
+#include "protocol/Commands.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 namespace printbench::printer {
 
@@ -106,8 +108,8 @@ std::optional<std::uint8_t> conditionByte(std::string_view typed)
     return static_cast<std::uint8_t>(value);
 }
 
-VirtualPrinter::VirtualPrinter(int paperWidth, PrinterOutput& output, GlyphSource* font)
-    : m_width(paperWidth), m_output(output), m_font(font), m_line(paperWidth, CellHeight)
+VirtualPrinter::VirtualPrinter(int paperWidth, PrinterOutput& output, GlyphSource* font, Identity identity)
+    : m_width(paperWidth), m_output(output), m_font(font), m_identity(std::move(identity)), m_line(paperWidth, CellHeight)
 {
     m_paper.width = paperWidth;
     initialize();
@@ -143,7 +145,8 @@ void VirtualPrinter::setStatus(std::uint8_t status)
 
 void VirtualPrinter::command(const Command& c)
 {
-    // Real-time commands and automatic status back are served whatever state the printer is in.
+    // Real-time commands, identity requests and automatic status back are served whatever
+    // state the printer is in.
     switch (c.op) {
     case Op::StatusRequest:
         if (c.a >= 1 && c.a <= 4) m_output.reply(m_status);
@@ -152,6 +155,7 @@ void VirtualPrinter::command(const Command& c)
         if (c.a == 2) clearBuffers();
         if ((c.a == 1 || c.a == 2) && m_status == status::Error) setStatus(status::Ok);
         return;
+    case Op::PrinterId: identify(c.a); return;
     case Op::AutoStatusBack:
         // Switching it on sends the current status once; from then on every change.
         if (c.a != 0 && !m_autoStatusBack) m_output.reply(m_status);
@@ -162,6 +166,26 @@ void VirtualPrinter::command(const Command& c)
     // Offline, the printer takes nothing else: what arrives is lost, as a cleared buffer.
     if (offline()) return;
     render(c);
+}
+
+void VirtualPrinter::identify(int n)
+{
+    using enum protocol::PrinterId;
+    const std::string* text = nullptr;
+    switch (n) {
+    case int(Model): case '1': m_output.reply(0x20); return;
+    case int(Type): case '2': m_output.reply(0x02); return;
+    case int(RomVersion): case '3': m_output.reply(0x10); return;
+    case int(Firmware): text = &m_identity.firmware; break;
+    case int(Maker): text = &m_identity.maker; break;
+    case int(ModelName): text = &m_identity.model; break;
+    case int(Serial): text = &m_identity.serial; break;
+    case int(Fonts): text = &m_identity.fonts; break;
+    default: return;
+    }
+    m_output.reply(0x5F);
+    for (const char ch : *text) m_output.reply(static_cast<std::uint8_t>(ch));
+    m_output.reply(0x00);
 }
 
 void VirtualPrinter::render(const Command& c)

@@ -22,11 +22,12 @@ public:
     virtual bool draw(std::uint32_t code, int width, std::vector<std::uint8_t>& mask) = 0;
 };
 
-// What the printer gives back: status bytes on the line and finished paper.
+// What the printer gives back: bytes on the line (status bytes, identity answers a byte at a
+// call) and finished paper.
 class PrinterOutput {
 public:
     virtual ~PrinterOutput() = default;
-    virtual void reply(std::uint8_t status) = 0;
+    virtual void reply(std::uint8_t byte) = 0;
     virtual void page(const Page& page) = 0;
 };
 
@@ -43,15 +44,26 @@ inline constexpr std::uint8_t Error = 0x52;
 // The byte a condition typed by name or as "status 0xNN" sets; none for anything else.
 std::optional<std::uint8_t> conditionByte(std::string_view typed);
 
+// The texts GS I 65 to 69 answer, in ASCII. The model is the one the printer was made as;
+// whoever makes it names it.
+struct Identity {
+    std::string firmware = "1.00";
+    std::string maker = "PrintBench";
+    std::string model;
+    std::string serial = "PB-0001";
+    std::string fonts = "FONT A, FONT B";
+};
+
 // A printer of the family: it takes commands from the decoder, keeps its state and status
-// byte, answers status requests and renders what it prints onto paper `paperWidth` dots wide.
+// byte, answers status and identity requests and renders what it prints onto paper
+// `paperWidth` dots wide.
 class VirtualPrinter : public CommandSink {
 public:
     static constexpr int CellWidth = 12, CellHeight = 24;
     static constexpr int DefaultLineSpacing = 32;
     static constexpr int MaxPageRows = 16384;  // longer paper leaves as pieces of this length
 
-    VirtualPrinter(int paperWidth, PrinterOutput& output, GlyphSource* font = nullptr);
+    VirtualPrinter(int paperWidth, PrinterOutput& output, GlyphSource* font = nullptr, Identity identity = {});
 
     void command(const Command& c) override;
 
@@ -68,9 +80,11 @@ public:
     std::optional<Page> paperSoFar() const;
 
     int paperWidth() const { return m_width; }
+    const Identity& identity() const { return m_identity; }
 
 private:
     void initialize();
+    void identify(int n);
     void clearBuffers();
     void render(const Command& c);
     void printLine();
@@ -99,6 +113,7 @@ private:
     int m_width;
     PrinterOutput& m_output;
     GlyphSource* m_font;
+    Identity m_identity;
 
     std::uint8_t m_status = status::Ok;
     bool m_autoStatusBack = false;

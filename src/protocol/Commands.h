@@ -20,6 +20,14 @@ inline constexpr Command<3> StatusRequest{0x10, 0x04, 0x02};     // DLE EOT 2: t
 inline constexpr Command<3> Recover{0x10, 0x05, 0x02};           // DLE ENQ 2: recover, clearing the buffers
 inline constexpr Command<2> Initialize{0x1B, 0x40};              // ESC @
 
+// GS I n: transmit the printer ID; n follows. Model, Type and RomVersion (also asked as the
+// digits "1" to "3") answer one byte; Firmware to Fonts answer 5F, the text in ASCII, 00.
+inline constexpr Command<2> PrinterIdQuery{0x1D, 0x49};
+enum class PrinterId : std::uint8_t {
+    Model = 1, Type = 2, RomVersion = 3,
+    Firmware = 65, Maker = 66, ModelName = 67, Serial = 68, Fonts = 69,
+};
+
 // GS ( K pL pH fn with pL = 2, pH = 0, fn = 49: select print density; the step m follows.
 inline constexpr Command<6> DensityPrefix{0x1D, 0x28, 0x4B, 0x02, 0x00, 0x31};
 // The density list's index (0 "-5" ... 5 "0" ... 10 "+5") as the signed step in one byte:

@@ -182,8 +182,10 @@ TEST_F(UsbEmulated, TestPatternAndLogosLeaveAsTheLiteralStreamsInTransfersOfAtMo
 TEST_F(UsbEmulated, StatusReadsTheAnswerNoAnswerInTimeAndThePortStatus)
 {
     UsbBench b;
-    EmulatedUsbPrinter printer(b.bed, {});
+    EmulatedUsbPrinter printer(b.bed, {2, "MFG:Acme;MDL:KR-420;CMD:ESC/POS;SN:PB-0001;"});
     ASSERT_EQ(b.control.openByModel("KR-420"), 0);
+    // The length before the device ID counts its own two bytes: the ID arrives to its last character.
+    EXPECT_EQ(b.transport.deviceId({}), "MFG:Acme;MDL:KR-420;CMD:ESC/POS;SN:PB-0001;");
     for (const std::optional<std::uint8_t> answer : {std::optional<std::uint8_t>(0x12), {0x08}, {}, {0x00}}) {
         printer.answerStatus(answer);
         const auto start = std::chrono::steady_clock::now();
@@ -249,6 +251,12 @@ TEST_F(UsbEmulated, TheVirtualPrinterOnTheEmulatedBusAnswersAndPrints)
     EXPECT_EQ(control.readStatus(), 0x32);
     printer.setStatus(0x12);
     EXPECT_EQ(control.readStatus(), 0x12);
+    EXPECT_EQ(transport.deviceId({}), "MFG:PrintBench;MDL:KR-420;CMD:ESC/POS;SN:PB-0001;");
+    // GS I answers come back on bulk IN in the order asked: serial number, then model ID.
+    Bytes answer;
+    ASSERT_EQ(transport.bulkOut(0x01, testkit::unhex("1D 49 44 1D 49 01"), 1000), link::usb::TransportError::None);
+    EXPECT_EQ(transport.bulkIn(0x82, answer, 64, 1000), link::usb::TransportError::None);
+    EXPECT_EQ(hex(answer), "5F 50 42 2D 30 30 30 31 00 20");
 
     for (const int entry : {2, 3}) {  // "Feed", "Full Cut"
         g.rec.setListIndex(window::Control::List1, entry);

@@ -1,5 +1,6 @@
 #include "printer/Decoder.h"
 #include "printer/VirtualPrinter.h"
+#include "support/Recorder.h"
 #include "support/Streams.h"
 
 #include <gmock/gmock.h>
@@ -27,7 +28,7 @@ struct Printer : PrinterOutput {
     }
     Bytes replies;
     std::vector<Page> pages;
-    VirtualPrinter printer{432, *this};
+    VirtualPrinter printer{432, *this, nullptr, {.model = "KR-420", .serial = "PB-0042"}};
     Decoder decoder;
 };
 
@@ -58,6 +59,32 @@ TEST(VirtualPrinterStatus, EachConditionAnswersItsByteOnlyAnErrorRecoversAndGsA1
     p.send("10 05 02 1D 61 00");  // the error recovers
     p.printer.setStatus(status::CoverOpen);
     EXPECT_EQ(p.replies, (Bytes{0x32, 0x32, 0x32, 0x12, 0x32, 0x52, 0x12}));
+}
+
+// GS I is answered online and offline, as DLE EOT is; its n is never printed.
+TEST(VirtualPrinterStatus, GsIAnswersTheIdByteOrTextBlockOfEachKindAndNothingForOthers)
+{
+    const std::vector<std::tuple<std::uint8_t, const char*, const char*>> cases{
+        {status::Ok, "1D 49 01 1D 49 02 1D 49 03", "20 02 10"},
+        {status::Ok, "1D 49 31 1D 49 32 1D 49 33", "20 02 10"},
+        {status::Ok, "1D 49 41", "5F 31 2E 30 30 00"},
+        {status::Ok, "1D 49 42", "5F 50 72 69 6E 74 42 65 6E 63 68 00"},
+        {status::Ok, "1D 49 43", "5F 4B 52 2D 34 32 30 00"},
+        {status::Ok, "1D 49 44", "5F 50 42 2D 30 30 34 32 00"},
+        {status::Ok, "1D 49 45", "5F 46 4F 4E 54 20 41 2C 20 46 4F 4E 54 20 42 00"},
+        {status::Ok, "1D 49 00 1D 49 04 1D 49 30 1D 49 34 1D 49 40 1D 49 46", ""},
+        {status::CoverOpen, "1D 49 01 1D 49 44", "20 5F 50 42 2D 30 30 34 32 00"},
+        {status::PaperEnd, "1D 49 33 10 04 02 1D 49 41", "10 32 5F 31 2E 30 30 00"},
+    };
+    for (const auto& [condition, sent, answer] : cases) {
+        Printer p;
+        p.printer.setStatus(condition);
+        p.send(sent);
+        EXPECT_EQ(printbench::testkit::hex(p.replies), answer) << sent;
+        p.printer.setStatus(status::Ok);
+        p.send("1B 69");
+        EXPECT_TRUE(p.pages.empty()) << sent;
+    }
 }
 
 TEST(VirtualPrinterStatus, OfflineItPrintsNothingUntilTheFaultIsCleared)

@@ -23,12 +23,12 @@ int widthOf(const std::string& model)
 
 UsbVirtualPrinter::UsbVirtualPrinter(const std::string& model, const std::filesystem::path& receipts)
     : m_receipts(receipts, [](const std::string& note) { std::fprintf(stderr, "# USB virtual printer: receipt %s\n", note.c_str()); }),
-      m_printer(widthOf(model), *this, &m_font)
+      m_printer(widthOf(model), *this, &m_font, {.model = model})
 {
     if (!printer::UsbTestbed::preloaded())
         throw std::runtime_error("--usb-virtual-printer needs umockdev's preload: start PrintBench under umockdev-wrapper");
     printer::EmulatedUsbPrinter::Setup setup;
-    setup.deviceId = "MFG:PrintBench;MDL:" + model + ";CMD:ESC/POS;";
+    setup.deviceId = "MFG:PrintBench;MDL:" + model + ";CMD:ESC/POS;SN:" + m_printer.identity().serial + ";";
     setup.product = "PrintBench virtual printer";
     m_usb = std::make_unique<printer::EmulatedUsbPrinter>(m_bed, setup);
     // Printed as it arrives, on umockdev's thread, so that a status request is answered while

@@ -15,8 +15,9 @@ namespace printbench::app {
 
 // The virtual printer of a model on an emulated USB bus, inside this process: choosing "USB"
 // finds it through the real libusb, as it would a printer on the desk. What arrives on its bulk
-// OUT is decoded and printed into PNG receipts; its status bytes go back on bulk IN. It needs
-// umockdev's preload; `--usb-virtual-printer` starts the program under umockdev-wrapper.
+// OUT is decoded and printed into PNG receipts; its status bytes and identity answers (GS I)
+// go back on bulk IN in the order it gives them. It needs umockdev's preload;
+// `--usb-virtual-printer` starts the program under umockdev-wrapper.
 class UsbVirtualPrinter : private printer::PrinterOutput {
 public:
     // Throws std::runtime_error with a message for the user: no preload, an unknown model.

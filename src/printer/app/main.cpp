@@ -51,6 +51,8 @@ struct Options {
     std::optional<fs::path> ports;
     std::optional<int> tcp;
     std::string listen = "127.0.0.1";
+    std::string firmware = Identity{}.firmware;
+    std::string serial = Identity{}.serial;
 };
 
 std::string usage()
@@ -71,6 +73,9 @@ std::string usage()
         "  --out DIR     folder for the rendered receipts, one PNG per cut (receipts)\n"
         "  --log FILE    the decoded commands go to FILE instead of standard output\n"
         "  --decode FILE decode and render a captured byte stream instead of serving a port\n"
+        "  --firmware TEXT\n"
+        "                the firmware version GS I 65 answers, in printable ASCII (1.00)\n"
+        "  --serial TEXT the serial number GS I 68 answers, in printable ASCII (PB-0001)\n"
         "\n"
         "Models and their paper widths:\n";
     const auto& models = printbench::protocol::kModelWidths;
@@ -93,7 +98,8 @@ std::optional<int> number(const std::string& text, long low, long high)
 
 std::optional<Options> parse(int argc, char** argv, std::string& error)
 {
-    static constexpr std::string_view kWithValue[] = {"--com", "--model", "--out", "--log", "--decode", "--ports", "--tcp", "--listen"};
+    static constexpr std::string_view kWithValue[] = {"--com", "--model", "--out", "--log", "--decode", "--ports",
+                                                       "--tcp", "--listen", "--firmware", "--serial"};
     Options o;
     bool serial = false, listen = false;  // --com or --ports, --listen given
     for (int i = 1; i < argc; ++i) {
@@ -140,6 +146,13 @@ std::optional<Options> parse(int argc, char** argv, std::string& error)
             o.log = value;
         } else if (arg == "--decode") {
             o.decode = value;
+        } else if (arg == "--firmware" || arg == "--serial") {
+            // The printer answers the text as it stands, between 5F and 00.
+            if (!std::ranges::all_of(value, [](char c) { return c >= 0x20 && c <= 0x7E; })) {
+                error = arg + " takes printable ASCII text, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            (arg == "--firmware" ? o.firmware : o.serial) = value;
         } else {
             o.ports = value;
             serial = true;
@@ -199,42 +212,78 @@ private:
     long m_repeats = 0;  // the times it came again since
 };
 
-// Sends the printer's bytes to the host, or only notes them when decoding a file.
+// Sends the printer's bytes to the host, or only notes them when decoding a file. What the
+// printer answers between gather() and answered() is one answer: one write, one note.
 class Output : public PrinterOutput {
 public:
     Output(PngFolder& pngs, Notes& notes) : m_pngs(pngs), m_notes(notes) {}
-    void reply(std::uint8_t status) override
+    void reply(std::uint8_t byte) override
     {
+        if (m_gathering) {
+            m_answer.push_back(byte);
+            return;
+        }
         char text[24];
-        std::snprintf(text, sizeof text, "# status 0x%02X", status);
-        if (!port) m_notes.status(text + std::string(" (not sent: decoding a file)"));
-        else if (port->write(&status, 1)) m_notes.status(text + std::string(" sent"));
-        else m_notes.status(text + (" not sent: " + port->refusal()));
+        std::snprintf(text, sizeof text, "# status 0x%02X", byte);
+        m_notes.status(text + send(&byte, 1));
     }
     void page(const Page& page) override { m_pngs.write(page); }
+
+    void gather() { m_gathering = true; }
+    void answered()
+    {
+        m_gathering = false;
+        if (m_answer.empty()) return;
+        std::string text = "# printer ID";
+        for (const std::uint8_t b : m_answer) {
+            char two[4];
+            std::snprintf(two, sizeof two, " %02X", b);
+            text += two;
+        }
+        m_notes.status(text + send(m_answer.data(), m_answer.size()));
+        m_answer.clear();
+    }
 
     PrinterPort* port = nullptr;
 
 private:
+    // How the bytes went, as the end of their note.
+    std::string send(const std::uint8_t* bytes, std::size_t n)
+    {
+        if (!port) return " (not sent: decoding a file)";
+        if (port->write(bytes, n)) return " sent";
+        return " not sent: " + port->refusal();
+    }
+
     PngFolder& m_pngs;
     Notes& m_notes;
+    bool m_gathering = false;
+    std::vector<std::uint8_t> m_answer;
 };
 
 // Decoded commands go both to the log and to the printer. When the log shares the notes'
 // stream, its lines come between repeated status lines, which are then no longer repeats.
+// The bytes a GS I is answered with leave together, as one answer.
 class Both : public CommandSink {
 public:
-    Both(CommandLog& log, VirtualPrinter& printer, Notes* sharing) : m_log(log), m_printer(printer), m_sharing(sharing) {}
+    Both(CommandLog& log, VirtualPrinter& printer, Output& output, Notes* sharing)
+        : m_log(log), m_printer(printer), m_output(output), m_sharing(sharing)
+    {
+    }
     void command(const Command& c) override
     {
         if (m_sharing) m_sharing->settle();
         m_log.command(c);
+        if (c.op != Op::PrinterId) return m_printer.command(c);
+        m_output.gather();
         m_printer.command(c);
+        m_output.answered();
     }
 
 private:
     CommandLog& m_log;
     VirtualPrinter& m_printer;
+    Output& m_output;
     Notes* m_sharing;
 };
 
@@ -363,10 +412,10 @@ int main(int argc, char** argv)
         QtGlyphs font;
         Output output(pngs, notes);
         const int width = *printbench::protocol::modelPrintWidth(options->model);
-        VirtualPrinter printer(width, output, &font);
+        VirtualPrinter printer(width, output, &font, {.firmware = options->firmware, .model = options->model, .serial = options->serial});
         Decoder decoder;
         CommandLog log(logStream);
-        Both sink(log, printer, options->log ? nullptr : &notes);
+        Both sink(log, printer, output, options->log ? nullptr : &notes);
 
         if (options->decode) return decodeFile(*options->decode, decoder, sink, log, printer);
 
