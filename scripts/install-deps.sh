@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins qt6-l10n-tools qt6-tools-dev
   libusb-1.0-0-dev umockdev libumockdev-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   xvfb xauth xdotool x11-utils imagemagick
   fonts-noto-cjk
   dpkg-dev lintian desktop-file-utils appstream

@@ -5,6 +5,12 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QSysInfo>
+
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace printbench::app {
 
@@ -27,7 +33,21 @@ Application::Application(int& argc, char** argv, std::optional<Language> languag
     QApplication::setApplicationName(QStringLiteral("PrintBench"));
     QApplication::setWindowIcon(appIcon());
     m_host.setWindow(&m_cockpit);
-    m_host.setBeforeEnd([this] { m_cockpit.saveSession(); });
+    m_host.watchDuringSleeps(&m_serial);
+    m_host.setBeforeEnd([this] {
+        m_cockpit.saveSession();
+        // A record still listening is closed with what it heard; one still running (the program
+        // ends from inside a run) as stopped by End.
+        m_journal.closeRun("End");
+    });
+    // The status bar follows the run pass by pass, as "Repeated" does, even when the pass then
+    // waits longer than the status bar's refresh.
+    m_host.setBeforeEvents([this] {
+        const auto& run = m_journal.run();
+        if (!m_journal.running() || run->passesBegun == m_shownPass) return;
+        m_shownPass = run->passesBegun;
+        m_cockpit.refreshStatus();
+    });
 
     // The system's clock may be set and summer time may begin: the journal's follows each minute.
     setClock();
@@ -38,10 +58,71 @@ Application::Application(int& argc, char** argv, std::optional<Language> languag
     window::Form1& form = m_window.form();
     form.link().setTap(&m_journal);
     form.setRunObserver(&m_journal);
-    m_journal.onRunEnded([this](const cockpit::RunRecord& r) {
-        const auto error = cockpit::appendToRunLog(cockpit::defaultRunLogFolder(), r);
-        m_cockpit.showNote(error ? QString::fromStdString(*error) : QString());
+
+    // The run log, written ahead as runs go; its failures show in the status bar.
+    m_journal.setProcessTag(std::to_string(QCoreApplication::applicationPid()));
+    reportInterruptedRuns();
+    m_runLog = std::make_unique<cockpit::RunLogWriter>(
+        cockpit::defaultRunLogFolder(),
+        cockpit::WriterProcess{QCoreApplication::applicationPid(), "printbench", QSysInfo::machineHostName().toStdString()},
+        &m_journal.live());
+    m_journal.addSink(m_runLog.get());
+    m_runLogErrors.setInterval(1000);
+    QObject::connect(&m_runLogErrors, &QTimer::timeout, &m_runLogErrors, [this] {
+        if (const auto error = m_runLog->takeError()) m_cockpit.showNote(QString::fromStdString(*error));
     });
+    m_runLogErrors.start();
+    // A run's record listens a moment after its last byte.
+    m_journal.onWakeUp([this](std::int64_t ms) {
+        QTimer::singleShot(std::chrono::milliseconds(ms), &m_cockpit, [this] {
+            m_journal.tick();
+            m_cockpit.refreshStatus();
+        });
+    });
+    catchSignals();
+}
+
+void Application::reportInterruptedRuns()
+{
+    const std::filesystem::path folder = cockpit::defaultRunLogFolder();
+    std::vector<cockpit::RunRecord> runs = cockpit::readInterruptedRuns(folder);
+    for (const cockpit::RunRecord& r : runs)
+        if (const auto error = cockpit::closeInterruptedRun(folder, r)) m_cockpit.showNote(QString::fromStdString(*error));
+    if (!runs.empty()) m_journal.showEarlierRun(std::move(runs.back()));
+}
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+std::atomic<int> g_signalsCaught{0};
+
+void signalled(int signal)
+{
+    if (g_signalsCaught.fetch_add(1) > 0) std::_Exit(128 + signal);  // a second signal: at once
+    const char b = static_cast<char>(signal);
+    [[maybe_unused]] const ssize_t w = ::write(g_signalPipe[1], &b, 1);
+}
+
+} // namespace
+
+void Application::catchSignals()
+{
+    if (g_signalPipe[0] < 0 && ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    m_signals = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(m_signals.get(), &QSocketNotifier::activated, m_signals.get(), [this] {
+        char b = 0;
+        while (::read(g_signalPipe[0], &b, 1) == 1) onSignal(b);
+    });
+    for (const int s : {SIGTERM, SIGINT, SIGHUP}) std::signal(s, signalled);
+}
+
+void Application::onSignal(int signal)
+{
+    window::Form1& form = m_window.form();
+    const char* name = signal == SIGTERM ? "SIGTERM" : signal == SIGINT ? "SIGINT" : "SIGHUP";
+    // A message box of the run would wait for a click that will not come.
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    form.endWhenIdle(name);
 }
 
 void Application::setClock()

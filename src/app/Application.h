@@ -8,11 +8,15 @@
 #include "app/usb/UsbVirtualPrinter.h"
 #include "app/window/MainWindow.h"
 #include "cockpit/Journal.h"
+#include "cockpit/RunLogWriter.h"
 #include "link/CodePage.h"
 #include "link/usb/UsbPrinterControl.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QTimer>
+
+#include <memory>
 
 namespace printbench::app {
 
@@ -35,6 +39,13 @@ public:
 private:
     // The journal's wall clock and local time, from the system's.
     void setClock();
+    // Runs of an earlier PrintBench that did not end: closed in the run log as interrupted, the
+    // last shown in the status bar.
+    void reportInterruptedRuns();
+    // SIGTERM, SIGINT and SIGHUP: a run ends as "Stop" ends it and keeps its record, then the
+    // program ends; without a run, as "End". A second signal ends the program at once.
+    void catchSignals();
+    void onSignal(int signal);
 
     QApplication m_app;
     bool m_languageSet;  // before any window is made
@@ -45,9 +56,12 @@ private:
     LibusbTransport m_transport;
     link::usb::UsbPrinterControl m_usb{m_transport, m_codePage};
     cockpit::Journal m_journal{m_host};  // outlives the window, whose link taps it
+    std::unique_ptr<cockpit::RunLogWriter> m_runLog;
     MainWindow m_window;
     CockpitWindow m_cockpit;
-    QTimer m_clock;
+    QTimer m_clock, m_runLogErrors;
+    std::unique_ptr<QSocketNotifier> m_signals;
+    std::int64_t m_shownPass = -1;  // the pass the status bar's line was last refreshed for
 };
 
 } // namespace printbench::app

@@ -14,9 +14,18 @@ using printbench::app::UsbVirtualPrinter;
 
 int main(int argc, char* argv[])
 {
-    // Answered before Qt starts, so it needs no display.
+    // Answered before Qt starts, so they need no display.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::fputs("printbench " PRINTBENCH_VERSION "\n", stdout);
+        return 0;
+    }
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs("usage: printbench [--lang ko|en] [--usb-virtual-printer MODEL]\n"
+                   "  --lang ko|en                 the windows' language, Korean or English; kept for the next start\n"
+                   "  --usb-virtual-printer MODEL  the virtual printer of MODEL behind an emulated USB bus (umockdev)\n"
+                   "  -h, --help                   this help\n"
+                   "  --version                    the version\n",
+                   stdout);
         return 0;
     }
     QStringList arguments;

@@ -2,7 +2,9 @@
 
 #include "cockpit/TimeText.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace printbench::cockpit {
@@ -35,9 +37,15 @@ void Journal::traffic(const link::Traffic& t)
 {
     const std::int64_t atMs = t.atMs + m_wallOffset;
     if (t.direction == link::Traffic::Direction::Sent) {
-        if (running()) m_run->bytesSent += t.bytes.size();
+        if (running()) {
+            m_run->bytesSent += t.bytes.size();
+            m_lastSentMonotonic = t.atMs;
+            m_live.bytesSent.store(m_run->bytesSent, std::memory_order_relaxed);
+        }
         if (m_capture.is_open()) {
+            // Flushed at once: every hand-over is a flush point, and a crash loses nothing sent.
             m_capture.write(reinterpret_cast<const char*>(t.bytes.data()), std::streamsize(t.bytes.size()));
+            m_capture.flush();
             if (!m_capture) {
                 m_captureError = "Writing the capture " + m_captureFile.string() + " failed: " + std::strerror(errno) +
                                  ". It holds the first " + std::to_string(m_captured) + " bytes.";
@@ -47,10 +55,21 @@ void Journal::traffic(const link::Traffic& t)
             }
         }
     } else {
-        if (running()) m_run->bytesReceived += t.bytes.size();
-        for (const std::uint8_t b : t.bytes) receivedStatus(atMs, b, t.route);
+        if (!t.answer)
+            for (const std::uint8_t b : t.bytes) receivedStatus(t.atMs, b, t.route);
     }
     append(atMs, t);
+}
+
+void Journal::statusRequested(link::Route, std::int64_t atMs)
+{
+    if (!running()) return;
+    ++m_run->statusRequests;
+    m_pendingRequests.push_back(atMs);
+    // A printer that never answers must not grow this without end: beyond a few thousand,
+    // requests whose time ran out long ago are counted unanswered.
+    if (m_pendingRequests.size() > 4096) expireRequests(atMs - 20000);
+    publishCounts();
 }
 
 void Journal::append(std::int64_t atMs, const link::Traffic& t)
@@ -121,21 +140,80 @@ void Journal::actionBegun(const std::string& label)
 
 // --- Status history -------------------------------------------------------------------------
 
-void Journal::receivedStatus(std::int64_t atMs, std::int32_t value, link::Route route)
+// A run's status: it reached the host after the run began, and before the run ended or within
+// kListenMs after its last byte, whichever is later.
+bool Journal::inRun(std::int64_t arrivedMono) const
 {
-    const StatusEvent e{atMs, value, route, running() ? m_run->passesBegun : 0};
+    if (m_phase == Phase::Running) return arrivedMono >= m_runStartMonotonic;
+    return m_phase == Phase::Listening && arrivedMono >= m_runStartMonotonic &&
+           arrivedMono <= std::max(m_runEndMonotonic, m_lastSentMonotonic + kListenMs);
+}
+
+std::int64_t Journal::passAt(std::int64_t mono) const
+{
+    for (auto it = m_passBegins.rbegin(); it != m_passBegins.rend(); ++it)
+        if (it->first <= mono) return it->second;
+    return m_passBegins.empty() ? 0 : m_passBegins.front().second;
+}
+
+void Journal::receivedStatus(std::int64_t arrivedMono, std::int32_t value, link::Route route)
+{
+    const bool ours = inRun(arrivedMono);
+    const StatusEvent e{arrivedMono + m_wallOffset, value, route, ours ? passAt(arrivedMono) : 0};
     m_history.push_back(e);
+    m_badge = true;
     if (m_history.size() > m_bounds.historyEntries) {
         m_history.pop_front();
         ++m_historyFirst;
     }
-    if (!running()) return;
+    if (!ours) return;
+    ++m_run->bytesReceived;
+    answerRequest(arrivedMono);
     m_run->statuses.push_back(e);
     if (m_run->statuses.size() > m_bounds.runStatuses) {
         // Half at a time, so that a long soak does not shift the whole list at every byte.
         const std::size_t drop = m_run->statuses.size() / 2;
         m_run->statuses.erase(m_run->statuses.begin(), m_run->statuses.begin() + std::ptrdiff_t(drop));
         m_run->statusesDropped += drop;
+    }
+    publishCounts();
+    const bool fault = readStatus(value).faultClass != status::FaultClass::Normal;
+    // A fault that arrived in the last pass or just after the run's last byte: no check of the
+    // run was left to see it, and the receive handler may look only at a later byte. It is the
+    // run's ending all the same.
+    if (fault && listening() && m_run->ending == RunEnding::Completed) {
+        m_run->ending = RunEnding::StoppedByFault;
+        m_run->stopStatus = e;
+        for (RunSink* sink : m_sinks) sink->stopAsked(*m_run);
+    }
+    if (fault || m_lastRunStatus != value) {
+        const std::uint64_t unchanged = m_live.unchanged.exchange(0);
+        for (RunSink* sink : m_sinks) sink->statusChanged(*m_run, e, unchanged);
+    } else {
+        m_live.unchanged.fetch_add(1, std::memory_order_relaxed);
+    }
+    m_lastRunStatus = value;
+    maybeProgress();
+}
+
+// Requests are answered in the order they were sent: a byte answers the oldest request sent
+// before it arrived whose time has not run out. A request's time runs out at the next request
+// or kListenMs after it was sent, whichever is later. Bytes are read in the order they arrived,
+// so a request whose time ran out before this byte arrived will never be answered.
+void Journal::answerRequest(std::int64_t arrivedMono)
+{
+    expireRequests(arrivedMono);
+    if (!m_pendingRequests.empty() && m_pendingRequests.front() <= arrivedMono) m_pendingRequests.pop_front();
+}
+
+void Journal::expireRequests(std::int64_t before)
+{
+    while (!m_pendingRequests.empty()) {
+        const std::int64_t sent = m_pendingRequests.front();
+        const std::int64_t next = m_pendingRequests.size() > 1 ? m_pendingRequests[1] : sent;
+        if (std::max(next, sent + kListenMs) >= before) return;
+        m_pendingRequests.pop_front();
+        ++m_run->statusUnanswered;
     }
 }
 
@@ -148,23 +226,49 @@ std::uint64_t Journal::readHistory(std::uint64_t from, const std::function<void(
 
 std::optional<StatusEvent> Journal::lastStatus() const
 {
-    if (m_history.empty()) return std::nullopt;
+    if (m_history.empty() || !m_badge) return std::nullopt;
     return m_history.back();
+}
+
+void Journal::portChosen(bool opened)
+{
+    if (!opened) m_badge = false;  // the status of a port no longer reached says nothing now
+}
+
+void Journal::identityRead(const std::string& port, const status::PrinterIdentity& identity)
+{
+    m_identities[port] = identity;
 }
 
 // --- Runs ----------------------------------------------------------------------------------
 
 void Journal::runStarted(const RunSettings& settings)
 {
+    closeListening();
+    const std::int64_t now = m_host.nowMs();
     m_run = RunRecord{};
     m_run->settings = settings;
-    m_run->startMs = wallNow();
+    m_run->startMs = now + m_wallOffset;
     m_run->utcOffsetMinutes = m_utcOffset;
-    m_runStartMonotonic = m_host.nowMs();
+    std::string stamp = dateText(m_run->startMs, m_utcOffset) + "-" + clockText(m_run->startMs, m_utcOffset);
+    std::erase(stamp, ':');
+    std::erase(stamp, '-');
+    m_run->runId = stamp.substr(0, 8) + "-" + stamp.substr(8) + "-" + m_processTag + "-" + std::to_string(++m_runsStarted);
+    if (const auto known = m_identities.find(settings.port); known != m_identities.end()) m_run->identity = known->second;
+    m_phase = Phase::Running;
+    m_runStartMonotonic = m_lastSentMonotonic = m_lastProgress = now;
+    m_passBegins.assign(1, {now, 0});
+    m_pendingRequests.clear();
+    m_lastRunStatus.reset();
+    m_live.unchanged.store(0);
+    publishCounts();
+    m_live.live.store(true);
     m_passOf = settings.repeatCount;
     m_command.clear();
     m_lastCommand.clear();
+    m_stopCause.reset();
     setLabel(runLabel());
+    for (RunSink* sink : m_sinks) sink->runStarted(*m_run);
 }
 
 std::string Journal::runLabel() const
@@ -175,18 +279,47 @@ std::string Journal::runLabel() const
     return label;
 }
 
+void Journal::maybeProgress()
+{
+    if (m_sinks.empty() || m_phase != Phase::Running) return;
+    const std::int64_t now = m_host.nowMs();
+    if (now - m_lastProgress < kProgressMs) return;
+    m_lastProgress = now;
+    const std::uint64_t unchanged = m_live.unchanged.exchange(0);
+    for (RunSink* sink : m_sinks) sink->progress(*m_run, unchanged);
+}
+
+void Journal::publishCounts()
+{
+    const RunRecord& r = *m_run;
+    constexpr auto relaxed = std::memory_order_relaxed;
+    m_live.passesBegun.store(r.passesBegun, relaxed);
+    m_live.passesCompleted.store(r.passesCompleted, relaxed);
+    m_live.commandsExecuted.store(r.commandsExecuted, relaxed);
+    m_live.bytesSent.store(r.bytesSent, relaxed);
+    m_live.bytesReceived.store(r.bytesReceived, relaxed);
+    m_live.statusRequests.store(r.statusRequests, relaxed);
+    m_live.statusUnanswered.store(r.statusUnanswered, relaxed);
+}
+
 void Journal::passBegun(std::int64_t pass, std::int64_t of)
 {
     if (!running()) return;
     m_run->passesBegun = pass;
+    m_passBegins.emplace_back(m_host.nowMs(), pass);
+    if (m_passBegins.size() > 64) m_passBegins.pop_front();
     m_passOf = of;
     m_command.clear();
     setLabel(runLabel());
+    publishCounts();
+    maybeProgress();
 }
 
 void Journal::passFinished(std::int64_t pass)
 {
-    if (running()) m_run->passesCompleted = pass;
+    if (!running()) return;
+    m_run->passesCompleted = pass;
+    publishCounts();
 }
 
 void Journal::commandBegun(const std::string& name)
@@ -200,13 +333,25 @@ void Journal::commandRan(const std::string&)
 {
     if (!running()) return;
     ++m_run->commandsExecuted;
+    publishCounts();
+    maybeProgress();
 }
 
 void Journal::stopAsked(StopCause cause, const std::string& detail)
 {
     if (!running() || m_stopCause) return;  // the first cause stops the run
     m_stopCause = cause;
-    if (cause == StopCause::Fault && !m_history.empty()) m_run->stopStatus = m_history.back();
+    m_run->stopPass = m_run->passesBegun;
+    if (cause == StopCause::Fault && !m_history.empty()) {
+        // The fault began with the first of the faults read last: a printer goes on answering
+        // with it until it recovers, and the handler may have read several at once.
+        m_run->stopStatus = m_history.back();
+        for (auto it = m_run->statuses.rbegin(); it != m_run->statuses.rend(); ++it) {
+            if (readStatus(it->value).faultClass == status::FaultClass::Normal) break;
+            m_run->stopStatus = *it;
+        }
+    }
+    if (cause == StopCause::User) m_run->stoppedBy = detail.empty() ? "Stop" : detail;
     if (cause == StopCause::LinkLost) {
         // The report's reason, or its first line.
         const auto at = detail.find("Reason: ");
@@ -214,34 +359,87 @@ void Journal::stopAsked(StopCause cause, const std::string& detail)
         if (m_run->stopDetail.empty()) m_run->stopDetail = "the link failed";
     }
     if (cause == StopCause::Failed) m_run->stopDetail = detail.substr(0, detail.find("\r\n"));
+    for (RunSink* sink : m_sinks) sink->stopAsked(*m_run);
 }
 
 void Journal::runEnded(bool complete)
 {
     if (!running()) return;
     RunRecord& r = *m_run;
-    r.endMs = wallNow();
-    m_runEndMonotonic = m_host.nowMs();
-    if (complete || !m_stopCause) {
-        r.ending = RunEnding::Completed;
-        r.passesCompleted = r.passesBegun;
-    } else {
+    const std::int64_t now = m_host.nowMs();
+    r.endMs = now + m_wallOffset;
+    m_runEndMonotonic = now;
+    // A fault raised the stop flag even when the run had no check left to see it: the run did
+    // not succeed.
+    if (m_stopCause) {
         r.ending = *m_stopCause == StopCause::User    ? RunEnding::StoppedByUser
                    : *m_stopCause == StopCause::Fault ? RunEnding::StoppedByFault
                    : *m_stopCause == StopCause::LinkLost ? RunEnding::LinkLost
                                                          : RunEnding::Failed;
+    } else {
+        r.ending = RunEnding::Completed;
     }
-    m_stopCause.reset();
+    if (complete && r.ending == RunEnding::Completed) r.passesCompleted = r.passesBegun;
     m_command.clear();
     setLabel("");
-    if (m_onRunEnded) m_onRunEnded(r);
+    m_phase = Phase::Listening;
+    m_closeAt = now + kListenMs;
+    if (r.ending == RunEnding::LinkLost || r.ending == RunEnding::Failed) return closeListening();
+    // Read a moment after the time is over: a byte that arrived in time may still wait for its
+    // receive event.
+    if (m_wakeUp) m_wakeUp(kListenMs + 20);
 }
+
+void Journal::tick()
+{
+    if (listening() && m_host.nowMs() >= m_closeAt) closeListening();
+}
+
+void Journal::closeListening()
+{
+    if (!listening()) return;
+    RunRecord& r = *m_run;
+    expireRequests(INT64_MAX);
+    if (r.ending == RunEnding::Completed && r.statusRequests > 0 && r.statusUnanswered == r.statusRequests)
+        r.ending = RunEnding::NoAnswer;
+    publishCounts();
+    m_live.live.store(false);
+    m_phase = Phase::Closed;
+    m_stopCause.reset();
+    for (RunSink* sink : m_sinks) sink->runEnded(r);
+}
+
+void Journal::closeRun(const std::string& by)
+{
+    if (running()) {
+        stopAsked(StopCause::User, by);
+        runEnded(false);
+    }
+    closeListening();
+}
+
+void Journal::showEarlierRun(RunRecord record)
+{
+    if (m_run) return;
+    m_run = std::move(record);
+    m_phase = Phase::Closed;
+}
+
+namespace {
+
+std::string unansweredText(const RunRecord& r)
+{
+    return std::to_string(r.statusUnanswered) + " of " + std::to_string(r.statusRequests) + " status requests unanswered";
+}
+
+} // namespace
 
 std::string Journal::statusLine() const
 {
     if (!m_run) return "Ready";
     const RunRecord& r = *m_run;
     const std::string pass = " pass " + std::to_string(r.passesBegun);
+    const std::string unanswered = r.statusUnanswered > 0 ? " · " + unansweredText(r) : "";
     switch (r.ending) {
     case RunEnding::Running: {
         std::string line = "Running " + (m_lastCommand.empty() ? r.settings.action : m_lastCommand) + " ·" + pass;
@@ -254,18 +452,29 @@ std::string Journal::statusLine() const
     }
     case RunEnding::Completed:
         return "Done: " + std::to_string(r.passesCompleted) + (r.passesCompleted == 1 ? " pass in " : " passes in ") +
-               durationText(m_runEndMonotonic - m_runStartMonotonic);
-    case RunEnding::StoppedByUser: return "Stopped by Stop at" + pass;
+               durationText(m_runEndMonotonic - m_runStartMonotonic) + unanswered;
+    case RunEnding::StoppedByUser: return "Stopped by " + r.stoppedBy + " at" + pass + unanswered;
     case RunEnding::StoppedByFault: {
-        std::string line = "Stopped at" + pass + " after " + durationText(m_runEndMonotonic - m_runStartMonotonic);
+        std::string line = "Stopped at" + pass;
         if (r.stopStatus) {
-            line += ": " + readStatus(r.stopStatus->value).meaning + " (" + hexValue(r.stopStatus->value) + ") at " +
-                    clockText(r.stopStatus->atMs, r.utcOffsetMinutes);
+            line += " (" + readStatus(r.stopStatus->value).meaning + " " + hexValue(r.stopStatus->value) + " arrived in pass " +
+                    std::to_string(r.stopStatus->pass) + " at " + stampText(r.stopStatus->atMs, r.utcOffsetMinutes) + ")";
+        }
+        return line + unanswered;
+    }
+    case RunEnding::LinkLost:
+        return "Link lost at pass " + std::to_string(r.stopPass) + ": " + r.settings.port + ": " + r.stopDetail;
+    case RunEnding::Failed: return r.settings.action + " not sent: " + r.stopDetail;
+    case RunEnding::NoAnswer: return "No answer from the printer at" + pass + ": " + unansweredText(r);
+    case RunEnding::Interrupted: {
+        std::string line = "Interrupted: " + r.settings.action + " started " + dateText(r.startMs, r.utcOffsetMinutes) + " " +
+                           clockText(r.startMs, r.utcOffsetMinutes) + " ended without its record closed, after" + pass;
+        if (!r.statuses.empty()) {
+            const std::int32_t last = r.statuses.back().value;
+            line += "; last status " + hexValue(last) + " " + readStatus(last).meaning;
         }
         return line;
     }
-    case RunEnding::LinkLost: return "Link lost at" + pass + ": " + r.settings.port + ": " + r.stopDetail;
-    case RunEnding::Failed: return r.settings.action + " not sent: " + r.stopDetail;
     }
     return "";
 }
@@ -275,11 +484,13 @@ Severity Journal::statusLineSeverity() const
     if (!m_run) return Severity::Good;
     switch (m_run->ending) {
     case RunEnding::Running:
-    case RunEnding::Completed:
     case RunEnding::StoppedByUser: return Severity::Good;
+    case RunEnding::Completed: return m_run->statusUnanswered > 0 ? Severity::Warning : Severity::Good;
+    case RunEnding::Interrupted: return Severity::Warning;
     case RunEnding::StoppedByFault:
     case RunEnding::LinkLost:
-    case RunEnding::Failed: return Severity::Bad;
+    case RunEnding::Failed:
+    case RunEnding::NoAnswer: return Severity::Bad;
     }
     return Severity::Good;
 }

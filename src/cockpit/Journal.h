@@ -6,11 +6,13 @@
 #include "link/Host.h"
 #include "link/Tap.h"
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,12 +30,45 @@ struct TrafficRecord {
     std::vector<std::uint8_t> bytes;
 };
 
+// The counts of the run in progress, for a thread that reports progress while the sending
+// thread is busy or waiting (the run log's writer): the journal stores them as they change.
+struct LiveCounts {
+    std::atomic<bool> live{false};
+    std::atomic<std::int64_t> passesBegun{0}, passesCompleted{0}, commandsExecuted{0};
+    std::atomic<std::uint64_t> bytesSent{0}, bytesReceived{0}, statusRequests{0}, statusUnanswered{0};
+    // Statuses equal to the one before them since the last line that told of statuses; taken
+    // (set to 0) by whoever writes such a line.
+    std::atomic<std::uint64_t> unchanged{0};
+};
+
+// Told of a run's record as it goes, to keep it where it outlives the program (the run log,
+// printbench-run's reports). Every call is optional.
+class RunSink {
+public:
+    virtual ~RunSink() = default;
+    virtual void runStarted(const RunRecord& /*r*/) {}
+    // A status of the run unlike the one before it (the first, a new value, a return to normal),
+    // or any fault; `unchangedBefore`: statuses equal to their predecessor since the last line.
+    virtual void statusChanged(const RunRecord& /*r*/, const StatusEvent& /*e*/, std::uint64_t /*unchangedBefore*/) {}
+    // At most every Journal::kProgressMs while the run goes, when a pass, command or status
+    // comes; `unchanged` as above.
+    virtual void progress(const RunRecord& /*r*/, std::uint64_t /*unchanged*/) {}
+    // The run was asked to stop: a fault, "Stop", "End", a signal, a lost link.
+    virtual void stopAsked(const RunRecord& /*r*/) {}
+    // The record is closed and its ending final.
+    virtual void runEnded(const RunRecord& /*r*/) {}
+};
+
 // The bench's memory of what happened, fed by the link's tap and the window's run events:
 // - the traffic, in a ring whose memory stays within a bound (the oldest records go first, and
 //   what went is counted);
-// - the status history: every status value received, with its time and pass;
-// - the run in progress or the last one, and the status bar's line about it;
-// - a capture: every byte sent, raw, into a file.
+// - the status history: every status value received, dated when it reached the host, with the
+//   pass in progress then;
+// - the run in progress or the last one, and the status bar's line about it. A run's record
+//   stays open kListenMs after its last byte when the run ends: a fault arriving by then ends it
+//   as stopped by a fault, and the status requests of its last moments may still be answered.
+//   The program asks for that time to pass (wakeUp) and calls tick();
+// - a capture: every byte sent, raw, into a file, flushed at every flush point.
 // Readers (the console, the history) ask for what came after the last record they saw.
 class Journal : public link::Tap, public RunObserver {
 public:
@@ -42,6 +77,10 @@ public:
         std::size_t historyEntries = 100000;
         std::size_t runStatuses = 10000;  // status events kept in one run's record
     };
+    // How long a run's record listens after its last byte, and how often a sink hears of
+    // progress while a run goes.
+    static constexpr std::int64_t kListenMs = 100;
+    static constexpr std::int64_t kProgressMs = 10000;
 
     explicit Journal(link::Host& host) : Journal(host, Bounds{}) {}
     Journal(link::Host& host, Bounds bounds);
@@ -52,12 +91,17 @@ public:
     void setClock(std::int64_t wallMinusMonotonicMs, int utcOffsetMinutes);
     std::int64_t wallNow() const { return m_host.nowMs() + m_wallOffset; }
     int utcOffsetMinutes() const { return m_utcOffset; }
+    // What makes run ids of this process unique beside other processes' (its id).
+    void setProcessTag(std::string tag) { m_processTag = std::move(tag); }
 
     // link::Tap
     void traffic(const link::Traffic& t) override;
+    void statusRequested(link::Route route, std::int64_t atMs) override;
 
     // RunObserver
     void actionBegun(const std::string& label) override;
+    void portChosen(bool opened) override;
+    void identityRead(const std::string& port, const status::PrinterIdentity& identity) override;
     void runStarted(const RunSettings& settings) override;
     void passBegun(std::int64_t pass, std::int64_t of) override;
     void passFinished(std::int64_t pass) override;
@@ -79,16 +123,29 @@ public:
     // --- Status history -----------------------------------------------------------------
     std::uint64_t readHistory(std::uint64_t from, const std::function<void(const StatusEvent&)>& each) const;
     std::uint64_t historyDropped() const { return m_historyFirst; }
+    // The last status received since the port was last chosen; none after a port failed to open.
     std::optional<StatusEvent> lastStatus() const;
 
     // --- Runs -----------------------------------------------------------------------------
-    bool running() const { return m_run.has_value() && m_run->ending == RunEnding::Running; }
+    bool running() const { return m_phase == Phase::Running; }
+    // The run has ended and its record listens for the printer's last word.
+    bool listening() const { return m_phase == Phase::Listening; }
     // The run in progress, or the last one; none before the first.
     const std::optional<RunRecord>& run() const { return m_run; }
-    // Told of every run when it ends (the run log).
-    void onRunEnded(std::function<void(const RunRecord&)> f) { m_onRunEnded = std::move(f); }
+    // Shows a run of an earlier process read back from the run log (an interrupted one) as the
+    // last run, when none has run yet.
+    void showEarlierRun(RunRecord record);
+    void addSink(RunSink* sink) { m_sinks.push_back(sink); }
+    LiveCounts& live() { return m_live; }
+    // Asked for when the listening time should be looked at again: tick() in `ms` milliseconds.
+    void onWakeUp(std::function<void(std::int64_t ms)> f) { m_wakeUp = std::move(f); }
+    // Closes a listening record whose time is over.
+    void tick();
+    // Closes the record now, as the program ends: a listening one with what it heard so far, a
+    // running one as stopped by `by` (the program ends in the middle of a run).
+    void closeRun(const std::string& by);
     // "Ready", "Running Full Cut · pass 5 of 100 · 00:03:12 · last status 0x12 normal",
-    // "Stopped at pass 5 after 00:03:12: paper end (0x32) at 14:02:11", ...
+    // "Stopped at pass 18 (paper end 0x32 arrived in pass 17 at 14:02:11.482)", ...
     std::string statusLine() const;
     Severity statusLineSeverity() const;
 
@@ -102,8 +159,17 @@ public:
     std::uint64_t capturedBytes() const { return m_captured; }
 
 private:
+    enum class Phase { Idle, Running, Listening, Closed };
+
     void append(std::int64_t atMs, const link::Traffic& t);
-    void receivedStatus(std::int64_t atMs, std::int32_t value, link::Route route);
+    void receivedStatus(std::int64_t arrivedMono, std::int32_t value, link::Route route);
+    bool inRun(std::int64_t arrivedMono) const;
+    std::int64_t passAt(std::int64_t mono) const;
+    void answerRequest(std::int64_t arrivedMono);
+    void expireRequests(std::int64_t before);
+    void maybeProgress();
+    void publishCounts();
+    void closeListening();
     void setLabel(std::string label);
     std::string runLabel() const;
     void trim();
@@ -112,6 +178,8 @@ private:
     Bounds m_bounds;
     std::int64_t m_wallOffset = 0;
     int m_utcOffset = 0;
+    std::string m_processTag = "0";
+    std::uint64_t m_runsStarted = 0;
 
     std::deque<TrafficRecord> m_traffic;
     std::uint64_t m_nextSeq = 0, m_handedOut = 0;
@@ -121,13 +189,22 @@ private:
 
     std::deque<StatusEvent> m_history;
     std::uint64_t m_historyFirst = 0;  // sequence number of m_history.front()
+    bool m_badge = false;              // lastStatus() shows the last of the history
 
     std::optional<RunRecord> m_run;
+    Phase m_phase = Phase::Idle;
     std::int64_t m_runStartMonotonic = 0, m_runEndMonotonic = 0;
+    std::int64_t m_lastSentMonotonic = 0, m_closeAt = 0, m_lastProgress = 0;
+    std::deque<std::pair<std::int64_t, std::int64_t>> m_passBegins;  // monotonic time, pass
+    std::deque<std::int64_t> m_pendingRequests;                       // monotonic send times
+    std::optional<std::int32_t> m_lastRunStatus;
+    LiveCounts m_live;
     std::int64_t m_passOf = 0;
     std::string m_command, m_lastCommand;  // of the pass in progress; the last one begun
     std::optional<StopCause> m_stopCause;
-    std::function<void(const RunRecord&)> m_onRunEnded;
+    std::vector<RunSink*> m_sinks;
+    std::function<void(std::int64_t)> m_wakeUp;
+    std::map<std::string, status::PrinterIdentity> m_identities;  // by port
 
     std::ofstream m_capture;
     std::uint64_t m_captured = 0;

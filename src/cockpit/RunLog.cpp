@@ -4,12 +4,9 @@
 #include "cockpit/TimeText.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <system_error>
 
 namespace printbench::cockpit {
 
@@ -38,31 +35,88 @@ std::string jsonString(std::string_view s)
     return out + "\"";
 }
 
-const char* routeText(link::Route r)
+std::string num(std::int64_t v) { return std::to_string(v); }
+
+// The route a status came by, as the run names its own: a network printer's bytes come back on
+// the serial route's receive side.
+std::string routeText(link::Route r, const RunSettings& s)
 {
     switch (r) {
-    case link::Route::Serial: return "serial";
+    case link::Route::Serial: return s.route == "tcp" ? "tcp" : "serial";
     case link::Route::Usb: return "usb";
     case link::Route::None: break;
     }
     return "none";
 }
 
-std::string statusJson(const StatusEvent& e, int utcOffset)
+std::string statusJson(const StatusEvent& e, const RunRecord& r)
 {
     const StatusReading s = readStatus(e.value);
-    return "{\"time\":" + jsonString(isoText(e.atMs, utcOffset)) + ",\"value\":" + std::to_string(e.value) +
+    return "{\"time\":" + jsonString(isoText(e.atMs, r.utcOffsetMinutes)) + ",\"value\":" + num(e.value) +
            ",\"hex\":" + jsonString(hexValue(e.value)) + ",\"meaning\":" + jsonString(s.meaning) +
-           ",\"class\":" + jsonString(classText(s.faultClass)) + ",\"route\":" + jsonString(routeText(e.route)) +
-           ",\"pass\":" + std::to_string(e.pass) + "}";
+           ",\"class\":" + jsonString(classText(s.faultClass)) + ",\"route\":" + jsonString(routeText(e.route, r.settings)) +
+           ",\"pass\":" + num(e.pass) + "}";
 }
 
-std::string csvField(const std::string& s)
+// The fields every line starts with.
+std::string head(const RunRecord& r, const char* type)
 {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-    std::string out = "\"";
-    for (const char c : s) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
+    return "{\"schema\":" + num(kRunLogSchema) + ",\"runId\":" + jsonString(r.runId) + ",\"type\":\"" + type + "\"";
+}
+
+std::string settingsJson(const RunSettings& s)
+{
+    std::string sequence = "[";
+    for (std::size_t i = 0; i < s.sequence.size(); ++i) sequence += (i ? "," : "") + jsonString(s.sequence[i]);
+    sequence += "]";
+    return "{\"model\":" + jsonString(s.model) + ",\"port\":" + jsonString(s.port) + ",\"route\":" + jsonString(s.route) +
+           (s.device.empty() ? "" : ",\"device\":" + jsonString(s.device)) + ",\"speed\":" + jsonString(s.speed) +
+           ",\"density\":" + jsonString(s.density) + ",\"delayMs\":" + num(s.delayMs) +
+           ",\"feedDots\":" + std::to_string(s.feedDots) + ",\"sequence\":" + sequence +
+           ",\"repeatCount\":" + num(s.repeatCount) + (s.file.empty() ? "" : ",\"file\":" + jsonString(s.file)) + "}";
+}
+
+std::string identityJson(const status::PrinterIdentity& id)
+{
+    std::string out;
+    const auto field = [&out](const char* name, const std::optional<std::string>& value) {
+        if (value) out += std::string(out.empty() ? "" : ",") + "\"" + name + "\":" + jsonString(*value);
+    };
+    const auto byte = [](const std::optional<std::uint8_t>& b) {
+        return b ? std::optional(hexValue(*b)) : std::nullopt;
+    };
+    field("modelId", byte(id.modelId));
+    field("typeId", byte(id.typeId));
+    field("romVersion", byte(id.romVersion));
+    field("firmware", id.firmware);
+    field("maker", id.maker);
+    field("modelName", id.modelName);
+    field("serialNumber", id.serialNumber);
+    field("fonts", id.fonts);
+    field("usbMaker", id.usbMaker);
+    field("usbModel", id.usbModel);
+    field("usbSerial", id.usbSerial);
+    return "{" + out + "}";
+}
+
+std::string countsJson(const RunRecord& r)
+{
+    return ",\"passesBegun\":" + num(r.passesBegun) + ",\"passesCompleted\":" + num(r.passesCompleted) +
+           ",\"commandsExecuted\":" + num(r.commandsExecuted) + ",\"bytesSent\":" + std::to_string(r.bytesSent) +
+           ",\"bytesReceived\":" + std::to_string(r.bytesReceived) + ",\"statusRequests\":" +
+           std::to_string(r.statusRequests) + ",\"statusUnanswered\":" + std::to_string(r.statusUnanswered);
+}
+
+std::string unansweredText(const RunRecord& r)
+{
+    return std::to_string(r.statusUnanswered) + " of " + std::to_string(r.statusRequests) + " status requests unanswered";
+}
+
+// "paper end (0x32) arrived at 14:02:11.482 in pass 17"
+std::string faultText(const StatusEvent& e, int tz)
+{
+    return readStatus(e.value).meaning + " (" + hexValue(e.value) + ") arrived at " + stampText(e.atMs, tz) + " in pass " +
+           num(e.pass);
 }
 
 } // namespace
@@ -75,58 +129,68 @@ std::filesystem::path defaultRunLogFolder()
     return std::filesystem::path(home && *home ? home : ".") / ".local" / "share" / "printbench" / "runs";
 }
 
-const char* endingText(RunEnding e)
+std::filesystem::path runLogFile(const std::filesystem::path& folder, const RunRecord& r)
 {
-    switch (e) {
+    return folder / (dateText(r.startMs, r.utcOffsetMinutes) + ".jsonl");
+}
+
+std::string endingText(const RunRecord& r)
+{
+    switch (r.ending) {
     case RunEnding::Running: return "running";
     case RunEnding::Completed: return "completed";
-    case RunEnding::StoppedByUser: return "stopped by Stop";
+    case RunEnding::StoppedByUser: return "stopped by " + (r.stoppedBy.empty() ? std::string("Stop") : r.stoppedBy);
     case RunEnding::StoppedByFault: return "stopped by a fault";
     case RunEnding::LinkLost: return "link lost";
     case RunEnding::Failed: return "not sent";
+    case RunEnding::NoAnswer: return "no answer from the printer";
+    case RunEnding::Interrupted: return "interrupted";
     }
     return "";
 }
 
-std::string runRecordJson(const RunRecord& r)
+std::string runStartJson(const RunRecord& r, const WriterProcess& process)
 {
-    const RunSettings& s = r.settings;
-    const int tz = r.utcOffsetMinutes;
-    std::string sequence = "[";
-    for (std::size_t i = 0; i < s.sequence.size(); ++i) sequence += (i ? "," : "") + jsonString(s.sequence[i]);
-    sequence += "]";
-    std::string statuses = "[";
-    for (std::size_t i = 0; i < r.statuses.size(); ++i) statuses += (i ? "," : "") + statusJson(r.statuses[i], tz);
-    statuses += "]";
-
-    std::string stop = "{\"reason\":" + jsonString(endingText(r.ending));
-    if (r.stopStatus) stop += ",\"status\":" + statusJson(*r.stopStatus, tz);
-    if (!r.stopDetail.empty()) stop += ",\"detail\":" + jsonString(r.stopDetail);
-    stop += "}";
-
-    return "{\"action\":" + jsonString(s.action) + ",\"start\":" + jsonString(isoText(r.startMs, tz)) +
-           ",\"end\":" + jsonString(isoText(r.endMs, tz)) + ",\"durationMs\":" + std::to_string(r.endMs - r.startMs) +
-           ",\"settings\":{\"model\":" + jsonString(s.model) + ",\"port\":" + jsonString(s.port) +
-           ",\"speed\":" + jsonString(s.speed) + ",\"density\":" + jsonString(s.density) +
-           ",\"delayMs\":" + std::to_string(s.delayMs) + ",\"feedDots\":" + std::to_string(s.feedDots) +
-           ",\"sequence\":" + sequence + ",\"repeatCount\":" + std::to_string(s.repeatCount) +
-           (s.file.empty() ? "" : ",\"file\":" + jsonString(s.file)) + "}" +
-           ",\"passesBegun\":" + std::to_string(r.passesBegun) + ",\"passesCompleted\":" + std::to_string(r.passesCompleted) +
-           ",\"commandsExecuted\":" + std::to_string(r.commandsExecuted) + ",\"bytesSent\":" + std::to_string(r.bytesSent) +
-           ",\"bytesReceived\":" + std::to_string(r.bytesReceived) + ",\"statuses\":" + statuses +
-           ",\"statusesDropped\":" + std::to_string(r.statusesDropped) + ",\"stop\":" + stop + "}";
+    return head(r, "start") + ",\"time\":" + jsonString(isoText(r.startMs, r.utcOffsetMinutes)) +
+           ",\"process\":{\"pid\":" + num(process.pid) + ",\"program\":" + jsonString(process.program) +
+           ",\"host\":" + jsonString(process.host) + "},\"action\":" + jsonString(r.settings.action) +
+           ",\"start\":" + jsonString(isoText(r.startMs, r.utcOffsetMinutes)) + ",\"settings\":" + settingsJson(r.settings) +
+           (r.identity ? ",\"identity\":" + identityJson(*r.identity) : "") + "}";
 }
 
-std::optional<std::string> appendToRunLog(const std::filesystem::path& folder, const RunRecord& r)
+std::string runStatusJson(const RunRecord& r, const StatusEvent& e, std::uint64_t unchangedBefore)
 {
-    std::error_code e;
-    std::filesystem::create_directories(folder, e);
-    const std::filesystem::path file = folder / (dateText(r.startMs, r.utcOffsetMinutes) + ".jsonl");
-    std::ofstream out(file, std::ios::binary | std::ios::app);
-    if (out) out << runRecordJson(r) << '\n';
-    if (out) out.flush();
-    if (!out) return "The run log " + file.string() + " cannot be written: " + std::strerror(errno) + ".";
-    return std::nullopt;
+    return head(r, "status") + ",\"time\":" + jsonString(isoText(e.atMs, r.utcOffsetMinutes)) + ",\"status\":" +
+           statusJson(e, r) + ",\"unchangedBefore\":" + std::to_string(unchangedBefore) + "}";
+}
+
+std::string runProgressJson(const RunRecord& r, std::uint64_t unchanged, std::int64_t atMs)
+{
+    return head(r, "progress") + ",\"time\":" + jsonString(isoText(atMs, r.utcOffsetMinutes)) + countsJson(r) +
+           ",\"unchangedStatuses\":" + std::to_string(unchanged) + "}";
+}
+
+std::string runRecordJson(const RunRecord& r, bool final)
+{
+    const int tz = r.utcOffsetMinutes;
+    std::string statuses = "[";
+    for (std::size_t i = 0; i < r.statuses.size(); ++i) statuses += (i ? "," : "") + statusJson(r.statuses[i], r);
+    statuses += "]";
+
+    const bool interrupted = !final || r.ending == RunEnding::Interrupted;
+    std::string stop = "{\"reason\":" + jsonString(interrupted ? "interrupted" : endingText(r));
+    if (r.ending == RunEnding::StoppedByUser) stop += ",\"by\":" + jsonString(r.stoppedBy);
+    if (r.stopStatus) stop += ",\"status\":" + statusJson(*r.stopStatus, r);
+    if (!r.stopDetail.empty()) stop += ",\"detail\":" + jsonString(r.stopDetail);
+    if (r.stopPass > 0) stop += ",\"pass\":" + num(r.stopPass);
+    if (r.statusUnanswered > 0) stop += ",\"unanswered\":" + jsonString(unansweredText(r));
+    stop += "}";
+
+    return head(r, "end") + ",\"final\":" + (final ? "true" : "false") + ",\"action\":" + jsonString(r.settings.action) +
+           ",\"start\":" + jsonString(isoText(r.startMs, tz)) + ",\"end\":" + jsonString(isoText(r.endMs, tz)) +
+           ",\"durationMs\":" + num(r.endMs - r.startMs) + ",\"settings\":" + settingsJson(r.settings) + countsJson(r) +
+           ",\"statuses\":" + statuses + ",\"statusesDropped\":" + std::to_string(r.statusesDropped) + ",\"stop\":" + stop +
+           (r.identity ? ",\"identity\":" + identityJson(*r.identity) : "") + "}";
 }
 
 std::string runReportText(const RunRecord& r)
@@ -138,38 +202,46 @@ std::string runReportText(const RunRecord& r)
         if (!value.empty()) t += std::string(name) + std::string(18 - std::strlen(name), ' ') + value + "\n";
     };
     row("Action", s.action + (s.file.empty() ? "" : " " + s.file));
+    row("Run", r.runId);
     row("Started", isoText(r.startMs, tz));
-    row("Ended", isoText(r.endMs, tz));
+    row(r.ending == RunEnding::Interrupted ? "Last heard of" : "Ended", isoText(r.endMs, tz));
     row("Duration", durationText(r.endMs - r.startMs));
-    row("Result", endingText(r.ending));
-    if (r.stopStatus)
-        row("Stopped by", readStatus(r.stopStatus->value).meaning + " (" + hexValue(r.stopStatus->value) + ") at " +
-                              stampText(r.stopStatus->atMs, tz) + " in pass " + std::to_string(r.stopStatus->pass));
+    row("Result", endingText(r));
+    if (r.stopStatus) row("Stopped by", faultText(*r.stopStatus, tz));
     row("Reason", r.stopDetail);
+    if (r.ending == RunEnding::Interrupted)
+        row("Reason", "the program ended before the run did; what it had recorded until then is below");
     t += "\nSettings\n";
     row("Model", s.model);
     row("Port", s.port);
+    row("Route", s.route);
+    if (s.device != s.port) row("Device", s.device);
     row("Speed", s.speed);
     row("Density", s.density);
-    row("Delay", std::to_string(s.delayMs) + " ms");
+    row("Delay", num(s.delayMs) + " ms");
     row("Feed", std::to_string(s.feedDots) + " dots");
-    row("Repeat Rating", s.repeatCount == 0 ? "0 (until Stop)" : std::to_string(s.repeatCount));
+    row("Repeat Rating", s.repeatCount == 0 ? "0 (until Stop)" : num(s.repeatCount));
     std::string sequence;
     for (const std::string& e : s.sequence) sequence += (sequence.empty() ? "" : ", ") + e;
     row("Sequence", sequence);
+    if (r.identity && !r.identity->empty()) {
+        t += "\nPrinter\n";
+        for (const auto& [name, value] : r.identity->rows()) row(name.c_str(), value);
+    }
     t += "\nCounts\n";
-    row("Passes begun", std::to_string(r.passesBegun));
-    row("Passes completed", std::to_string(r.passesCompleted));
-    row("Commands", std::to_string(r.commandsExecuted));
+    row("Passes begun", num(r.passesBegun));
+    row("Passes completed", num(r.passesCompleted));
+    row("Commands", num(r.commandsExecuted));
     row("Bytes sent", std::to_string(r.bytesSent));
     row("Bytes received", std::to_string(r.bytesReceived));
+    row("Status requests", std::to_string(r.statusRequests) +
+                               (r.statusUnanswered > 0 ? " (" + std::to_string(r.statusUnanswered) + " unanswered)" : ""));
     t += "\nStatus events (" + std::to_string(r.statuses.size()) + ")\n";
     if (r.statusesDropped > 0) t += "  (the first " + std::to_string(r.statusesDropped) + " are not kept)\n";
     for (const StatusEvent& e : r.statuses) {
         const StatusReading m = readStatus(e.value);
-        t += "  " + stampText(e.atMs, tz) + "  pass " + std::to_string(e.pass) + "  " + hexValue(e.value) + "  " +
-             m.meaning + (m.faultClass == status::FaultClass::Normal ? "" : std::string(" [") + classText(m.faultClass) + "]") +
-             "\n";
+        t += "  " + stampText(e.atMs, tz) + "  pass " + num(e.pass) + "  " + hexValue(e.value) + "  " + m.meaning +
+             (m.faultClass == status::FaultClass::Normal ? "" : std::string(" [") + classText(m.faultClass) + "]") + "\n";
     }
     return t;
 }
@@ -191,59 +263,116 @@ std::string xml(std::string_view s)
     return out;
 }
 
+// The pass that failed and why, for the JUnit file; none for a run that did not fail.
+struct JunitFailure {
+    std::int64_t pass = 0;
+    std::string element, type, message;
+};
+
+std::optional<JunitFailure> junitFailure(const RunRecord& r, bool final)
+{
+    const std::int64_t inProgress = std::max<std::int64_t>(r.passesBegun, 1);
+    if (!final || r.ending == RunEnding::Interrupted)
+        return JunitFailure{inProgress, "error", "interrupted",
+                            "the run had not ended when this was written (pass " + num(r.passesBegun) + ")"};
+    switch (r.ending) {
+    case RunEnding::StoppedByFault:
+        if (!r.stopStatus) return JunitFailure{inProgress, "failure", endingText(r), endingText(r)};
+        return JunitFailure{std::max<std::int64_t>(r.stopStatus->pass, 1), "failure", endingText(r),
+                            faultText(*r.stopStatus, r.utcOffsetMinutes)};
+    case RunEnding::LinkLost:
+    case RunEnding::Failed:
+        return JunitFailure{std::max<std::int64_t>(r.stopPass, 1), "failure", endingText(r),
+                            endingText(r) + (r.stopDetail.empty() ? "" : ": " + r.stopDetail)};
+    case RunEnding::NoAnswer: return JunitFailure{1, "failure", endingText(r), endingText(r) + ": " + unansweredText(r)};
+    default: return std::nullopt;
+    }
+}
+
 } // namespace
 
-std::string runJunitXml(const RunRecord& r)
+std::string runJunitXml(const RunRecord& r, bool final)
 {
     const RunSettings& s = r.settings;
     std::string name = s.action;
     for (std::size_t i = 0; i < s.sequence.size(); ++i) name += (i ? "," : " ") + s.sequence[i];
     if (!s.file.empty()) name += " " + s.file;
-    const bool failed = r.ending == RunEnding::StoppedByFault || r.ending == RunEnding::LinkLost || r.ending == RunEnding::Failed;
-    const std::int64_t cases = std::max<std::int64_t>(r.passesBegun, failed ? 1 : 0);
-    const std::int64_t skipped = r.ending == RunEnding::StoppedByUser && r.passesBegun > r.passesCompleted ? 1 : 0;
+    const std::optional<JunitFailure> failure = junitFailure(r, final);
+    // A pass begun after the fault arrived or the link was lost, only to be stopped, is not a case.
+    std::int64_t cases = r.passesBegun;
+    if (failure && (r.ending == RunEnding::StoppedByFault || r.ending == RunEnding::LinkLost))
+        cases = std::min(cases, failure->pass);
+    if (failure) cases = std::max(cases, failure->pass);
+    const std::int64_t skippedPass =
+        final && r.ending == RunEnding::StoppedByUser && r.passesBegun > r.passesCompleted ? r.passesBegun : 0;
+    const auto alone = [&](std::int64_t pass) {
+        return pass <= kJUnitPasses || (failure && pass == failure->pass) || pass == skippedPass;
+    };
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.3f", double(r.endMs - r.startMs) / 1000);
 
-    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    out += "<testsuite name=\"" + xml("printbench " + name) + "\" tests=\"" + std::to_string(cases) + "\" failures=\"" +
-           std::to_string(failed ? 1 : 0) + "\" skipped=\"" + std::to_string(skipped) + "\" time=\"" + seconds +
-           "\" timestamp=\"" + isoText(r.startMs, r.utcOffsetMinutes) + "\">\n";
-    out += "  <properties>\n";
-    for (const auto& [key, value] : {std::pair<const char*, std::string>{"model", s.model}, {"port", s.port},
-                                     {"speed", s.speed}, {"density", s.density}, {"delayMs", std::to_string(s.delayMs)},
-                                     {"feedDots", std::to_string(s.feedDots)}, {"repeatCount", std::to_string(s.repeatCount)}})
-        out += "    <property name=\"" + std::string(key) + "\" value=\"" + xml(value) + "\"/>\n";
-    out += "  </properties>\n";
-    const std::int64_t failedPass = r.stopStatus ? std::max<std::int64_t>(r.stopStatus->pass, 1) : std::max<std::int64_t>(r.passesBegun, 1);
+    std::string body;
+    std::int64_t elements = 0;
+    const std::string classname = xml("printbench." + s.action);
     for (std::int64_t pass = 1; pass <= cases; ++pass) {
-        out += "  <testcase classname=\"" + xml("printbench." + s.action) + "\" name=\"pass " + std::to_string(pass) + "\"";
-        if (failed && pass == failedPass) {
-            std::string message = endingText(r.ending);
-            if (r.stopStatus)
-                message = readStatus(r.stopStatus->value).meaning + " (" + hexValue(r.stopStatus->value) + ") at " +
-                          stampText(r.stopStatus->atMs, r.utcOffsetMinutes);
-            else if (!r.stopDetail.empty())
-                message += ": " + r.stopDetail;
-            out += ">\n    <failure type=\"" + std::string(endingText(r.ending)) + "\" message=\"" + xml(message) +
-                   "\"/>\n  </testcase>\n";
-        } else if (skipped && pass == r.passesBegun) {
-            out += ">\n    <skipped message=\"stopped by Stop\"/>\n  </testcase>\n";
+        ++elements;
+        if (!alone(pass)) {
+            std::int64_t last = pass;
+            while (last < cases && !alone(last + 1)) ++last;
+            body += "  <testcase classname=\"" + classname + "\" name=\"" +
+                    (last == pass ? "pass " + num(pass) : "passes " + num(pass) + "\u2013" + num(last)) + "\"/>\n";
+            pass = last;
+            continue;
+        }
+        body += "  <testcase classname=\"" + classname + "\" name=\"pass " + num(pass) + "\"";
+        if (failure && pass == failure->pass) {
+            body += ">\n    <" + failure->element + " type=\"" + xml(failure->type) + "\" message=\"" + xml(failure->message) +
+                    "\"/>\n  </testcase>\n";
+        } else if (pass == skippedPass) {
+            body += ">\n    <skipped message=\"" + xml(endingText(r)) + "\"/>\n  </testcase>\n";
         } else {
-            out += "/>\n";
+            body += "/>\n";
         }
     }
-    return out + "</testsuite>\n";
+
+    const bool isError = failure && failure->element == "error";
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    out += "<testsuite name=\"" + xml("printbench " + name) + "\" tests=\"" + num(elements) + "\" failures=\"" +
+           (failure && !isError ? "1" : "0") + "\" errors=\"" + (isError ? "1" : "0") + "\" skipped=\"" +
+           (skippedPass ? "1" : "0") + "\" time=\"" + seconds + "\" timestamp=\"" + isoText(r.startMs, r.utcOffsetMinutes) +
+           "\">\n";
+    out += "  <properties>\n";
+    std::vector<std::pair<const char*, std::string>> properties{
+        {"runId", r.runId}, {"model", s.model}, {"port", s.port}, {"route", s.route}, {"speed", s.speed},
+        {"density", s.density}, {"delayMs", num(s.delayMs)}, {"feedDots", std::to_string(s.feedDots)},
+        {"repeatCount", num(s.repeatCount)}};
+    if (r.statusUnanswered > 0) properties.emplace_back("statusUnanswered", unansweredText(r));
+    for (const auto& [key, value] : properties)
+        out += "    <property name=\"" + std::string(key) + "\" value=\"" + xml(value) + "\"/>\n";
+    out += "  </properties>\n";
+    return out + body + "</testsuite>\n";
 }
+
+namespace {
+
+std::string csvField(const std::string& s)
+{
+    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+    std::string out = "\"";
+    for (const char c : s) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+} // namespace
 
 std::string runReportCsv(const RunRecord& r)
 {
     std::string t = "time,pass,route,value,hex,meaning,class\n";
     for (const StatusEvent& e : r.statuses) {
         const StatusReading m = readStatus(e.value);
-        t += isoText(e.atMs, r.utcOffsetMinutes) + "," + std::to_string(e.pass) + "," + routeText(e.route) + "," +
-             std::to_string(e.value) + "," + hexValue(e.value) + "," + csvField(m.meaning) + "," +
-             csvField(classText(m.faultClass)) + "\n";
+        t += isoText(e.atMs, r.utcOffsetMinutes) + "," + num(e.pass) + "," + routeText(e.route, r.settings) + "," +
+             num(e.value) + "," + hexValue(e.value) + "," + csvField(m.meaning) + "," + csvField(classText(m.faultClass)) +
+             "\n";
     }
     return t;
 }

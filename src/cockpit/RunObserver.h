@@ -20,6 +20,10 @@ public:
     // A single action outside runs ("Status", "Status Clear", "Open COM3", ...): the bytes
     // that follow belong to it.
     virtual void actionBegun(const std::string& /*label*/) {}
+    // A port was chosen in the port list: opened (or connected), or not.
+    virtual void portChosen(bool /*opened*/) {}
+    // The printer on `port` said who it is.
+    virtual void identityRead(const std::string& /*port*/, const status::PrinterIdentity& /*identity*/) {}
 
     virtual void runStarted(const RunSettings& /*settings*/) {}
     // `of` is the repeat count as it reads when the pass begins (0: until stopped).
@@ -27,7 +31,8 @@ public:
     virtual void passFinished(std::int64_t /*pass*/) {}
     virtual void commandBegun(const std::string& /*name*/) {}
     virtual void commandRan(const std::string& /*name*/) {}
-    // `detail`: the link's report for a lost link, the reason for a failure.
+    // `detail`: the link's report for a lost link, the reason for a failure; for the user, the
+    // way out: "Stop", "End", "SIGTERM", "SIGINT", "SIGHUP".
     virtual void stopAsked(StopCause /*cause*/, const std::string& /*detail*/) {}
     virtual void runEnded(bool /*complete*/) {}
 };

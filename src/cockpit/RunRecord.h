@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/Route.h"
+#include "status/Identity.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,7 +22,13 @@ struct StatusEvent {
 // What a run was started with, as the window read it at the start.
 struct RunSettings {
     std::string action;  // "Run", "H Diagram", "비트패턴", "Tile", "Test Pattern", "Logo"
-    std::string model, port, speed, density;
+    // The model whose width the prints used: "KR-420", or "none chosen (432 dots)".
+    std::string model;
+    // The port as the technician named it ("COM3", "USB", a device path), or the address of a
+    // network printer ("tcp://192.168.1.50:9100"); the route the bytes took: "serial", "usb",
+    // "tcp"; and the device the port reached, when known.
+    std::string port, route, device;
+    std::string speed, density;
     std::int64_t delayMs = 0;
     std::uint64_t feedDots = 0;
     std::int64_t repeatCount = 0;    // 0: until stopped
@@ -31,15 +38,18 @@ struct RunSettings {
 
 enum class RunEnding {
     Running,
-    Completed,       // every pass asked for is done
-    StoppedByUser,   // "Stop"
-    StoppedByFault,  // a fault status byte
+    Completed,       // every pass asked for is done, the printer answered, and no fault came
+    StoppedByUser,   // "Stop", "End", the close box or a signal (RunRecord::stoppedBy names it)
+    StoppedByFault,  // a fault status byte, during the run or just after its last byte
     LinkLost,        // a send failed or the line went away
     Failed,          // nothing was sent: a logo refused or its work files not written
+    NoAnswer,        // status requests were sent and none was answered
+    Interrupted,     // the program ended before the run did (read back from the run log)
 };
 
 // Everything the bench knows about one run, for the run log, the report and the status bar.
 struct RunRecord {
+    std::string runId;  // unique among the run logs of every process: start time, process, count
     RunSettings settings;
     std::int64_t startMs = 0, endMs = 0;  // wall clock
     int utcOffsetMinutes = 0;             // of the local time the record is shown in
@@ -49,9 +59,15 @@ struct RunRecord {
     // counted.
     std::vector<StatusEvent> statuses;
     std::uint64_t statusesDropped = 0;
+    // Status requests sent during the run, and those no byte answered: none before the next
+    // request or within the listening time after it (a USB status read that returned nothing).
+    std::uint64_t statusRequests = 0, statusUnanswered = 0;
     RunEnding ending = RunEnding::Running;
+    std::string stoppedBy;                  // "Stop", "End", "SIGTERM", "SIGINT", "SIGHUP"
+    std::int64_t stopPass = 0;              // the pass in progress when the stop was asked
     std::optional<StatusEvent> stopStatus;  // the fault that stopped the run
     std::string stopDetail;                 // why the link was lost, why the run failed
+    std::optional<status::PrinterIdentity> identity;  // last read on the port in this session
 };
 
 } // namespace printbench::cockpit

@@ -32,7 +32,40 @@ Civil civil(std::int64_t wallMs, int utcOffsetMinutes)
             int(inDay % 1000)};
 }
 
+// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's days_from_civil).
+std::int64_t daysFromCivil(std::int64_t y, int m, int d)
+{
+    y -= m <= 2;
+    const std::int64_t era = floorDiv(y, 400);
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
 } // namespace
+
+std::optional<IsoTime> parseIsoText(std::string_view text)
+{
+    // 2026-12-07T14:02:11.123+09:00
+    if (text.size() != 29 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':' ||
+        text[19] != '.' || (text[23] != '+' && text[23] != '-') || text[26] != ':')
+        return std::nullopt;
+    const auto number = [&](std::size_t at, std::size_t n) -> std::optional<int> {
+        int v = 0;
+        for (std::size_t i = at; i < at + n; ++i) {
+            if (text[i] < '0' || text[i] > '9') return std::nullopt;
+            v = v * 10 + (text[i] - '0');
+        }
+        return v;
+    };
+    const auto y = number(0, 4), mo = number(5, 2), d = number(8, 2), h = number(11, 2), mi = number(14, 2),
+               s = number(17, 2), ms = number(20, 3), oh = number(24, 2), om = number(27, 2);
+    if (!y || !mo || !d || !h || !mi || !s || !ms || !oh || !om || *mo < 1 || *mo > 12 || *d < 1 || *d > 31) return std::nullopt;
+    const int offset = (text[23] == '-' ? -1 : 1) * (*oh * 60 + *om);
+    const std::int64_t local = daysFromCivil(*y, *mo, *d) * 86400000 + std::int64_t(*h) * 3600000 + *mi * 60000 + *s * 1000 + *ms;
+    return IsoTime{local - std::int64_t(offset) * 60000, offset};
+}
 
 std::string clockText(std::int64_t wallMs, int utcOffsetMinutes)
 {

@@ -5,6 +5,7 @@
 #include "cockpit/StatusNames.h"
 #include "commands/TextCommands.h"
 #include "connection/PortSelection.h"
+#include "status/Identity.h"
 #include "patterns/TestPrints.h"
 #include "protocol/Models.h"
 
@@ -19,9 +20,11 @@ HeadlessRun::HeadlessRun(const RunOptions& options, link::SerialPort& serial, li
                          const link::CodePage& codePage, std::filesystem::path portFolder, int portIndex,
                          std::ostream& errors)
     : m_options(options), m_host(host), m_codePage(codePage), m_errors(errors), m_portIndex(portIndex), m_journal(host),
-      m_link(serial, usb, m_events, codePage, *this, std::move(portFolder))
+      m_link(serial, usb, m_events, codePage, *this, std::move(portFolder)),
+      m_reports(options.report, options.junit, m_journal, errors)
 {
     m_link.setTap(&m_journal);
+    m_journal.addSink(&m_reports);
     m_state.PrintWidthDots = 432;  // the window's width until a model is chosen
     if (m_options.model) m_state.PrintWidthDots = std::int16_t(*protocol::modelPrintWidth(*m_options.model));
 }
@@ -32,7 +35,7 @@ void HeadlessRun::Events::processEvents()
     if (m_run.m_interrupted && m_run.m_state.StopRequested == 0) {
         m_run.m_state.StopRequested = 1;
         m_run.m_stoppedByInterrupt = true;
-        m_run.observe().stopAsked(cockpit::StopCause::User, {});
+        m_run.observe().stopAsked(cockpit::StopCause::User, m_run.m_interruptedBy.load());
     }
     if (m_run.progress) m_run.progress(m_run.m_journal.statusLine());
 }
@@ -45,13 +48,15 @@ cockpit::RunObserver& HeadlessRun::observe()
 
 int HeadlessRun::execute()
 {
+    if (m_options.report)
+        if (const auto note = ReportFiles::unfinishedNote(*m_options.report)) m_errors << "printbench-run: " << *note << "\n";
     int exit = Completed;
     {
         const link::PrinterLink::HandlerScope scope(m_link);
         exit = act();
     }
     if (exit == Completed && m_linkFailed) exit = LinkError;
-    if (!writeReports() && exit == Completed) exit = Usage;
+    if (!m_reports.ok() && exit == Completed) exit = Usage;
     return exit;
 }
 
@@ -62,11 +67,14 @@ cockpit::RunSettings HeadlessRun::settings() const
     settings.action = action == "sequence" ? "Run" : action == "h-diagram" ? "H Diagram" : action == "bit-pattern" ? "비트패턴"
                       : action == "tile" ? "Tile" : action == "test-pattern" ? "Test Pattern" : action == "logo" ? "Logo"
                       : action == "status" ? "Status" : "Status Clear";
-    settings.model = m_options.model.value_or("");
-    settings.port = m_options.port;
+    settings.model = m_options.model.value_or("none chosen (" + std::to_string(m_state.PrintWidthDots) + " dots)");
+    // A network printer is named by its address, whether given as one or as a COM entry of the
+    // port folder that holds it.
+    settings.route = m_link.routeName();
+    settings.device = m_link.portDevice();
+    settings.port = settings.route == "tcp" ? settings.device : m_options.port;
     // The speed sets a serial line only: not USB, not a network printer.
-    const bool network = m_options.port.starts_with("tcp://") || m_link.describePort(m_portIndex).device.value_or("").starts_with("tcp://");
-    settings.speed = m_link.route() == Route::Serial && !network ? m_options.speed : "";
+    settings.speed = settings.route == "serial" ? m_options.speed : "";
     settings.density = m_options.density;
     settings.delayMs = m_options.delayMs;
     settings.feedDots = m_options.feedDots;
@@ -114,11 +122,12 @@ int HeadlessRun::act()
         if (!usb.connected()) {
             return notOpened(usb.message);
         }
-        m_link.channel(Route::Usb).requestStatus();
+        if (m_options.action != "identify") m_link.channel(Route::Usb).requestStatus();
     } else if (auto failure = connection::OpenSerialPort(m_link, m_portIndex, m_options.speed)) {
         // A device path or an address is this run's COM1: the message names what was given.
         return notOpened(named(*failure));
     }
+    if (m_options.action == "identify") return identify();
 
     const std::string action = m_options.action;
     // Text leaves in the host's code page; characters it lacks leave as "?", and say so.
@@ -172,12 +181,18 @@ int HeadlessRun::act()
         observe().passFinished(1);
     }
     m_link.flush();
-    if (complete) complete = lastWord();
     observe().runEnded(complete);
+    lastWord();
+    return ending();
+}
 
+// How the run ended, as an exit status, with what standard error should say of it.
+int HeadlessRun::ending()
+{
     if (m_linkFailed) return LinkError;
     if (m_stoppedByInterrupt) return Interrupted;
-    if (action == "status") {
+    const auto& run = m_journal.run();
+    if (m_options.action == "status") {
         const auto last = m_journal.lastStatus();
         if (!last) {
             m_errors << "printbench-run: the printer did not answer the status request\n";
@@ -187,13 +202,33 @@ int HeadlessRun::act()
         m_answer = cockpit::hexValue(last->value) + " " + r.meaning + " (" + cockpit::classText(r.faultClass) + ")";
         return r.faultClass == status::FaultClass::Normal ? Completed : Fault;
     }
-    const auto& run = m_journal.run();
     if (run && run->ending == cockpit::RunEnding::StoppedByFault) {
         if (run->stopStatus) {
             m_errors << "printbench-run: stopped by the printer: " << cockpit::hexValue(run->stopStatus->value) << " "
-                     << cockpit::readStatus(run->stopStatus->value).meaning << "\n";
+                     << cockpit::readStatus(run->stopStatus->value).meaning << " (arrived in pass " << run->stopStatus->pass
+                     << ")\n";
         }
         return Fault;
+    }
+    if (run && run->ending == cockpit::RunEnding::NoAnswer) {
+        m_errors << "printbench-run: no answer from the printer: " << run->statusUnanswered << " of " << run->statusRequests
+                 << " status requests unanswered\n";
+        return LinkError;
+    }
+    return Completed;
+}
+
+// The printer's identity, one line a query, on standard output; no answer at all is a link error.
+int HeadlessRun::identify()
+{
+    const status::PrinterIdentity identity = status::ReadIdentity(m_link);
+    m_link.flush();
+    observe().identityRead(settings().port, identity);
+    for (const auto& [name, value] : identity.rows()) m_answer += (m_answer.empty() ? "" : "\n") + name + ": " + value;
+    if (m_linkFailed) return LinkError;
+    if (identity.empty()) {
+        m_errors << "printbench-run: the printer did not answer GS I\n";
+        return LinkError;
     }
     return Completed;
 }
@@ -203,28 +238,7 @@ std::string HeadlessRun::summary() const
     const auto& run = m_journal.run();
     if (!m_failure.empty() || !run) return "Not run: " + (m_failure.empty() ? std::string("nothing was asked") : m_failure);
     if (!m_answer.empty()) return m_answer;
-    // Ctrl-C (or a signal to end) is this program's "Stop".
-    std::string line = m_journal.statusLine();
-    if (m_stoppedByInterrupt && line.starts_with("Stopped by Stop")) line.replace(11, 4, m_interruptedBy.load());
-    return line;
-}
-
-bool HeadlessRun::writeReports()
-{
-    const auto& run = m_journal.run();
-    bool ok = true;
-    const auto write = [&](const std::filesystem::path& file, const std::string& text) {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            m_errors << "printbench-run: " << file.string() << " cannot be written\n";
-            ok = false;
-        }
-    };
-    if (m_options.report && run) write(*m_options.report, cockpit::runRecordJson(*run) + "\n");
-    if (m_options.junit && run) write(*m_options.junit, cockpit::runJunitXml(*run));
-    return ok;
+    return m_journal.statusLine();
 }
 
 // --- What the subsystems see ----------------------------------------------------------------
@@ -234,23 +248,20 @@ void HeadlessRun::serialDataArrived()
     observe().actionBegun("Printer status");
     if (status::ReceiveStatus(m_link, *this) != status::FaultClass::Normal) {
         m_state.StopRequested = 1;
-        m_faulted = true;
         observe().stopAsked(cockpit::StopCause::Fault, {});
     }
 }
 
-// The window goes on listening after a run; this program ends with it. What the printer says
-// about the last pass (the answer to its last status request, a fault it reports unasked) is
-// read for a moment after the last byte, so that a fault there does not pass for success.
-bool HeadlessRun::lastWord()
+// The window goes on listening after a run; this program ends with it. The run's record
+// listens a moment after its last byte (the answer to its last status request, a fault the
+// printer reports unasked): events are let in until it has closed.
+void HeadlessRun::lastWord()
 {
-    if (m_link.route() == Route::Serial && !m_linkFailed) {
-        for (int waited = 0; waited < kLastWordMs && !m_faulted; waited += 10) {
-            m_link.letEventsIn();
-            if (!m_faulted) m_link.wait(10);
-        }
+    while (m_journal.listening()) {
+        m_link.letEventsIn();
+        m_journal.tick();
+        if (m_journal.listening()) m_link.wait(10);
     }
-    return !m_faulted;
 }
 
 void HeadlessRun::usbStatusRead(std::int32_t value)

@@ -3,6 +3,7 @@
 #include "cockpit/Journal.h"
 #include "commands/SequenceRunner.h"
 #include "commands/SharedState.h"
+#include "headless/ReportFiles.h"
 #include "headless/RunOptions.h"
 #include "link/PrinterLink.h"
 #include "status/StatusHandling.h"
@@ -31,9 +32,9 @@ public:
     // Runs the action and writes the reports asked for; the exit status.
     int execute();
 
-    // Ctrl-C, or another signal to end (`by` names it): the run stops at its next check, as
-    // "Stop" stops it.
-    void interrupt(const char* by = "Ctrl-C")
+    // A signal to end (`by` names it: "SIGINT" for Ctrl-C, "SIGTERM", "SIGHUP"): the run stops
+    // at its next check, as "Stop" stops it, and its reports are written.
+    void interrupt(const char* by = "SIGINT")
     {
         m_interruptedBy = by;
         m_interrupted = true;
@@ -45,18 +46,16 @@ public:
     // One line: how the run ended; for "status", the printer's answer.
     std::string summary() const;
 
-    // How long the printer is listened to after a run's last byte.
-    static constexpr int kLastWordMs = 100;
-
 private:
     int act();
+    int ending();
+    int identify();
     cockpit::RunSettings settings() const;
     std::string named(std::string text) const;
     int notOpened(const std::string& message);
-    bool lastWord();
+    void lastWord();
     void observeEvents();
     cockpit::RunObserver& observe();
-    bool writeReports();
 
     // link::LinkEvents
     void serialDataArrived() override;
@@ -101,13 +100,13 @@ private:
     cockpit::Journal m_journal;
     commands::SharedState m_state;
     link::PrinterLink m_link;
+    ReportFiles m_reports;
     std::atomic<bool> m_interrupted{false};
-    std::atomic<const char*> m_interruptedBy{"Ctrl-C"};
+    std::atomic<const char*> m_interruptedBy{"SIGINT"};
     bool m_stoppedByInterrupt = false, m_linkFailed = false;
-    bool m_faulted = false;  // a status of the fault classes came back
     std::string m_shown;
     std::string m_failure;  // why the run could not begin, for the summary
-    std::string m_answer;   // the status the printer answered, for "status"
+    std::string m_answer;   // the status the printer answered, for "status"; its identity, for "identify"
 };
 
 } // namespace printbench::headless

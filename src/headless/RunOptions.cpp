@@ -12,18 +12,20 @@ namespace printbench::headless {
 const char* const kRunUsage =
     "usage: printbench-run [OPTIONS] ACTION [ARG]\n"
     "ACTION: sequence \"Full Cut,Feed,...\"  (catalogue names, as in the Command List)\n"
-    "        h-diagram | bit-pattern | tile | test-pattern | logo FILE.bmp | status | status-clear\n"
+    "        h-diagram | bit-pattern | tile | test-pattern | logo FILE.bmp | status | status-clear | identify\n"
     "  --port COM3 | USB | /dev/ttyUSB0 | tcp://HOST[:PORT]   (COM<n> resolves as the window does; PORT 9100)\n"
     "  --speed 19200  --model KR-420  --density 0  --delay 500  --feed 100  --repeat 1  --text TEXT  --old-ver\n"
     "  --out FILE      write the bytes instead of sending them (no printer; waits are skipped)\n"
-    "  --report FILE   the run's record as JSON\n"
-    "  --junit FILE    JUnit XML: one test case per pass, a failure for the pass a fault stopped\n"
+    "  --report FILE   the run's record as JSON, rewritten as the run goes (\"final\": false until it ends)\n"
+    "  --junit FILE    JUnit XML: one test case per pass, a failure for the pass whose fault arrived;\n"
+    "                  rewritten at the start, at a fault, on a signal and at the end\n"
     "  --quiet         no progress line, only the summary\n"
-    "Exit status: 0 completed, 1 stopped by a printer fault, 2 usage error, 3 link error, 130 Ctrl-C.\n";
+    "Exit status: 0 completed, 1 stopped by a printer fault, 2 usage error, 3 link error or no answer\n"
+    "from the printer, 130 SIGINT (Ctrl-C), SIGTERM or SIGHUP.\n";
 
 namespace {
 
-constexpr std::array kActions{"sequence", "h-diagram", "bit-pattern", "tile", "test-pattern", "logo", "status", "status-clear"};
+constexpr std::array kActions{"sequence", "h-diagram", "bit-pattern", "tile", "test-pattern", "logo", "status", "status-clear", "identify"};
 constexpr std::array kSpeeds{"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
 constexpr std::array kDensities{"-5", "-4", "-3", "-2", "-1", "0", "+1", "+2", "+3", "+4", "+5"};
 
@@ -46,6 +48,14 @@ bool oneOf(const List& list, const std::string& value)
 }
 
 } // namespace
+
+std::optional<int> portListIndex(const std::string& port)
+{
+    if (port == "USB") return 12;
+    for (int n = 1; n <= 11; ++n)
+        if (port == "COM" + std::to_string(n)) return n;
+    return std::nullopt;
+}
 
 int densityIndex(const std::string& step)
 {
@@ -117,7 +127,11 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
 
     if (words.empty()) return "an action is needed";
     o.action = words[0];
-    if (!oneOf(kActions, o.action)) return "unknown action \"" + o.action + "\"";
+    if (!oneOf(kActions, o.action)) {
+        std::string names;
+        for (const char* name : kActions) names += std::string(" ") + name;
+        return "unknown action \"" + o.action + "\"; the actions are" + names;
+    }
     const bool takesArgument = o.action == "sequence" || o.action == "logo";
     if (words.size() != (takesArgument ? 2u : 1u)) {
         return takesArgument ? o.action + " takes one argument" : o.action + " takes no argument";

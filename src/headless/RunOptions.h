@@ -11,7 +11,7 @@ namespace printbench::headless {
 
 // What printbench-run is asked to do, with the window's start-up values as defaults.
 struct RunOptions {
-    std::string action;                 // sequence, h-diagram, bit-pattern, tile, test-pattern, logo, status, status-clear
+    std::string action;                 // sequence, h-diagram, bit-pattern, tile, test-pattern, logo, status, status-clear, identify
     std::vector<std::string> sequence;  // catalogue names, for "sequence"
     std::filesystem::path logo;         // for "logo"
     std::string port;                   // COM<n>, USB, a device path or tcp://HOST[:PORT]; empty with --out
@@ -20,7 +20,7 @@ struct RunOptions {
     std::string density = "0";          // the density list's entry, "-5" to "+5"
     std::int64_t delayMs = 500;
     std::uint64_t feedDots = 100;
-    std::int64_t repeat = 1;            // 0: until Ctrl-C
+    std::int64_t repeat = 1;            // 0: until a signal ends it
     std::string text = "Please enter the text you want to output.";
     bool oldVersion = false;
     std::optional<std::filesystem::path> out, report, junit;
@@ -31,6 +31,10 @@ extern const char* const kRunUsage;
 
 // The options of a command line (without the program's name), or the reason it is not one.
 std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::string>& args);
+
+// The port list's index of a --port the window's list names: "COM1" to "COM11" are 1 to 11,
+// "USB" 12; none for anything else (a device path or an address, which is this run's own COM1).
+std::optional<int> portListIndex(const std::string& port);
 
 // The density list's index of a step: "-5" is 0, "0" is 5, "+5" is 10.
 int densityIndex(const std::string& step);

@@ -52,13 +52,18 @@ public:
 
     void requestStatus() override
     {
-        if (m_route == Route::Serial) m_link.SendSerialText(asText(protocol::StatusRequest));
-        else if (m_route == Route::Usb) {
+        if (m_route == Route::Serial) {
+            const bool leaves = !m_link.dropping() && m_link.m_serial.isOpen();
+            m_link.SendSerialText(asText(protocol::StatusRequest));
+            if (leaves) m_link.tellRequest(Route::Serial);
+        } else if (m_route == Route::Usb) {
             // A request is a send: once a send of the handler has failed (and been reported, by
             // this flush or an earlier one), the read is not made, so a printer gone is not
             // reported again as a failed read.
             m_link.flush();
-            if (!m_link.dropping()) m_link.m_events.usbStatusRead(m_link.ReadUsbStatus());
+            if (m_link.dropping()) return;
+            m_link.tellRequest(Route::Usb);
+            m_link.m_events.usbStatusRead(m_link.ReadUsbStatus());
         }
     }
 
@@ -119,10 +124,18 @@ PrinterChannel& PrinterLink::current()
     return *m_following;
 }
 
-void PrinterLink::tapped(Route route, Traffic::Direction direction, std::span<const std::uint8_t> bytes)
+void PrinterLink::tapped(Route route, Traffic::Direction direction, std::span<const std::uint8_t> bytes,
+                         std::optional<std::int64_t> atMs, bool answer)
 {
     handOverTraffic();
-    m_tap->traffic(Traffic{m_host.nowMs(), route, direction, bytes});
+    m_tap->traffic(Traffic{atMs ? *atMs : m_host.nowMs(), route, direction, bytes, answer});
+}
+
+void PrinterLink::tellRequest(Route route)
+{
+    if (!m_tap) return;
+    handOverTraffic();
+    m_tap->statusRequested(route, m_host.nowMs());
 }
 
 // Copied only for an adapter that does not keep its gathered bytes readable.
@@ -274,8 +287,45 @@ int PrinterLink::bytesWaiting()
 std::optional<std::uint8_t> PrinterLink::readByte()
 {
     const std::optional<std::uint8_t> b = m_serial.readByte();
-    if (b && m_tap) tapped(Route::Serial, Traffic::Direction::Received, std::span(&*b, 1));
+    if (b && m_tap) tapped(Route::Serial, Traffic::Direction::Received, std::span(&*b, 1), m_serial.lastArrivalMs());
     return b;
+}
+
+std::optional<std::uint8_t> PrinterLink::readAnswerByte()
+{
+    const std::optional<std::uint8_t> b = m_serial.readByte();
+    if (b && m_tap) tapped(Route::Serial, Traffic::Direction::Received, std::span(&*b, 1), m_serial.lastArrivalMs(), true);
+    return b;
+}
+
+std::vector<std::uint8_t> PrinterLink::ReadUsbReply(int timeoutMs)
+{
+    flush();
+    std::vector<std::uint8_t> reply = m_usb.readReply(timeoutMs);
+    if (m_tap && !reply.empty()) tapped(Route::Usb, Traffic::Direction::Received, reply, std::nullopt, true);
+    return reply;
+}
+
+std::optional<std::string> PrinterLink::usbDeviceId()
+{
+    return m_usb.deviceId();
+}
+
+std::string PrinterLink::portDevice() const
+{
+    if (route() != Route::Serial) return {};
+    if (!m_openDevice.empty()) return m_openDevice;
+    return describePort(m_portIndex).device.value_or("");
+}
+
+std::string PrinterLink::routeName() const
+{
+    switch (route()) {
+    case Route::Serial: return portDevice().starts_with("tcp://") ? "tcp" : "serial";
+    case Route::Usb: return "usb";
+    case Route::None: break;
+    }
+    return "none";
 }
 
 void PrinterLink::flush()

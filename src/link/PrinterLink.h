@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -60,9 +61,21 @@ public:
     // reason is the text to show: the port, the device and the system's reason.
     LinkStatus openSerial(const SerialSettings& settings);
     void closeSerial();
+    int openComPort() const { return m_openPort; }  // n of the COM<n> open now; 0: none
     // The receive side: bytes waiting, and one of them.
     int bytesWaiting();
     std::optional<std::uint8_t> readByte();
+    // One of them read as the answer to a query (the tap is told it is no status).
+    std::optional<std::uint8_t> readAnswerByte();
+    // What the USB printer sends back within `timeoutMs` (an answer to a query), and its IEEE
+    // 1284 device ID.
+    std::vector<std::uint8_t> ReadUsbReply(int timeoutMs);
+    std::optional<std::string> usbDeviceId();
+    // The route the bytes take, in the run record's words ("serial", "usb", "tcp" for a network
+    // printer behind a COM entry, "none"), and the device of the chosen COM port: the one it
+    // reached when open, the one it names otherwise ("" for none).
+    std::string routeName() const;
+    std::string portDevice() const;
 
     // What "COM<n>" reaches now, for tooltips and messages; the same for COM1 to COM11, asking
     // the host for its devices once.
@@ -104,7 +117,10 @@ private:
     bool dropping() const { return m_depth > 0 && m_failedInHandler; }
     void linkFailed(Route route, const LinkStatus& status);
     std::string serialName() const;
-    void tapped(Route route, Traffic::Direction direction, std::span<const std::uint8_t> bytes);
+    // `atMs`: when a received byte reached the host, if the port knows; now otherwise.
+    void tapped(Route route, Traffic::Direction direction, std::span<const std::uint8_t> bytes,
+                std::optional<std::int64_t> atMs = std::nullopt, bool answer = false);
+    void tellRequest(Route route);
     void tapSent(Route route, std::span<const std::uint8_t> bytes);
     void forgetHanded();
 

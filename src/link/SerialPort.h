@@ -55,6 +55,10 @@ public:
     // Bytes received and not yet read, and the next of them (nullopt when none waits).
     virtual int bytesWaiting() = 0;
     virtual std::optional<std::uint8_t> readByte() = 0;
+    // When the byte readByte() returned last reached the host, on the host's monotonic clock
+    // (Host::nowMs); nullopt for a port that does not stamp what arrives (the link then uses
+    // the time it was read).
+    virtual std::optional<std::int64_t> lastArrivalMs() const { return std::nullopt; }
 
     // The one listener, not owned; null for none.
     virtual void setListener(SerialListener* listener) = 0;

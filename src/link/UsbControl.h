@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace printbench::link {
 
@@ -44,6 +45,12 @@ public:
     virtual LinkStatus flush() = 0;
     // The bytes gathered since the last flush, as for SerialPort::gathered.
     virtual std::optional<std::span<const std::uint8_t>> gathered() const { return std::nullopt; }
+
+    // Beyond the members: what the printer sends back within `timeoutMs` (the answer to a query
+    // sent and flushed before), empty when nothing came or nothing is connected; and the
+    // connected printer's IEEE 1284 device ID ("MFG:...;MDL:...;SN:...;").
+    virtual std::vector<std::uint8_t> readReply(int /*timeoutMs*/) { return {}; }
+    virtual std::optional<std::string> deviceId() { return std::nullopt; }
 };
 
 // The text of a USB connect or status read that failed, with the result in decimal.

@@ -49,6 +49,7 @@ void Form1::Form_Load()
 
     // The model list's Click set 448 for "KL-310"; the start-up width is 432 all the same.
     m_state.PrintWidthDots = 432;
+    m_modelChosen = false;
 
     setText(Control::Text1, "Please enter the text you want to output.");
     setText(Control::Text2, "1");
@@ -61,9 +62,18 @@ void Form1::Form_Load()
 void Form1::Command1_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
+    if (m_running) return endWhenIdle("End");
     m_link.flush();
     m_link.closeSerial();
     m_host.endProgram();
+}
+
+void Form1::endWhenIdle(const std::string& by)
+{
+    if (!m_running) return Command1_Click();
+    if (m_endAfterRun.empty()) m_endAfterRun = by;
+    m_state.StopRequested = 1;
+    observe()->stopAsked(cockpit::StopCause::User, by);
 }
 
 void Form1::Text1_DblClick()
@@ -140,11 +150,16 @@ void Form1::Combo2_Click()
     switch (link::routeForPortIndex(port)) {
     case Route::Serial:
         m_fields.setEnabled(Control::Combo1, true);
-        if (const auto failure = connection::OpenSerialPort(m_link, port, m_fields.listText(Control::Combo1)))
+        if (const auto failure = connection::OpenSerialPort(m_link, port, m_fields.listText(Control::Combo1))) {
+            observe()->portChosen(false);
             MsgBox(Icon::Critical, *failure);
+        } else {
+            observe()->portChosen(true);
+        }
         break;
     case Route::Usb: {
         const connection::UsbConnection usb = connection::ConnectUsb(m_link, m_fields.listText(Control::Combo4));
+        observe()->portChosen(usb.connected());
         m_fields.setEnabled(Control::Combo1, false);
         MsgBox(usb.connected() ? Icon::Information : Icon::Critical, usb.message);
         if (usb.connected()) m_link.channel(Route::Usb).requestStatus();
@@ -158,7 +173,10 @@ void Form1::Combo2_Click()
 void Form1::Combo4_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
-    if (const auto width = protocol::modelPrintWidth(m_fields.listText(Control::Combo4))) m_state.PrintWidthDots = *width;
+    if (const auto width = protocol::modelPrintWidth(m_fields.listText(Control::Combo4))) {
+        m_state.PrintWidthDots = *width;
+        m_modelChosen = true;
+    }
 }
 
 void Form1::Check2_Click()
@@ -194,6 +212,7 @@ void Form1::Command2_Click()
     Run run(*this, "Run");
     const bool complete = commands::RunSequence(m_link.current(), densityIndex(), m_state, *this) == commands::RunEnd::Complete;
     run.ended(complete);
+    if (complete) repeatResetByRun();
     if (complete) setText(Control::Text2, "1");
 }
 
@@ -249,6 +268,17 @@ void Form1::Command4_Click()
     setText(Control::Text4, "0");
     setText(Control::Text5, "500");
     setText(Control::Text6, "0");
+}
+
+std::optional<status::PrinterIdentity> Form1::Identify()
+{
+    const PrinterLink::HandlerScope scope(m_link);
+    if (m_running || refuseWithoutPort()) return std::nullopt;
+    observe()->actionBegun("Identify");
+    status::PrinterIdentity identity = status::ReadIdentity(m_link);
+    m_link.flush();
+    observe()->identityRead(portName(), identity);
+    return identity;
 }
 
 // --- "H Diagram" and the test prints -----------------------------------------------------
@@ -387,6 +417,12 @@ Form1::Run::~Run()
     m_form.m_running = false;
     m_form.enableStarters(true);
     m_form.observe()->runEnded(m_complete);
+    // "End" (or another way out) during the run: the run has ended and told its end; now the
+    // program does.
+    if (!m_form.m_endAfterRun.empty()) {
+        m_form.m_endAfterRun.clear();
+        m_form.Command1_Click();
+    }
 }
 
 void Form1::enableStarters(bool on)
@@ -400,8 +436,11 @@ cockpit::RunSettings Form1::runSettings(const std::string& action) const
 {
     cockpit::RunSettings s;
     s.action = action;
-    s.model = m_fields.listText(Control::Combo4);
-    s.port = m_fields.listText(Control::Combo2);
+    s.model = m_modelChosen ? m_fields.listText(Control::Combo4)
+                            : "none chosen (" + std::to_string(m_state.PrintWidthDots) + " dots)";
+    s.port = portName();
+    s.route = m_link.routeName();
+    s.device = m_link.portDevice();
     s.speed = m_link.route() == Route::Serial ? m_fields.listText(Control::Combo1) : "";
     s.density = m_fields.listText(Control::Combo3);
     s.delayMs = static_cast<std::int64_t>(wholeNumber(m_fields.text(Control::Text5), 2147483647));
@@ -412,15 +451,26 @@ cockpit::RunSettings Form1::runSettings(const std::string& action) const
     return s;
 }
 
+std::string Form1::portName() const
+{
+    return m_link.routeName() == "tcp" ? m_link.portDevice() : m_fields.listText(Control::Combo2);
+}
+
 SequenceFields Form1::sequenceFields() const
 {
     SequenceFields s;
     for (int i = 0; i < m_fields.listCount(Control::List2); ++i) s.entries.push_back(m_fields.listItem(Control::List2, i));
-    s.repeat = m_fields.text(Control::Text2);
+    s.repeat = repeatSet();
     s.delay = m_fields.text(Control::Text5);
     s.feed = m_fields.text(Control::Text10);
     s.text = m_fields.text(Control::Text1);
     return s;
+}
+
+std::string Form1::repeatSet() const
+{
+    const std::string shown = m_fields.text(Control::Text2);
+    return shown == "1" && !m_repeatSet.empty() ? m_repeatSet : shown;
 }
 
 std::vector<std::string> Form1::fillSequence(const SequenceFields& sequence)
@@ -436,6 +486,7 @@ std::vector<std::string> Form1::fillSequence(const SequenceFields& sequence)
         m_fields.addListItem(Control::List2, entry);
     }
     setText(Control::Text9, std::to_string(m_fields.listCount(Control::List2)));
+    repeatEdited();
     setText(Control::Text2, sequence.repeat);
     setText(Control::Text5, sequence.delay);
     setText(Control::Text10, sequence.feed);
@@ -443,24 +494,41 @@ std::vector<std::string> Form1::fillSequence(const SequenceFields& sequence)
     return refused;
 }
 
-SessionFields Form1::sessionFields() const
+ListTexts Form1::listTexts() const
 {
-    return {sequenceFields(), m_fields.listText(Control::Combo4), m_fields.listText(Control::Combo1),
-            m_fields.listText(Control::Combo3), m_fields.checked(Control::Check2)};
+    return {m_fields.listText(Control::Combo4), m_fields.listText(Control::Combo1), m_fields.listText(Control::Combo3)};
 }
 
-void Form1::restoreSession(const SessionFields& session)
+int Form1::chooseLists(const ListTexts& lists)
+{
+    const PrinterLink::HandlerScope scope(m_link);
+    const auto indexOf = [this](Control list, const std::string& text) {
+        for (int i = 0; i < m_fields.listCount(list); ++i)
+            if (m_fields.listItem(list, i) == text) return i;
+        return -1;
+    };
+    for (const auto& [list, text] : {std::pair{Control::Combo4, lists.model}, std::pair{Control::Combo3, lists.density}})
+        if (const int i = indexOf(list, text); i >= 0 && i != m_fields.listIndex(list)) setListIndex(list, i);
+    const int speed = indexOf(Control::Combo1, lists.speed);
+    if (speed < 0 || speed == m_fields.listIndex(Control::Combo1)) return 0;
+    if (const int open = m_link.openComPort()) return open;
+    m_fields.setListIndex(Control::Combo1, speed);  // its Click would open the port list's COM port
+    return 0;
+}
+
+SessionFields Form1::sessionFields() const
+{
+    return {sequenceFields(), listTexts(), m_fields.checked(Control::Check2)};
+}
+
+int Form1::restoreSession(const SessionFields& session)
 {
     const PrinterLink::HandlerScope scope(m_link);
     fillSequence(session.sequence);
-    // Lists by their entries' texts; a text the list lacks leaves it as it is.
-    for (const auto& [list, text] : {std::pair{Control::Combo4, session.model}, std::pair{Control::Combo1, session.speed},
-                                     std::pair{Control::Combo3, session.density}}) {
-        for (int i = 0; i < m_fields.listCount(list); ++i)
-            if (m_fields.listItem(list, i) == text && m_fields.listIndex(list) != i) setListIndex(list, i);
-    }
+    const int keptBy = chooseLists(session.lists);
     m_fields.setChecked(Control::Check2, session.oldVersion);
     Check2_Click();
+    return keptBy;
 }
 
 } // namespace printbench::window

@@ -4,6 +4,7 @@
 #include "commands/SequenceRunner.h"
 #include "commands/SharedState.h"
 #include "link/PrinterLink.h"
+#include "status/Identity.h"
 #include "status/StatusHandling.h"
 #include "window/SessionFields.h"
 #include "window/WindowFields.h"
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace printbench::window {
@@ -28,8 +30,11 @@ public:
     // Start-up: fills the lists, chooses speed 19200, "Port Select", density 0 and the first
     // model (their Click handlers run), then the width 432 and the fields' start-up texts.
     void Form_Load();
-    // "End": closes the serial port, ends the program.
+    // "End": closes the serial port, ends the program. During a run it ends the run as "Stop"
+    // does, at its next check, and the program once the run has ended (and kept its record).
     void Command1_Click();
+    // Another way out during a run (the close box, a signal named by `by`): as "End" does.
+    void endWhenIdle(const std::string& by);
     // Empties the text to print.
     void Text1_DblClick();
 
@@ -76,6 +81,10 @@ public:
 
     // "Bitmap Image": shows the bitmap window, not modal, through the opener the window sets.
     void Command3_Click();
+
+    // Printer › Identify… (beyond the form): the printer's answers to GS I over the chosen
+    // route; nothing, after the refusal, with no port chosen; nothing during a run.
+    std::optional<status::PrinterIdentity> Identify();
     void setBitmapWindowOpener(std::function<void()> open) { m_openBitmapWindow = std::move(open); }
 
     // Setting a field or a list's selection from code runs the same Change or Click handler
@@ -110,14 +119,26 @@ public:
         Form1& m_form;
         bool m_complete = false;
     };
-    // The selected list with the repeat count, delay, feed and text, as they stand; and the
-    // same filled in (the list replaced, each field through its check). Returns the entries
+    // The selected list with the repeat count (as set), delay, feed and text, as they stand; and
+    // the same filled in (the list replaced, each field through its check). Returns the entries
     // the catalogue does not know, which are left out.
     SequenceFields sequenceFields() const;
     std::vector<std::string> fillSequence(const SequenceFields& sequence);
-    // The sequence and the model, speed and density lists by text, and "Old ver".
+    // "Repeat Rating" as the technician set it: while the field shows the "1" a completed run
+    // put back, the count it had before. "Run" tells just before it puts that "1" back; the
+    // technician typing in the field makes what it shows the count again.
+    std::string repeatSet() const;
+    void repeatResetByRun() { m_repeatSet = repeatSet(); }
+    void repeatEdited() { m_repeatSet.clear(); }
+    // The lists chosen by their entries' texts (a text a list lacks leaves it as it is); the
+    // port list is never touched. A new speed reopens an open COM port and sends GS a 1, so the
+    // speed list changes only while no COM port is open, and then without its Click. Returns
+    // the n of the open COM<n> that kept a different speed from being chosen, 0 when none did.
+    ListTexts listTexts() const;
+    int chooseLists(const ListTexts& lists);
+    // The sequence, the lists and "Old ver"; restoring returns as chooseLists does.
     SessionFields sessionFields() const;
-    void restoreSession(const SessionFields& session);
+    int restoreSession(const SessionFields& session);
 
 private:
     // True (after the refusal) when the port list stands on "Port Select".
@@ -127,6 +148,8 @@ private:
     int densityIndex() const { return m_fields.listIndex(Control::Combo3); }
 
     cockpit::RunSettings runSettings(const std::string& action) const;
+    // The port as a run's record names it: the port list's entry, or a network printer's address.
+    std::string portName() const;
     // The observer, once the link has handed its tap what was sent so far.
     cockpit::RunObserver* observe();
     void enableStarters(bool on);
@@ -163,6 +186,9 @@ private:
     cockpit::RunObserver m_noObserver;
     cockpit::RunObserver* m_observer = &m_noObserver;
     bool m_running = false;
+    std::string m_endAfterRun;  // the way out asked for during the run; empty: none
+    bool m_modelChosen = false;  // the model list was chosen after start-up: its width is used
+    std::string m_repeatSet;  // empty: "Repeat Rating" shows the count the technician set
 };
 
 } // namespace printbench::window

@@ -13,12 +13,16 @@ struct SequenceFields {
     std::string repeat, delay, feed, text;
 };
 
-// The window's settings between sessions: the sequence, and the model, speed and density lists
-// by their entries' texts, and "Old ver". The port is not kept: nothing is sent until the
-// technician chooses one.
+// The model, speed and density lists by their entries' texts.
+struct ListTexts {
+    std::string model, speed, density;
+};
+
+// The window's settings between sessions: the sequence, the lists and "Old ver". The port is
+// not kept: nothing is sent until the technician chooses one.
 struct SessionFields {
     SequenceFields sequence;
-    std::string model, speed, density;
+    ListTexts lists;
     bool oldVersion = false;
 };
 

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 namespace {
 
 using namespace printbench;
@@ -36,7 +39,105 @@ struct Cockpit : Bench {
             rec.deliverReceive();
         });
     }
+    // The event loop once the handler has returned: `ms` pass, what arrived is announced, and
+    // the record's listening time runs out.
+    void afterRun(std::int64_t ms = 200)
+    {
+        for (std::int64_t t = 0; t < ms; t += 10) {
+            rec.passTime(10);
+            if (!rec.serial.rx.empty()) rec.deliverReceive();
+            journal.tick();
+        }
+    }
+    // The lines of the run's JUnit file that name a failure, an error or a skip.
+    std::string junitVerdict() const
+    {
+        std::string out;
+        const std::string xml = cockpit::runJunitXml(*journal.run());
+        for (std::size_t at = 0, end; (end = xml.find('\n', at)) != std::string::npos; at = end + 1) {
+            const std::string line = xml.substr(at, end - at);
+            if (line.find("<failure") != std::string::npos || line.find("<error") != std::string::npos ||
+                line.find("<skipped") != std::string::npos || line.find("<testsuite ") != std::string::npos)
+                out += line.substr(line.find_first_not_of(' ')) + "\n";
+        }
+        return out;
+    }
 };
+
+// How a run ends depends on what the printer said and when it arrived: a fault in the last
+// pass or just after the last byte ends it as stopped by a fault, a silent printer is no
+// success, a printer that answers half is counted, and the first cause of a stop is kept.
+// Full Cut, Repeat 3, Delay 2000: requests leave at 0, 2000 | 2000, 4000 | 4000, 6000 ms.
+TEST(RunRecord, EndingsFollowWhatThePrinterSaidAndWhenItArrived)
+{
+    const struct {
+        const char* name;
+        std::function<void(Cockpit&)> printer;
+        const char* line;
+        const char* junit;  // the suite's line, then its verdict lines
+    } rows[] = {
+        {"a paper end in the last pass, read after the run",
+         [](Cockpit& c) {
+             c.rec.answerStatusRequests([&c](int n) { return std::optional<std::uint8_t>(n < 6 ? 0x12 : 0x32); });
+             c.rec.arriveAt(5000, {0x32});
+         },
+         "Stopped at pass 3 (paper end 0x32 arrived in pass 3 at 14:02:14.000)",
+         "<testsuite name=\"printbench Run Full Cut\" tests=\"3\" failures=\"1\" errors=\"0\" skipped=\"0\" time=\"6.000\" timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"
+         "<failure type=\"stopped by a fault\" message=\"paper end (0x32) arrived at 14:02:14.000 in pass 3\"/>\n"},
+        {"a cover open 60 ms after the last byte",
+         [](Cockpit& c) {
+             c.rec.answerStatusRequests(0x12);
+             c.rec.arriveAt(6060, {0x05});
+         },
+         "Stopped at pass 3 (cover open 0x05 arrived in pass 3 at 14:02:15.060)",
+         "<testsuite name=\"printbench Run Full Cut\" tests=\"3\" failures=\"1\" errors=\"0\" skipped=\"0\" time=\"6.000\" timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"
+         "<failure type=\"stopped by a fault\" message=\"cover open (0x05) arrived at 14:02:15.060 in pass 3\"/>\n"},
+        {"a cover open 150 ms after the last byte is not the run's",
+         [](Cockpit& c) {
+             c.rec.answerStatusRequests(0x12);
+             c.rec.arriveAt(6150, {0x05});
+         },
+         "Done: 3 passes in 00:00:06",
+         "<testsuite name=\"printbench Run Full Cut\" tests=\"3\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"6.000\" timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"},
+        {"a printer that never answers", [](Cockpit&) {},
+         "No answer from the printer at pass 3: 6 of 6 status requests unanswered",
+         "<testsuite name=\"printbench Run Full Cut\" tests=\"3\" failures=\"1\" errors=\"0\" skipped=\"0\" time=\"6.000\" timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"
+         "<failure type=\"no answer from the printer\" message=\"no answer from the printer: 6 of 6 status requests unanswered\"/>\n"},
+        {"a printer that answers every other request",
+         [](Cockpit& c) { c.rec.answerStatusRequests([](int n) { return n % 2 ? std::optional<std::uint8_t>(0x12) : std::nullopt; }); },
+         "Done: 3 passes in 00:00:06 · 3 of 6 status requests unanswered",
+         "<testsuite name=\"printbench Run Full Cut\" tests=\"3\" failures=\"0\" errors=\"0\" skipped=\"0\" time=\"6.000\" timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"},
+        {"a paper end in pass 2, Stop pressed in the event pass that reads it",
+         [](Cockpit& c) {
+             c.rec.answerStatusRequests([&c](int) { return std::optional<std::uint8_t>(c.rec.clockMs >= 3000 ? 0x32 : 0x12); });
+             c.rec.arriveAt(3000, {0x32});
+             c.rec.atEventPass(3, [&c] { c.form.Command6_Click(); });
+         },
+         "Stopped at pass 3 (paper end 0x32 arrived in pass 2 at 14:02:12.000)",
+         "<testsuite name=\"printbench Run Full Cut\" tests=\"2\" failures=\"1\" errors=\"0\" skipped=\"0\" time=\"4.300\" timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"
+         "<failure type=\"stopped by a fault\" message=\"paper end (0x32) arrived at 14:02:12.000 in pass 2\"/>\n"},
+        {"the link lost in pass 2",
+         [](Cockpit& c) {
+             c.rec.answerStatusRequests(0x12);
+             c.rec.atEventPass(2, [&c] { c.rec.serial.flushError = "Input/output error"; });
+         },
+         "Link lost at pass 2: COM3: Input/output error",
+         "<testsuite name=\"printbench Run Full Cut\" tests=\"2\" failures=\"1\" errors=\"0\" skipped=\"0\" time=\"4.000\" timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"
+         "<failure type=\"link lost\" message=\"link lost: Input/output error\"/>\n"},
+    };
+    for (const auto& row : rows) {
+        Cockpit c;
+        c.add("Full Cut");
+        c.type(Control::Text2, "3");
+        c.type(Control::Text5, "2000");
+        row.printer(c);
+        c.form.Command2_Click();
+        c.afterRun();
+        EXPECT_FALSE(c.journal.listening()) << row.name;
+        EXPECT_EQ(c.journal.statusLine(), row.line) << row.name;
+        EXPECT_EQ(c.junitVerdict(), row.junit) << row.name;
+    }
+}
 
 TEST(StatusNames, ClassAndConditionsOfAByte)
 {
@@ -58,41 +159,79 @@ TEST(StatusNames, ClassAndConditionsOfAByte)
 }
 
 // A run of "Full Cut" until Stop, a normal status in pass 2, paper end in pass 5.
+// Whatever asks a run to stop after its first cause (Stop, a lost link, a fault, a signal) does
+// not change how it ended.
+TEST(RunRecord, TheFirstCauseOfAStopIsKept)
+{
+    using cockpit::StopCause;
+    const struct {
+        StopCause first, then;
+        const char* ending;
+    } rows[] = {
+        {StopCause::Fault, StopCause::User, "stopped by a fault"},
+        {StopCause::Fault, StopCause::LinkLost, "stopped by a fault"},
+        {StopCause::User, StopCause::Fault, "stopped by SIGTERM"},
+        {StopCause::LinkLost, StopCause::Fault, "link lost"},
+    };
+    for (const auto& row : rows) {
+        testkit::Recorder rec;
+        Journal journal(rec);
+        journal.runStarted({});
+        journal.passBegun(1, 0);
+        const std::uint8_t fault = 0x32;
+        journal.traffic({0, link::Route::Serial, link::Traffic::Direction::Received, std::span(&fault, 1)});
+        journal.stopAsked(row.first, row.first == StopCause::User ? "SIGTERM" : "");
+        journal.stopAsked(row.then, row.then == StopCause::User ? "Stop" : "");
+        journal.runEnded(false);
+        journal.closeRun("End");
+        EXPECT_EQ(cockpit::endingText(*journal.run()), row.ending);
+    }
+}
+
+// A run of "Full Cut" until Stop with the model chosen, a normal status in pass 2, paper end,
+// cover open and error in pass 5; the other status requests go unanswered.
 TEST(RunRecord, AFaultStopsTheRunAndLeavesItsRecordReportAndStatusLine)
 {
     Cockpit c;
+    c.choose(Control::Combo4, 7);  // KR-420
     c.add("Full Cut");
     c.type(Control::Text2, "0");
     c.printerSends(2, 0x12);
-    c.printerSends(5, 0x32);
+    c.printerSends(5, 0x76);
     std::string during;
     c.rec.atEventPass(3, [&] { during = c.journal.statusLine(); });
     c.form.Command2_Click();
+    c.afterRun();
 
     EXPECT_EQ(during, "Running Full Cut · pass 3 (until Stop) · 00:00:01 · last status 0x12 normal");
-    EXPECT_EQ(c.journal.statusLine(), "Stopped at pass 5 after 00:00:02: paper end (0x32) at 14:02:11");
+    EXPECT_EQ(c.journal.statusLine(), "Stopped at pass 5 (paper end, cover open, error 0x76 arrived in pass 5 at "
+                                      "14:02:11.000) · 6 of 8 status requests unanswered");
+    const std::string fault = R"({"time":"2026-12-07T14:02:11.000+09:00","value":118,"hex":"0x76","meaning":)"
+                              R"("paper end, cover open, error","class":"fault that needs time to settle","route":"serial","pass":5})";
     EXPECT_EQ(cockpit::runRecordJson(*c.journal.run()),
-              R"({"action":"Run","start":"2026-12-07T14:02:09.000+09:00","end":"2026-12-07T14:02:11.300+09:00",)"
-              R"("durationMs":2300,"settings":{"model":"KL-310","port":"COM3","speed":"19200","density":"0",)"
-              R"("delayMs":500,"feedDots":100,"sequence":["Full Cut"],"repeatCount":0},"passesBegun":5,)"
-              R"("passesCompleted":4,"commandsExecuted":4,"bytesSent":42,"bytesReceived":2,"statuses":[)"
-              R"({"time":"2026-12-07T14:02:09.500+09:00","value":18,"hex":"0x12","meaning":"normal","class":"normal",)"
-              R"("route":"serial","pass":2},{"time":"2026-12-07T14:02:11.000+09:00","value":50,"hex":"0x32",)"
-              R"("meaning":"paper end","class":"fault that needs time to settle","route":"serial","pass":5}],)"
-              R"("statusesDropped":0,"stop":{"reason":"stopped by a fault","status":{"time":)"
-              R"("2026-12-07T14:02:11.000+09:00","value":50,"hex":"0x32","meaning":"paper end","class":)"
-              R"("fault that needs time to settle","route":"serial","pass":5}}})");
+              R"({"schema":2,"runId":"20261207-140209-0-1","type":"end","final":true,"action":"Run",)"
+              R"("start":"2026-12-07T14:02:09.000+09:00","end":"2026-12-07T14:02:11.300+09:00","durationMs":2300,)"
+              R"("settings":{"model":"KR-420","port":"COM3","route":"serial","device":"/dev/ttyS2","speed":"19200",)"
+              R"("density":"0","delayMs":500,"feedDots":100,"sequence":["Full Cut"],"repeatCount":0},"passesBegun":5,)"
+              R"("passesCompleted":4,"commandsExecuted":4,"bytesSent":42,"bytesReceived":2,"statusRequests":8,)"
+              R"("statusUnanswered":6,"statuses":[{"time":"2026-12-07T14:02:09.500+09:00","value":18,"hex":"0x12",)"
+              R"("meaning":"normal","class":"normal","route":"serial","pass":2},)" + fault +
+              R"(],"statusesDropped":0,"stop":{"reason":"stopped by a fault","status":)" + fault +
+              R"(,"pass":5,"unanswered":"6 of 8 status requests unanswered"}})");
     EXPECT_EQ(cockpit::runReportText(*c.journal.run()),
               "PrintBench run report\n=====================\n\n"
               "Action            Run\n"
+              "Run               20261207-140209-0-1\n"
               "Started           2026-12-07T14:02:09.000+09:00\n"
               "Ended             2026-12-07T14:02:11.300+09:00\n"
               "Duration          00:00:02\n"
               "Result            stopped by a fault\n"
-              "Stopped by        paper end (0x32) at 14:02:11.000 in pass 5\n"
+              "Stopped by        paper end, cover open, error (0x76) arrived at 14:02:11.000 in pass 5\n"
               "\nSettings\n"
-              "Model             KL-310\n"
+              "Model             KR-420\n"
               "Port              COM3\n"
+              "Route             serial\n"
+              "Device            /dev/ttyS2\n"
               "Speed             19200\n"
               "Density           0\n"
               "Delay             500 ms\n"
@@ -105,19 +244,14 @@ TEST(RunRecord, AFaultStopsTheRunAndLeavesItsRecordReportAndStatusLine)
               "Commands          4\n"
               "Bytes sent        42\n"
               "Bytes received    2\n"
+              "Status requests   8 (6 unanswered)\n"
               "\nStatus events (2)\n"
               "  14:02:09.500  pass 2  0x12  normal\n"
-              "  14:02:11.000  pass 5  0x32  paper end [fault that needs time to settle]\n");
+              "  14:02:11.000  pass 5  0x76  paper end, cover open, error [fault that needs time to settle]\n");
     EXPECT_EQ(cockpit::runReportCsv(*c.journal.run()),
               "time,pass,route,value,hex,meaning,class\n"
               "2026-12-07T14:02:09.500+09:00,2,serial,18,0x12,normal,normal\n"
-              "2026-12-07T14:02:11.000+09:00,5,serial,50,0x32,paper end,fault that needs time to settle\n");
-
-    testkit::TempDir data;
-    ASSERT_FALSE(cockpit::appendToRunLog(data.path() / "runs", *c.journal.run()));
-    ASSERT_FALSE(cockpit::appendToRunLog(data.path() / "runs", *c.journal.run()));
-    EXPECT_EQ(testkit::readFile(data.path() / "runs" / "2026-12-07.jsonl"),
-              cockpit::runRecordJson(*c.journal.run()) + "\n" + cockpit::runRecordJson(*c.journal.run()) + "\n");
+              "2026-12-07T14:02:11.000+09:00,5,serial,118,0x76,\"paper end, cover open, error\",fault that needs time to settle\n");
 }
 
 // Every way a run ends re-enables the buttons that start one, which were disabled meanwhile
@@ -298,24 +432,40 @@ TEST(TextCodePage, MissingCharactersAreNamedAndSentOnlyWhenAgreed)
     EXPECT_EQ(cp.missingCharacters("가é가\xff"), (std::vector<std::string>{"가", "\xEF\xBF\xBD"}));
 }
 
+// A session fills the fields through their checks and the lists by their texts, but never
+// changes the speed of an open COM port (that would reopen it and send GS a 1); a completed run's
+// "1" in "Repeat Rating" does not replace the count the technician set.
 TEST(Sessions, ASequenceAndASessionFillTheFieldsThroughTheirChecks)
 {
+    const struct { bool comOpen; int keptBy; const char* speed; } rows[] = {{true, 3, "19200"}, {false, 0, "9600"}};
+    for (const auto& row : rows) {
+        Cockpit c;
+        if (!row.comOpen) c.form.link().closeSerial();  // the port list stays on COM3
+        window::SessionFields s{{{"Full Cut", "Bogus", "Feed"}, "3", "250", "40", "hello"}, {"KR-420", "9600", "+2"}, true};
+        c.rec.timeline.clear();
+        EXPECT_EQ(c.form.restoreSession(s), row.keptBy);
+        EXPECT_EQ(c.rec.wire(), "") << row.comOpen;
+        EXPECT_EQ(c.rec.listText(Control::Combo4) + " " + c.rec.listText(Control::Combo1) + " " + c.rec.listText(Control::Combo3) +
+                      " " + std::to_string(c.form.state().PrintWidthDots),
+                  std::string("KR-420 ") + row.speed + " +2 512");
+    }
     Cockpit c;
-    window::SessionFields s{{{"Full Cut", "Bogus", "Feed"}, "3", "250", "40", "hello"}, "KR-420", "9600", "+2", true};
-    c.rec.timeline.clear();
+    window::SessionFields s{{{"Full Cut", "Bogus", "Feed"}, "3", "250", "40", "hello"}, {}, true};
     c.form.restoreSession(s);
     EXPECT_EQ(c.form.sessionFields().sequence.entries, (std::vector<std::string>{"Full Cut", "Feed"}));
     EXPECT_EQ(c.rec.text(Control::Text9) + " " + c.rec.text(Control::Text2) + " " + c.rec.text(Control::Text5) + " " +
                   c.rec.text(Control::Text10) + " " + c.rec.text(Control::Text1),
               "2 3 250 40 hello");
-    EXPECT_EQ(c.form.state().PrintWidthDots, 512);
-    EXPECT_EQ(c.rec.wire(), "serial close | serial open COM3 9600,n,8,1 | serial text 1D 61 01");
     EXPECT_TRUE(c.rec.checked(Control::Check2));
 
+    c.form.Command2_Click();
+    c.form.Command2_Click();  // with the 1 the first put back
+    const auto repeats = [&] { return c.rec.text(Control::Text2) + " " + c.form.sequenceFields().repeat; };
+    EXPECT_EQ(repeats(), "1 3");
     s.sequence.repeat = "3x";  // refused by the field's check, as if typed
     EXPECT_EQ(c.form.fillSequence(s.sequence), std::vector<std::string>{"Bogus"});
     EXPECT_EQ(c.rec.count("message critical \"Only Number!\""), 1u);
-    EXPECT_EQ(c.rec.text(Control::Text2), "1");
+    EXPECT_EQ(repeats(), "1 1");
 }
 
 } // namespace

@@ -34,6 +34,7 @@ struct Headless : testkit::Ground {
         run = std::make_unique<HeadlessRun>(parsed(args), rec.serial, rec.usb, rec, codePage, ports.path(),
                                             args[1] == "USB" ? 12 : 3, errors);
         run->journal().setClock(1796619729000, 540);
+        rec.answerStatusRequests(0x12);
         if (before) before(*this);
         exit = run->execute();
     }
@@ -91,7 +92,7 @@ TEST(Headless, EachActionSendsWhatTheWindowSendsAndExitsZero)
         // Then it listens for the printer's last word, 100 ms in steps of 10, sending nothing.
         const std::string after = std::regex_replace(seen.substr(std::min(seen.size(), expected.size())), std::regex("events [0-9]+"), "events");
         EXPECT_EQ(after, " | events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10 | "
-                         "events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10")
+                         "events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10 | events")
             << r.args[0];
         EXPECT_EQ(cli.exit, 0) << r.args[0] << cli.errors.str();
     }
@@ -102,62 +103,80 @@ TEST(Headless, EachActionSendsWhatTheWindowSendsAndExitsZero)
     EXPECT_EQ(first.run->summary(), "Done: 1 pass in 00:00:00");
 }
 
-// A fault ends the run with 1 and a JUnit failure at its pass; Ctrl-C with 130; a lost line
-// or a port that does not open with 3; a status that answers a fault with 1.
+// A fault ends the run with 1 and a JUnit failure on the pass it arrived in; a signal with 130;
+// a lost line, a port that does not open or a printer that never answers with 3; a status that
+// answers a fault with 1.
 TEST(Headless, ExitStatusesAndReports)
 {
     testkit::TempDir out;
     Headless fault({"--port", "COM3", "sequence", "Full Cut", "--repeat", "0", "--junit", (out.path() / "j.xml").string(),
                     "--report", (out.path() / "r.json").string()},
-                   [](Headless& h) { h.rec.atEventPass(3, [&h] { h.rec.receive({0x32}), h.rec.deliverReceive(); }); });
+                   [](Headless& h) { h.rec.arriveAt(700, {0x32}); });
     EXPECT_EQ(fault.exit, 1);
-    EXPECT_EQ(fault.errors.str(), "printbench-run: stopped by the printer: 0x32 paper end\n");
+    EXPECT_EQ(fault.errors.str(), "printbench-run: stopped by the printer: 0x32 paper end (arrived in pass 2)\n");
     EXPECT_EQ(testkit::readFile(out.path() / "r.json"), cockpit::runRecordJson(*fault.run->journal().run()) + "\n");
     EXPECT_EQ(testkit::readFile(out.path() / "j.xml"),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<testsuite name=\"printbench Run Full Cut\" tests=\"3\" failures=\"1\" skipped=\"0\" time=\"1.300\" "
+              "<testsuite name=\"printbench Run Full Cut\" tests=\"2\" failures=\"1\" errors=\"0\" skipped=\"0\" time=\"1.300\" "
               "timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"
-              "  <properties>\n    <property name=\"model\" value=\"\"/>\n    <property name=\"port\" value=\"COM3\"/>\n"
+              "  <properties>\n    <property name=\"runId\" value=\"20261207-140209-0-1\"/>\n"
+              "    <property name=\"model\" value=\"none chosen (432 dots)\"/>\n    <property name=\"port\" value=\"COM3\"/>\n"
+              "    <property name=\"route\" value=\"serial\"/>\n"
               "    <property name=\"speed\" value=\"19200\"/>\n    <property name=\"density\" value=\"0\"/>\n"
               "    <property name=\"delayMs\" value=\"500\"/>\n    <property name=\"feedDots\" value=\"100\"/>\n"
               "    <property name=\"repeatCount\" value=\"0\"/>\n  </properties>\n"
               "  <testcase classname=\"printbench.Run\" name=\"pass 1\"/>\n"
-              "  <testcase classname=\"printbench.Run\" name=\"pass 2\"/>\n"
-              "  <testcase classname=\"printbench.Run\" name=\"pass 3\">\n"
-              "    <failure type=\"stopped by a fault\" message=\"paper end (0x32) at 14:02:10.000\"/>\n  </testcase>\n"
-              "</testsuite>\n");
+              "  <testcase classname=\"printbench.Run\" name=\"pass 2\">\n"
+              "    <failure type=\"stopped by a fault\" message=\"paper end (0x32) arrived at 14:02:09.700 in pass 2\"/>\n"
+              "  </testcase>\n</testsuite>\n");
+    EXPECT_EQ(fault.run->summary(), "Stopped at pass 3 (paper end 0x32 arrived in pass 2 at 14:02:09.700)");
 
-    Headless stopped({"--port", "COM3", "tile", "--repeat", "0"},
-                     [](Headless& h) { h.rec.atEventPass(2, [&h] { h.run->interrupt(); }); });
-    EXPECT_EQ(stopped.exit, 130);
-    EXPECT_EQ(stopped.run->summary(), "Stopped by Ctrl-C at pass 2");
-
-    Headless lost({"--port", "COM3", "sequence", "Feed", "--repeat", "3"},
-                  [](Headless& h) { h.rec.serial.flushError = "Input/output error"; });
-    EXPECT_EQ(lost.exit, 3);
-    EXPECT_EQ(lost.rec.count("events"), 1u);  // the run ended at its next check
-    Headless noPort({"--port", "COM3", "status", "--report", (out.path() / "none.json").string()},
-                    [](Headless& h) { h.rec.serial.hostDeviceList.clear(); });
-    EXPECT_EQ(noPort.exit, 3);
-    EXPECT_EQ(noPort.rec.count("serial text"), 0u);
-    EXPECT_THAT(testkit::readFile(out.path() / "none.json"), testing::HasSubstr(R"("passesBegun":0,)"));
-    EXPECT_THAT(testkit::readFile(out.path() / "none.json"), testing::HasSubstr(R"("stop":{"reason":"link lost","detail":"COM3 could not be opened.")"));
-    EXPECT_EQ(noPort.run->summary(), "Not run: COM3 could not be opened.");
-
-    // A fault the printer reports after the last pass's bytes is still this run's: exit 1.
-    Headless late({"--port", "COM3", "sequence", "Feed", "--repeat", "2", "--junit", (out.path() / "late.xml").string()},
-                  [](Headless& h) { h.rec.atEventPass(4, [&h] { h.rec.receive({0x32}), h.rec.deliverReceive(); }); });
-    EXPECT_EQ(late.exit, 1);
-    EXPECT_THAT(testkit::readFile(out.path() / "late.xml"), testing::HasSubstr("name=\"pass 2\">\n    <failure type=\"stopped by a fault\""));
-
-    Headless asked({"--port", "COM3", "status"}, [](Headless& h) { h.rec.atEventPass(1, [&h] { h.rec.receive({0x04}), h.rec.deliverReceive(); }); });
-    EXPECT_EQ(std::tuple(asked.exit, asked.errors.str(), asked.run->summary()), std::tuple(1, "", "0x04 cover open (fault)"));
+    const struct {
+        std::vector<std::string> args;
+        std::function<void(Headless&)> before;
+        int exit;
+        const char* summary;
+        const char* errors;
+    } rows[] = {
+        {{"tile", "--repeat", "0"}, [](Headless& h) { h.rec.atEventPass(2, [&h] { h.run->interrupt("SIGHUP"); }); }, 130,
+         "Stopped by SIGHUP at pass 2", ""},
+        {{"sequence", "Feed", "--repeat", "3"}, [](Headless& h) { h.rec.serial.flushError = "Input/output error"; }, 3,
+         "Link lost at pass 1: COM3: Input/output error",
+         "printbench-run: Sending to COM3 (/dev/ttyS2) failed; the port has been closed.\r\nReason: Input/output error\n"},
+        {{"status"}, [](Headless& h) { h.rec.serial.hostDeviceList.clear(); }, 3, "Not run: COM3 could not be opened.", nullptr},
+        // A fault that arrives in the last pass is this run's, though no check was left to see it.
+        {{"sequence", "Feed", "--repeat", "2"}, [](Headless& h) { h.rec.arriveAt(700, {0x32}); }, 1,
+         "Stopped at pass 2 (paper end 0x32 arrived in pass 2 at 14:02:09.700)",
+         "printbench-run: stopped by the printer: 0x32 paper end (arrived in pass 2)\n"},
+        {{"sequence", "Full Cut", "--repeat", "2"}, [](Headless& h) { h.rec.serial.onWrite = nullptr; }, 3,
+         "No answer from the printer at pass 2: 4 of 4 status requests unanswered",
+         "printbench-run: no answer from the printer: 4 of 4 status requests unanswered\n"},
+        {{"status"}, [](Headless& h) { h.rec.atEventPass(1, [&h] { h.rec.receive({0x04}), h.rec.deliverReceive(); }); }, 1,
+         "0x04 cover open (fault)", ""},
+        // A report that cannot be written is no success.
+        {{"sequence", "Full Cut", "--report", "/nonexistent/r.json"}, {}, 2, "Done: 1 pass in 00:00:00",
+         "printbench-run: /nonexistent/r.json cannot be written: No such file or directory\n"},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> args{"--port", "COM3"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        Headless h(args, row.before);
+        EXPECT_EQ(h.exit, row.exit) << row.summary;
+        EXPECT_EQ(h.run->summary(), row.summary);
+        if (row.errors) {
+            EXPECT_EQ(h.errors.str(), row.errors) << row.summary;
+        }
+    }
+    EXPECT_EQ(headless::portListIndex("COM10"), 10);
+    EXPECT_EQ(headless::portListIndex("COM11"), 11);
+    EXPECT_EQ(headless::portListIndex("USB"), 12);
+    EXPECT_EQ(headless::portListIndex("COM12"), std::nullopt);  // a path, as /dev/ttyUSB0 is
 }
 
 TEST(Headless, AWrongActionOptionModelOrNumberIsAUsageError)
 {
     const std::pair<std::vector<std::string>, std::string> rows[] = {
-        {{"--port", "COM3", "cut"}, "unknown action \"cut\""},
+        {{"--port", "COM3", "cut"}, "unknown action \"cut\"; the actions are sequence h-diagram bit-pattern tile test-pattern logo status status-clear identify"},
         {{"--port", "COM3", "--fast", "tile"}, "unknown option --fast"},
         {{"--port", "COM3", "--model", "KR-999", "tile"}, "unknown model \"KR-999\"; the models are KL-310 KL-320 KL-330 KL-340 KL-350 KL-360 KR-410 KR-420 KR-430"},
         {{"--port", "COM3", "--repeat", "1x", "tile"}, "--repeat takes a count of passes, not \"1x\""},

@@ -31,13 +31,18 @@ struct Cockpit : testkit::Ground {
     app::MainWindow main{rec, rec.serial, rec.usb, codePage, ports.path()};
     app::CockpitWindow window{main, journal, codePage};
     QString answer;  // the dialogs' file
-    QStringList notes;
+    QStringList suggested, notes;
+    std::function<void()> whileDialogOpen;
 
     Cockpit()
     {
         main.form().link().setTap(&journal);
         main.form().setRunObserver(&journal);
-        window.chooseFile = [this](const QString&, const QString&, bool) { return answer; };
+        window.chooseFile = [this](const QString&, const QString& name, const QString&, bool) {
+            suggested << name;
+            if (whileDialogOpen) whileDialogOpen();
+            return answer;
+        };
         window.notify = [this](QMessageBox::Icon, const QString& text) { notes << text; };
         window.show();
     }
@@ -63,7 +68,18 @@ struct Cockpit : testkit::Ground {
         return out.join(',') + " " + get<QLineEdit>("Text2")->text();
     }
     QString status() const { return get<QLabel>("StatusLine")->text() + " | " + get<QLabel>("LastStatus")->text(); }
+    // The model, speed and density lists, the code page and the status bar's note.
+    std::string settings()
+    {
+        const window::ListTexts l = main.form().listTexts();
+        return l.model + " " + l.speed + " " + l.density + " " + codePage.name() + " | " + get<QLabel>("Note")->text().toStdString();
+    }
 };
+
+std::vector<std::uint8_t> bytes(const char* text)
+{
+    return {text, std::strchr(text, '\0')};
+}
 
 } // namespace
 
@@ -127,6 +143,8 @@ TEST(CockpitWindow, TheConsoleAndTheStatusBarShowWhatPassedTheLinkAndARunDisable
     EXPECT_TRUE(c.main.control("Command2")->isEnabled() && print->isEnabled() && f5->isEnabled());
 }
 
+// A sequence file keeps the count the technician set, the lists and the code page; opening one
+// or restoring the session never changes the speed of an open COM port, which would reopen it.
 TEST(CockpitWindow, ASequenceFileRoundTripsAndAFileThatIsNotOneChangesNothing)
 {
     Cockpit c;
@@ -138,20 +156,50 @@ TEST(CockpitWindow, ASequenceFileRoundTripsAndAFileThatIsNotOneChangesNothing)
     }
     EXPECT_EQ(c.sequence(), "Full Cut,Print H 1");
 
-    c.main.form().setText(Control::Text2, "7");
-    c.answer = QString::fromStdString((c.folder.path() / "seq.json").string());
-    c.entry("File/Save sequence…")->trigger();
-    QFile saved(c.answer);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QJsonDocument::fromJson(saved.readAll()).toJson(QJsonDocument::Compact).toStdString(),
-              R"({"delay":"500","entries":["Full Cut","Print H"],"feed":"100","format":"printbench-sequence","repeat":"7",)"
+    // Saved after a completed run, which puts "Repeat Rating" back to 1, under the name chosen
+    // and ".json".
+    window::Form1& f = c.main.form();
+    f.setText(Control::Text2, "7");
+    f.setListIndex(Control::Combo2, 3);  // COM3
+    f.Command2_Click();
+    c.entry("Settings/Text code page/CP437")->trigger();
+    c.answer = testkit::q(c.folder.path() / "seq");
+    const auto saved = [&] {
+        c.entry("File/Save sequence…")->trigger();
+        QFile file(c.answer + ".json");
+        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
+    };
+    EXPECT_EQ(QJsonDocument(saved()).toJson(QJsonDocument::Compact).toStdString(),
+              R"({"codePage":"CP437","delay":"500","density":"0","entries":["Full Cut","Print H"],"feed":"100",)"
+              R"("format":"printbench-sequence","model":"KL-310","repeat":"7","speed":"19200",)"
               R"("text":"Please enter the text you want to output.","version":1})");
+    c.get<QLineEdit>("Text2")->selectAll();
+    QTest::keyClicks(c.get("Text2"), "1");  // typed, the 1 is the count
+    EXPECT_EQ(c.sequence() + " " + saved().value("repeat").toString(), "Full Cut,Print H 1 1");
 
-    c.main.form().fillSequence({{"Feed"}, "1", "500", "100", ""});
+    c.answer += ".json";
+    f.fillSequence({{"Feed"}, "1", "500", "100", ""});
+    c.entry("Settings/Text code page/CP949")->trigger();
     c.entry("File/Open sequence…")->trigger();
-    EXPECT_EQ(c.sequence(), "Full Cut,Print H 7");
+    EXPECT_EQ(c.sequence().toStdString() + " " + c.settings(), "Full Cut,Print H 1 KL-310 19200 0 CP437 | ");
 
-    // Files that are not sequences change nothing; an entry PrintBench does not know is left out.
+    // The speed only while no COM port is open; nothing is sent either way.
+    testkit::writeFile(c.answer.toStdString(), bytes(R"({"format":"printbench-sequence","entries":["Feed"],)"
+                                                              R"("model":"KR-420","speed":"9600","density":"+2","repeat":"7"})"));
+    const std::pair<bool, const char*> speeds[] = {
+        {true, "KR-420 19200 +2 CP437 | Speed 9600 of seq.json left as it is: COM3 is open"},
+        {false, "KR-420 9600 +2 CP437 | "},
+    };
+    for (const auto& [comOpen, settings] : speeds) {
+        if (!comOpen) f.link().closeSerial();
+        c.window.showNote({});
+        c.rec.timeline.clear();
+        c.entry("File/Open sequence…")->trigger();
+        EXPECT_EQ(c.rec.wire() + c.settings(), settings);
+    }
+
+    // Files that are not sequences change nothing; an entry PrintBench does not know is left out,
+    // and a file of an earlier version, without lists and code page, leaves them as they are.
     const std::pair<const char*, const char*> files[] = {
         {"Full Cut", "seq.json is not a PrintBench sequence file."},
         {R"({"format":"other","entries":["Feed"]})", "seq.json is not a PrintBench sequence file."},
@@ -160,18 +208,52 @@ TEST(CockpitWindow, ASequenceFileRoundTripsAndAFileThatIsNotOneChangesNothing)
     };
     for (const auto& [content, note] : files) {
         c.notes.clear();
-        testkit::writeFile(c.answer.toStdString(), std::vector<std::uint8_t>(content, std::strchr(content, '\0')));
+        testkit::writeFile(c.answer.toStdString(), bytes(content));
         c.entry("File/Open sequence…")->trigger();
         EXPECT_EQ(c.notes.join('|'), note);
     }
-    EXPECT_EQ(c.sequence(), "Feed 7");
+    EXPECT_EQ(c.sequence().toStdString() + " " + c.settings(), "Feed 7 KR-420 9600 +2 CP437 | ");
 
-    // The session comes back only when asked for.
+    // The session comes back only when asked for, under the same rule for the speed.
     c.entry("File/Restore last session")->trigger();
     c.window.saveSession();
-    c.main.form().fillSequence({{}, "1", "500", "100", ""});
+    f.fillSequence({{}, "1", "500", "100", ""});
+    f.setListIndex(Control::Combo1, 4);  // 19200: COM3 opens again
+    c.rec.timeline.clear();
     c.entry("File/Restore last session")->trigger();
-    EXPECT_EQ(c.notes.back() + " " + c.sequence(), "No saved session. Feed 7");
+    EXPECT_EQ(c.notes.back().toStdString() + " " + c.sequence().toStdString() + c.rec.wire() + " " + c.settings(),
+              "No saved session. Feed 7 KR-420 19200 +2 CP437 | Speed 9600 of the last session left as it is: COM3 is open");
+}
+
+// The capture's tick shows whether it records, also when the status bar's refresh runs while
+// the file dialog is open; a capture whose writes fail stops, unticked, with a note.
+TEST(CockpitWindow, TheCaptureTickFollowsTheRecordingAndARunReportIsNamedByItsStart)
+{
+    Cockpit c;
+    QAction* capture = c.entry("File/Record capture…");
+    c.whileDialogOpen = [&] { c.window.refreshStatus(); };
+    const std::pair<QString, bool> rows[] = {
+        {{}, false}, {testkit::q(c.folder.path() / "capture.bin"), true}, {{}, false}, {"/dev/full", true}};
+    for (const auto& [file, recording] : rows) {
+        c.answer = file;
+        capture->trigger();
+        c.window.refreshStatus();
+        EXPECT_EQ(std::pair(capture->isChecked(), c.journal.capturing()), std::pair(recording, recording)) << file.toStdString();
+    }
+    c.main.form().setListIndex(Control::Combo2, 3);  // COM3
+    c.main.form().link().SendSerialBytes(std::vector<std::uint8_t>(65536));
+    c.main.form().link().flush();
+    c.window.refreshStatus();
+    EXPECT_FALSE(capture->isChecked() || c.journal.capturing());
+    const QString note = c.get<QLabel>("Note")->text();
+    EXPECT_TRUE(note.startsWith("Writing the capture /dev/full failed")) << note.toStdString();
+
+    c.whileDialogOpen = nullptr;
+    c.journal.setClock(1796619729000, 540);  // 2026-12-07 14:02:09 in Seoul
+    c.main.form().Command2_Click();
+    c.answer.clear();
+    c.entry("File/Save run report…")->trigger();
+    EXPECT_EQ(c.suggested.back(), "run-2026-12-07-140209.txt");
 }
 
 TEST(CockpitWindow, TheTextCodePageIsChosenAndKeptInTheSettings)

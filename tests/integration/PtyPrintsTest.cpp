@@ -4,6 +4,7 @@
 
 #include "app/adapters/QtSerialPort.h"
 #include "cockpit/Journal.h"
+#include "cockpit/RunLogWriter.h"
 #include "cockpit/RunLog.h"
 #include "cockpit/TimeText.h"
 #include "support/Benches.h"
@@ -37,7 +38,9 @@ struct VirtualPrinterPty : testing::Test, Ground {
         program.start(PRINTBENCH_PRINTER, {"--com", "11", "--model", "KL-330", "--out", q(out.path()), "--ports", q(ports.path())});
         form.link().setTap(&journal);
         form.setRunObserver(&journal);
-        journal.onRunEnded([this](const printbench::cockpit::RunRecord& r) { printbench::cockpit::appendToRunLog(logs.path(), r); });
+        journal.addSink(&runLog);
+        journal.onWakeUp([this](std::int64_t ms) { QTimer::singleShot(std::chrono::milliseconds(ms), &program, [this] { journal.tick(); }); });
+        host.watchDuringSleeps(&port);
         form.Form_Load();
         form.setListIndex(Control::Combo4, 2);
         EXPECT_TRUE(QTest::qWaitFor([&] { return fs::is_symlink(ports.path() / "COM11"); })) << printerLog();
@@ -62,6 +65,7 @@ struct VirtualPrinterPty : testing::Test, Ground {
     printbench::app::QtSerialPort port;
     printbench::window::Form1 form{host, rec, port, rec.usb, codePage, ports.path()};
     printbench::cockpit::Journal journal{host};
+    printbench::cockpit::RunLogWriter runLog{logs.path(), {1, "printbench", "test"}, &journal.live()};
     QProcess program;
 };
 
@@ -92,10 +96,12 @@ TEST_F(VirtualPrinterPty, AFullCutAndFeedRunArrivesWholeAndAPaperEndStopsTheNext
     ASSERT_TRUE(logSays("DLE ENQ 2: recover from an error"));
     EXPECT_LT(printerLog().find("# condition paper-end: status 0x32"), printerLog().find("DLE ENQ 2: recover from an error"));
     // The cockpit keeps the reason, the byte in the history and the run in the run log.
-    EXPECT_THAT(journal.statusLine(), testing::MatchesRegex("Stopped at pass [0-9]+ after 00:00:0[0-9]: paper end \\(0x32\\) at .*"));
+    EXPECT_THAT(journal.statusLine(), testing::MatchesRegex("Stopped at pass [0-9]+ \\(paper end 0x32 arrived in pass [0-9]+ at .*\\)"));
     std::string history;
     journal.readHistory(0, [&](const printbench::cockpit::StatusEvent& e) { history += std::to_string(e.value) + " "; });
     EXPECT_THAT(history, testing::HasSubstr(" 50 "));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !journal.listening(); }));
+    runLog.drain();
     EXPECT_THAT(readFile(logs.path() / (printbench::cockpit::dateText(journal.run()->startMs, 0) + ".jsonl")),
                 testing::HasSubstr(R"("stop":{"reason":"stopped by a fault","status":{"time":)"));
     program.write("ok\n");

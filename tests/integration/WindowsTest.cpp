@@ -7,6 +7,7 @@
 #include "support/PrinterPeer.h"
 #include "window/ControlTable.h"
 
+#include <QProcess>
 #include <QTest>
 #include <QtWidgets>
 
@@ -216,4 +217,26 @@ TEST(BitmapWindow, OpensOnlyWithAPortAtTheWorkingDirectoryAndEachUserActionReach
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull() && b.bitmapWindow()->control("Dir1")->property("path").toString() == b.here);
+}
+
+// The program answers "--help" (or "-h") and "--version" before it makes a window, so on a host
+// without a display too.
+TEST(MainWindow, HelpAndVersionAnswerWithoutADisplay)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(name);
+    const std::pair<const char*, QStringList> rows[] = {
+        {"--help", {"\n  --lang ko|en ", "\n  --usb-virtual-printer MODEL ", "\n  -h, --help ", "\n  --version "}},
+        {"-h", {"usage: printbench "}},
+        {"--version", {"printbench 0."}},
+    };
+    for (const auto& [option, lines] : rows) {
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(PRINTBENCH, {option});
+        ASSERT_TRUE(program.waitForFinished()) << option;
+        const QString out = program.readAllStandardOutput();
+        EXPECT_EQ(program.exitCode(), 0) << option;
+        for (const QString& line : lines) EXPECT_TRUE(out.contains(line)) << option << ": " << out.toStdString();
+    }
 }

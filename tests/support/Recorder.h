@@ -94,15 +94,25 @@ public:
     {
         send(bytes, [&] { return (form == link::OutputForm::Text ? "serial text " : "serial bytes ") + hex(bytes); });
     }
-    link::LinkStatus flush() override { return hand(osWrites); }
+    link::LinkStatus flush() override
+    {
+        const std::size_t before = osWrites.size();
+        const link::LinkStatus status = hand(osWrites);
+        if (onWrite && osWrites.size() > before) onWrite(osWrites.back());
+        return status;
+    }
+    std::function<void(const std::vector<std::uint8_t>&)> onWrite;  // each write, as it leaves
     int bytesWaiting() override { return static_cast<int>(rx.size()); }
     std::optional<std::uint8_t> readByte() override
     {
         if (rx.empty()) return std::nullopt;
         const std::uint8_t b = rx.front();
         rx.pop_front();
+        m_lastArrival.reset();
+        if (!rxAt.empty()) m_lastArrival = rxAt.front(), rxAt.pop_front();
         return b;
     }
+    std::optional<std::int64_t> lastArrivalMs() const override { return m_lastArrival; }
     void setListener(link::SerialListener* l) override { listener = l; }
     std::vector<std::string> hostDevices() const override { return hostDeviceList; }
 
@@ -112,10 +122,12 @@ public:
     std::optional<link::SerialSettings> lastSettings;
     std::string lastDevice;
     std::deque<std::uint8_t> rx;  // what the printer sent back
+    std::deque<std::int64_t> rxAt;  // when each of them arrived (the recorder's clock), front first
     link::SerialListener* listener = nullptr;
 
 private:
     bool m_open = false;
+    std::optional<std::int64_t> m_lastArrival;
 };
 
 class RecordingUsb : public link::UsbControl, public Sender {
@@ -176,20 +188,60 @@ public:
     int eventPasses = 0, clockReads = 0;
     std::int64_t clockMs = 0;
 
-    // The printer sends bytes back, and the receive notification announces them.
-    void receive(std::initializer_list<std::uint8_t> bytes) { serial.rx.insert(serial.rx.end(), bytes); }
+    // The printer sends bytes back (arriving now, or at `atMs` of the recorder's clock), and the
+    // receive notification announces them.
+    void receive(std::initializer_list<std::uint8_t> bytes) { receiveAt(clockMs, bytes); }
+    void receiveAt(std::int64_t atMs, std::initializer_list<std::uint8_t> bytes)
+    {
+        serial.rx.insert(serial.rx.end(), bytes);
+        serial.rxAt.insert(serial.rxAt.end(), bytes.size(), atMs);
+    }
     void deliverReceive() { serial.listener->serialDataArrived(); }
+    // Bytes that reach the host at `atMs` of the recorder's clock: waiting from the sleep (or
+    // passTime) that gets the clock there, in the order they arrive.
+    void arriveAt(std::int64_t atMs, std::initializer_list<std::uint8_t> bytes)
+    {
+        for (const std::uint8_t b : bytes) m_arrivals.emplace(atMs, b);
+        arrive();
+    }
+    // Time passes outside the core (the event loop after a handler returned).
+    void passTime(std::int64_t ms)
+    {
+        clockMs += ms;
+        arrive();
+    }
+    // A printer that answers the DLE EOT 2 requests of the serial line as they leave, the n-th
+    // (from 1) with what `answer` gives (none: no answer); its answers are announced at the next
+    // event pass.
+    void answerStatusRequests(std::function<std::optional<std::uint8_t>(int n)> answer)
+    {
+        serial.onWrite = [this, answer, n = 0](const std::vector<std::uint8_t>& bytes) mutable {
+            for (std::size_t i = 0; i + 2 < bytes.size(); ++i)
+                if (bytes[i] == 0x10 && bytes[i + 1] == 0x04 && bytes[i + 2] == 0x02)
+                    if (const auto status = answer(++n)) receive({*status});
+        };
+        m_announce = true;
+    }
+    // ... each with the printer's status as it stands: `status` until a byte sent unasked
+    // (arriveAt) tells of another.
+    void answerStatusRequests(std::uint8_t status)
+    {
+        printerStatus = status;
+        answerStatusRequests([this](int) { return std::optional(printerStatus); });
+    }
+    std::uint8_t printerStatus = 0x12;
 
     // window::WindowHost
     void sleep(std::int64_t ms) override
     {
-        clockMs += ms;
         if (recording) record("sleep " + std::to_string(ms));
+        passTime(ms);
     }
     void processEvents() override
     {
         ++eventPasses;
         if (recording) record("events " + std::to_string(eventPasses));
+        if (m_announce && !serial.rx.empty() && serial.listener) deliverReceive();
         const auto it = m_script.find(eventPasses);
         if (it == m_script.end()) return;
         for (const auto& action : std::vector(it->second)) action();  // a copy: an action may script more
@@ -283,7 +335,17 @@ private:
     Field& field(Control c) { return m_fields[static_cast<std::size_t>(c)]; }
     const Field& field(Control c) const { return m_fields[static_cast<std::size_t>(c)]; }
     std::array<Field, window::kControlCount> m_fields;
+    void arrive()
+    {
+        while (!m_arrivals.empty() && m_arrivals.begin()->first <= clockMs) {
+            printerStatus = m_arrivals.begin()->second;
+            receiveAt(m_arrivals.begin()->first, {printerStatus});
+            m_arrivals.erase(m_arrivals.begin());
+        }
+    }
     std::map<int, std::vector<std::function<void()>>> m_script;
+    std::multimap<std::int64_t, std::uint8_t> m_arrivals;
+    bool m_announce = false;
 };
 
 // A fresh folder under the system's temporary folder, removed with everything in it.

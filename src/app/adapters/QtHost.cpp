@@ -17,16 +17,19 @@ QtHost::QtHost(QString title) : m_title(std::move(title)) {}
 
 void QtHost::sleep(std::int64_t ms)
 {
-    // A plain blocking sleep: no event of any kind runs during a wait, not even a queued
-    // receive notification, so the only places where a run lets events in are its event passes.
+    // A blocking sleep: no event of any kind runs during a wait, not even a queued receive
+    // notification, so the only places where a run lets events in are its event passes. With a
+    // port open it waits on the port, which reads and dates what arrives and tells nobody yet.
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+    if (m_watched && m_watched->isOpen() && ms > 0) m_watched->waitUntil(deadline);
     for (auto left = deadline - Clock::now(); left > Clock::duration::zero(); left = deadline - Clock::now())
         std::this_thread::sleep_for(left);
 }
 
 void QtHost::processEvents()
 {
+    if (m_beforeEvents) m_beforeEvents();
     ++m_eventDepth;
     QCoreApplication::processEvents();
     --m_eventDepth;
@@ -79,6 +82,7 @@ std::int64_t QtHost::nowMs()
 
 void QtHost::endProgram()
 {
+    if (std::exchange(m_ending, true)) return;  // the windows closing run "End" once more
     if (m_beforeEnd) m_beforeEnd();
     if (m_eventDepth > 0) {
         // "End" pressed while a run lets events through: the run would go on sending after

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/adapters/QtSerialPort.h"
 #include "window/WindowHost.h"
 
 #include <QPointer>
@@ -24,6 +25,11 @@ public:
     // Runs when the program ends, before anything closes (also when it ends in the middle of
     // a run).
     void setBeforeEnd(std::function<void()> f) { m_beforeEnd = std::move(f); }
+    // While this port is open, sleeps wait on it, so that what arrives is dated when it came
+    // (QtSerialPort::waitUntil); no event runs either way. Not owned; null for none.
+    void watchDuringSleeps(QtSerialPort* port) { m_watched = port; }
+    // Runs at every event pass, before the events: what must show what the pass shows.
+    void setBeforeEvents(std::function<void()> f) { m_beforeEvents = std::move(f); }
 
     void sleep(std::int64_t ms) override;
     void processEvents() override;
@@ -35,8 +41,10 @@ public:
 private:
     QString m_title;
     QPointer<QWidget> m_window;
-    std::function<void()> m_beforeEnd;
+    std::function<void()> m_beforeEnd, m_beforeEvents;
+    QtSerialPort* m_watched = nullptr;
     int m_eventDepth = 0;
+    bool m_ending = false;
 };
 
 } // namespace printbench::app

@@ -175,9 +175,50 @@ LinkStatus QtSerialPort::openTcp(const std::string& devicePath)
     return LinkStatus::ok();
 }
 
+std::int64_t QtSerialPort::monotonicMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void QtSerialPort::stampArrivals()
+{
+    QIODevice* io = readable();
+    if (!io) return;
+    const std::uint64_t received = m_bytesRead + std::uint64_t(std::max<qint64>(io->bytesAvailable(), 0));
+    if (received <= m_bytesStamped) return;
+    m_stamps.emplace_back(received, monotonicMs());
+    m_bytesStamped = received;
+}
+
+void QtSerialPort::waitUntil(std::chrono::steady_clock::time_point deadline)
+{
+    using Clock = std::chrono::steady_clock;
+    const bool wasInFlush = std::exchange(m_inFlush, true);
+    for (QIODevice* io = readable(); io && Clock::now() < deadline; io = readable()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (io->waitForReadyRead(static_cast<int>(std::min<std::int64_t>(left, INT_MAX)))) {
+            stampArrivals();
+            m_dataDuringFlush = true;
+            continue;
+        }
+        // Out of time, or the device failed (its error is heard at the next event pass): the rest
+        // of the wait is a plain sleep.
+        break;
+    }
+    m_inFlush = wasInFlush;
+    if (!m_inFlush && m_dataDuringFlush) {
+        m_dataDuringFlush = false;
+        QMetaObject::invokeMethod(this, &QtSerialPort::onReadyRead, Qt::QueuedConnection);
+    }
+}
+
 void QtSerialPort::close()
 {
     m_pending.clear();
+    m_stamps.clear();
+    m_bytesRead = m_bytesStamped = 0;
+    m_lastArrival.reset();
     m_watching = false;
     m_dataDuringFlush = false;
     m_baud = 0;
@@ -234,7 +275,9 @@ LinkStatus QtSerialPort::flush()
                 result = timedOut();
                 break;
             }
-            if (!m_io->waitForBytesWritten(static_cast<int>(left))) {
+            const bool written = m_io->waitForBytesWritten(static_cast<int>(left));
+            stampArrivals();  // the wait reads what arrives too
+            if (!written) {
                 if (tcp) {
                     const bool slow = m_socket.error() == QAbstractSocket::SocketTimeoutError &&
                                       m_socket.state() == QAbstractSocket::ConnectedState;
@@ -280,9 +323,12 @@ std::optional<std::uint8_t> QtSerialPort::readByte()
 {
     QIODevice* io = readable();
     if (!io || io->bytesAvailable() <= 0) return std::nullopt;
+    stampArrivals();  // bytes that came while nothing waited on the port are dated now
     char c = 0;
     if (!io->getChar(&c)) return std::nullopt;
-    ++m_bytesRead;
+    const std::uint64_t index = m_bytesRead++;
+    while (!m_stamps.empty() && m_stamps.front().first <= index) m_stamps.pop_front();
+    m_lastArrival = m_stamps.empty() ? std::nullopt : std::optional(m_stamps.front().second);
     return static_cast<std::uint8_t>(c);
 }
 
@@ -296,7 +342,9 @@ std::vector<std::string> QtSerialPort::hostDevices() const
 
 void QtSerialPort::onReadyRead()
 {
-    // flush() waits on this thread; the listener hears of the bytes once it has returned.
+    stampArrivals();
+    // flush() and waitUntil() wait on this thread; the listener hears of the bytes once they
+    // have returned.
     if (m_inFlush) {
         m_dataDuringFlush = true;
         return;

@@ -7,6 +7,9 @@
 #include <QSerialPort>
 #include <QTcpSocket>
 
+#include <chrono>
+#include <deque>
+
 namespace printbench::app {
 
 using link::LinkStatus;
@@ -46,6 +49,15 @@ public:
 
     int bytesWaiting() override;
     std::optional<std::uint8_t> readByte() override;
+    std::optional<std::int64_t> lastArrivalMs() const override { return m_lastArrival; }
+
+    // Waits until `deadline` on the port: what arrives meanwhile is read from the device and
+    // stamped with the time it came, and the listener hears of it only at the next event pass,
+    // as after a flush. Never returns before the deadline. The host's sleeps are this while a
+    // port is open, so that a status byte is dated when it arrived, not when it was read.
+    void waitUntil(std::chrono::steady_clock::time_point deadline);
+    // The host's monotonic clock (QtHost::nowMs), in which arrivals are stamped.
+    static std::int64_t monotonicMs();
 
     // Not owned; may be null.
     void setListener(SerialListener* listener) override { m_listener = listener; }
@@ -64,6 +76,8 @@ private:
     // The open port's device while it can be read; null otherwise.
     QIODevice* readable() const { return m_io && m_io->isOpen() ? m_io : nullptr; }
     std::string socketTrouble() const;
+    // Stamps the bytes read from the device since the last stamp with the time now.
+    void stampArrivals();
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
     void onSocketGone();
@@ -74,14 +88,19 @@ private:
     // socket's device itself when the connection breaks: the port stays open until close().
     QIODevice* m_io = nullptr;
     QByteArray m_pending;
-    std::uint64_t m_bytesRead = 0;  // by readByte, over the port's life
+    std::uint64_t m_bytesRead = 0;  // by readByte, since the port opened
+    // Arrival stamps: (bytes received since the port opened, counted through this one; when the
+    // last of them came), oldest first; and the stamp of the byte read last.
+    std::deque<std::pair<std::uint64_t, std::int64_t>> m_stamps;
+    std::uint64_t m_bytesStamped = 0;
+    std::optional<std::int64_t> m_lastArrival;
     SerialListener* m_listener = nullptr;
     int m_baud = 0;
     int m_osWrites = 0;
     // Errors are acted on only between a successful open and the close; the open itself
     // produces harmless ones (RTS refused under hardware flow control or on a pseudo-terminal).
     bool m_watching = false;
-    bool m_inFlush = false;
+    bool m_inFlush = false;  // in a flush's wait or in waitUntil: the listener is not told now
     bool m_dataDuringFlush = false;
     // The one failure report of this open has been made (to the listener or as a flush result).
     bool m_reported = false;

@@ -8,6 +8,7 @@
 #include "app/window/MainWindow.h"
 #include "cockpit/RunLog.h"
 #include "cockpit/StatusNames.h"
+#include "cockpit/TimeText.h"
 
 #include <QAbstractButton>
 #include <QActionGroup>
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSaveFile>
@@ -60,9 +62,9 @@ CockpitWindow::CockpitWindow(MainWindow& form, cockpit::Journal& journal, link::
     setWindowIcon(form.windowIcon());
     setCentralWidget(&m_form);
 
-    chooseFile = [this](const QString& caption, const QString& filter, bool save) {
-        return save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
-                    : QFileDialog::getOpenFileName(this, caption, QString(), filter);
+    chooseFile = [this](const QString& caption, const QString& suggested, const QString& filter, bool save) {
+        return save ? QFileDialog::getSaveFileName(this, caption, suggested, filter)
+                    : QFileDialog::getOpenFileName(this, caption, suggested, filter);
     };
     notify = [this](QMessageBox::Icon icon, const QString& text) {
         QMessageBox box(icon, windowTitle(), text, QMessageBox::Ok, this);
@@ -81,6 +83,8 @@ CockpitWindow::CockpitWindow(MainWindow& form, cockpit::Journal& journal, link::
     m_selected = static_cast<QListWidget*>(m_form.control("List2"));
     m_catalogue->installEventFilter(this);
     m_selected->installEventFilter(this);
+    connect(static_cast<QLineEdit*>(m_form.control("Text2")), &QLineEdit::textEdited, this,
+            [this] { m_form.form().repeatEdited(); });
 
     m_refresh.setInterval(250);
     connect(&m_refresh, &QTimer::timeout, this, &CockpitWindow::refreshStatus);
@@ -152,19 +156,19 @@ void CockpitWindow::buildMenus()
 
     QMenu* settingsMenu = menu(menuBar(), QT_TR_NOOP("&Settings"));
     QMenu* codePages = menu(settingsMenu, QT_TR_NOOP("Text code page"));
-    auto* group = new QActionGroup(this);
+    m_codePages = new QActionGroup(this);
     const QString remembered = settings().value(QStringLiteral("codePage")).toString();
     for (const char* name : kCodePages) {
         QAction* a = codePages->addAction(QString::fromLatin1(name));
         a->setCheckable(true);
-        group->addAction(a);
+        m_codePages->addAction(a);
         connect(a, &QAction::triggered, this, [this, a] { chooseCodePage(a->text()); });
     }
-    QAction* chosen = group->actions().front();
-    for (QAction* a : group->actions())
+    QAction* chosen = m_codePages->actions().front();
+    for (QAction* a : m_codePages->actions())
         if (a->text() == remembered) chosen = a;
     chosen->setChecked(true);
-    if (chosen != group->actions().front()) m_codePage.choose(remembered.toStdString());
+    if (chosen != m_codePages->actions().front()) m_codePage.choose(remembered.toStdString());
 
     // The windows' language: Korean, the program's own, or English; kept for the next start.
     QMenu* languages = menu(settingsMenu, QT_TR_NOOP("Language"));
@@ -277,10 +281,10 @@ void CockpitWindow::refreshStatus()
         }
     }
 
-    // A capture that failed along the way has stopped: its menu entry follows.
-    if (m_capture->isChecked() && !m_journal.capturing()) {
-        m_capture->setChecked(false);
-        if (const auto error = m_journal.stopCapture()) showNote(QString::fromStdString(*error));
+    // A capture that failed along the way has stopped: its tick follows, and the note says why.
+    if (const bool capturing = m_journal.capturing(); m_capture->isChecked() != capturing) {
+        m_capture->setChecked(capturing);
+        if (const auto error = capturing ? std::nullopt : m_journal.stopCapture()) showNote(QString::fromStdString(*error));
     }
     updateActions();
 }
@@ -301,13 +305,15 @@ void CockpitWindow::showNote(const QString& text)
 
 void CockpitWindow::recordCapture(bool on)
 {
+    std::optional<std::string> error;
     if (!on) {
-        if (const auto error = m_journal.stopCapture()) notify(QMessageBox::Warning, QString::fromStdString(*error));
-        return;
+        error = m_journal.stopCapture();
+    } else {
+        m_capture->setChecked(m_journal.capturing());
+        const QString path = chooseFile(tr("Record capture"), QString(), tr("Captures (*.bin);;All files (*)"), true);
+        if (!path.isEmpty()) error = m_journal.startCapture(path.toStdString());
     }
-    const QString path = chooseFile(tr("Record capture"), tr("Captures (*.bin);;All files (*)"), true);
-    const auto error = path.isEmpty() ? std::nullopt : m_journal.startCapture(path.toStdString());
-    if (path.isEmpty() || error) m_capture->setChecked(false);
+    m_capture->setChecked(m_journal.capturing());
     if (error) notify(QMessageBox::Warning, QString::fromStdString(*error));
 }
 
@@ -321,7 +327,7 @@ bool CockpitWindow::write(const QString& path, const QByteArray& bytes)
 
 void CockpitWindow::saveConsole()
 {
-    const QString path = chooseFile(tr("Save console as text"), tr("Text (*.txt);;All files (*)"), true);
+    const QString path = chooseFile(tr("Save console as text"), QString(), tr("Text (*.txt);;All files (*)"), true);
     if (!path.isEmpty()) write(path, (m_console->text() + QLatin1Char('\n')).toUtf8());
 }
 
@@ -329,7 +335,11 @@ void CockpitWindow::saveRunReport()
 {
     const auto& run = m_journal.run();
     if (!run) return notify(QMessageBox::Information, tr("No run yet."));
-    QString path = chooseFile(tr("Save run report"), tr("Run reports (*.txt)"), true);
+    // Named by the run's start in local time: run-2026-12-07-153323.txt.
+    const QString start = QString::fromStdString(cockpit::dateText(run->startMs, run->utcOffsetMinutes) + "-" +
+                                                 cockpit::clockText(run->startMs, run->utcOffsetMinutes))
+                              .remove(QLatin1Char(':'));
+    QString path = chooseFile(tr("Save run report"), QStringLiteral("run-%1.txt").arg(start), tr("Run reports (*.txt)"), true);
     if (path.isEmpty()) return;
     // The text under the name chosen (".txt" added when it has none), the status values
     // beside it as CSV.
@@ -340,24 +350,31 @@ void CockpitWindow::saveRunReport()
 
 void CockpitWindow::saveSequence()
 {
-    const QString path = chooseFile(tr("Save sequence"), kSequenceFilter, true);
-    if (!path.isEmpty()) write(path, sequenceJson(m_form.form().sequenceFields()));
+    QString path = chooseFile(tr("Save sequence"), QString(), kSequenceFilter, true);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".json");
+    const window::Form1& f = m_form.form();
+    write(path, sequenceJson({f.sequenceFields(), f.listTexts(), m_codePages->checkedAction()->text()}));
 }
 
 void CockpitWindow::openSequence()
 {
     window::Form1& f = m_form.form();
     if (f.running()) return;
-    const QString path = chooseFile(tr("Open sequence"), kSequenceFilter, false);
+    const QString path = chooseFile(tr("Open sequence"), QString(), kSequenceFilter, false);
     if (path.isEmpty()) return;
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return notify(QMessageBox::Warning, tr("%1 cannot be read: %2.").arg(name, file.errorString()));
-    const auto sequence = readSequence(file.readAll(), f.sequenceFields());
+    const QString codePage = m_codePages->checkedAction()->text();
+    const auto sequence = readSequence(file.readAll(), {f.sequenceFields(), f.listTexts(), codePage});
     if (!sequence) return notify(QMessageBox::Warning, tr("%1 is not a PrintBench sequence file.").arg(name));
 
-    const std::vector<std::string> refused = f.fillSequence(*sequence);
+    const std::vector<std::string> refused = f.fillSequence(sequence->sequence);
+    noteSpeedKept(f.chooseLists(sequence->lists), sequence->lists.speed, name);
+    for (QAction* a : m_codePages->actions())
+        if (a->text() == sequence->codePage && a->text() != codePage) a->trigger();
     if (refused.empty()) return;
     QStringList names;
     for (const std::string& entry : refused) names << QString::fromStdString(entry);
@@ -377,13 +394,19 @@ void CockpitWindow::restoreSession()
     QSettings s = settings();
     const auto session = loadSession(s);
     if (!session) return notify(QMessageBox::Information, tr("No saved session."));
-    m_form.form().restoreSession(*session);
+    noteSpeedKept(m_form.form().restoreSession(*session), session->lists.speed, tr("the last session"));
 }
 
 void CockpitWindow::chooseCodePage(const QString& name)
 {
     m_codePage.choose(name == QLatin1String(kCodePages[0]) ? link::CodePage::forEnvironment() : name.toStdString());
     settings().setValue(QStringLiteral("codePage"), name);
+}
+
+void CockpitWindow::noteSpeedKept(int comPort, const std::string& speed, const QString& source)
+{
+    if (comPort)
+        showNote(tr("Speed %1 of %2 left as it is: COM%3 is open").arg(QString::fromStdString(speed), source).arg(comPort));
 }
 
 QString CockpitWindow::layoutText() const

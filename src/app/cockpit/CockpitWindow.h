@@ -43,8 +43,8 @@ public:
     StatusHistory& history() const { return *m_history; }
 
     // The file the technician picks, empty when the dialog is cancelled; `save` for a file to
-    // write. Tests answer in place of the dialog.
-    std::function<QString(const QString& caption, const QString& filter, bool save)> chooseFile;
+    // write, `suggested` its name the dialog starts with. Tests answer in place of the dialog.
+    std::function<QString(const QString& caption, const QString& suggested, const QString& filter, bool save)> chooseFile;
     // A message box about the cockpit's own work (files, the capture).
     std::function<void(QMessageBox::Icon icon, const QString& text)> notify;
 
@@ -73,6 +73,8 @@ private:
     // F5 and what changes the fields are off while a run goes.
     void updateActions();
 
+    // The tick follows the journal's capture, never the click: the refresh can run while
+    // the file dialog is open.
     void recordCapture(bool on);
     void saveConsole();
     void saveRunReport();
@@ -80,6 +82,9 @@ private:
     void openSequence();
     void restoreSession();
     void chooseCodePage(const QString& name);
+    // The status bar says a sequence file or the session (`source`) left the speed list as
+    // it is because COM<comPort> is open; nothing when comPort is 0.
+    void noteSpeedKept(int comPort, const std::string& speed, const QString& source);
     // Writes a file whole; false, after a message, when it cannot.
     bool write(const QString& path, const QByteArray& bytes);
 
@@ -94,6 +99,7 @@ private:
     QAction* m_run = nullptr;
     std::vector<QAction*> m_idleOnly;
     std::vector<std::pair<QAction*, const char*>> m_titles;  // and their source texts
+    QActionGroup* m_codePages = nullptr;
     QActionGroup* m_languages = nullptr;
     QLabel* m_statusLine = nullptr;
     QLabel* m_note = nullptr;

@@ -25,28 +25,51 @@ std::vector<std::string> fromStrings(const QStringList& items)
     return out;
 }
 
-// The values of a sequence by their key, both in files and in the settings.
+// The texts of a sequence and of the lists by their key, both in files and in the settings.
 const std::pair<const char*, std::string window::SequenceFields::*> kValues[] = {
     {"repeat", &window::SequenceFields::repeat},
     {"delay", &window::SequenceFields::delay},
     {"feed", &window::SequenceFields::feed},
     {"text", &window::SequenceFields::text},
 };
+const std::pair<const char*, std::string window::ListTexts::*> kLists[] = {
+    {"model", &window::ListTexts::model},
+    {"speed", &window::ListTexts::speed},
+    {"density", &window::ListTexts::density},
+};
+
+// The texts of `fields` under their keys, given to `put(key, text)`; and taken back from
+// `get(key)`, which has none for a key that is not there.
+template <typename Keys, typename Fields, typename Put>
+void putTexts(const Keys& keys, const Fields& fields, Put put)
+{
+    for (const auto& [key, member] : keys) put(QLatin1String(key), QString::fromStdString(fields.*member));
+}
+
+template <typename Keys, typename Fields, typename Get>
+void getTexts(const Keys& keys, Fields& fields, Get get)
+{
+    for (const auto& [key, member] : keys)
+        if (const std::optional<QString> text = get(QLatin1String(key))) fields.*member = text->toStdString();
+}
 
 } // namespace
 
-QByteArray sequenceJson(const window::SequenceFields& sequence)
+QByteArray sequenceJson(const SequenceFile& file)
 {
     QJsonObject o{
         {QStringLiteral("format"), QLatin1String(kFormat)},
         {QStringLiteral("version"), 1},
-        {QStringLiteral("entries"), QJsonArray::fromStringList(toStrings(sequence.entries))},
+        {QStringLiteral("entries"), QJsonArray::fromStringList(toStrings(file.sequence.entries))},
+        {QStringLiteral("codePage"), file.codePage},
     };
-    for (const auto& [key, value] : kValues) o.insert(QLatin1String(key), QString::fromStdString(sequence.*value));
+    const auto put = [&o](const QString& key, const QString& text) { o.insert(key, text); };
+    putTexts(kValues, file.sequence, put);
+    putTexts(kLists, file.lists, put);
     return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }
 
-std::optional<window::SequenceFields> readSequence(const QByteArray& json, window::SequenceFields base)
+std::optional<SequenceFile> readSequence(const QByteArray& json, SequenceFile base)
 {
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
@@ -55,12 +78,17 @@ std::optional<window::SequenceFields> readSequence(const QByteArray& json, windo
     if (o.value(QStringLiteral("format")).toString() != QLatin1String(kFormat)) return std::nullopt;
 
     if (const QJsonValue entries = o.value(QStringLiteral("entries")); entries.isArray()) {
-        base.entries.clear();
-        for (const QJsonValue& entry : entries.toArray()) base.entries.push_back(entry.toString().toStdString());
+        base.sequence.entries.clear();
+        for (const QJsonValue& entry : entries.toArray()) base.sequence.entries.push_back(entry.toString().toStdString());
     }
-    for (const auto& [key, value] : kValues) {
-        if (const QJsonValue v = o.value(QLatin1String(key)); v.isString()) base.*value = v.toString().toStdString();
-    }
+    // Files of earlier versions hold no lists and no code page: those stay as they are.
+    const auto get = [&o](const QString& key) -> std::optional<QString> {
+        const QJsonValue v = o.value(key);
+        return v.isString() ? std::optional(v.toString()) : std::nullopt;
+    };
+    getTexts(kValues, base.sequence, get);
+    getTexts(kLists, base.lists, get);
+    if (const auto codePage = get(QStringLiteral("codePage"))) base.codePage = *codePage;
     return base;
 }
 
@@ -68,10 +96,9 @@ void saveSession(QSettings& settings, const window::SessionFields& session)
 {
     settings.beginGroup(QStringLiteral("session"));
     settings.setValue(QStringLiteral("entries"), toStrings(session.sequence.entries));
-    for (const auto& [key, value] : kValues) settings.setValue(QLatin1String(key), QString::fromStdString(session.sequence.*value));
-    settings.setValue(QStringLiteral("model"), QString::fromStdString(session.model));
-    settings.setValue(QStringLiteral("speed"), QString::fromStdString(session.speed));
-    settings.setValue(QStringLiteral("density"), QString::fromStdString(session.density));
+    const auto put = [&settings](const QString& key, const QString& text) { settings.setValue(key, text); };
+    putTexts(kValues, session.sequence, put);
+    putTexts(kLists, session.lists, put);
     settings.setValue(QStringLiteral("oldVersion"), session.oldVersion);
     settings.endGroup();
 }
@@ -83,10 +110,9 @@ std::optional<window::SessionFields> loadSession(QSettings& settings)
     if (!settings.childKeys().isEmpty()) {
         session.emplace();
         session->sequence.entries = fromStrings(settings.value(QStringLiteral("entries")).toStringList());
-        for (const auto& [key, value] : kValues) session->sequence.*value = settings.value(QLatin1String(key)).toString().toStdString();
-        session->model = settings.value(QStringLiteral("model")).toString().toStdString();
-        session->speed = settings.value(QStringLiteral("speed")).toString().toStdString();
-        session->density = settings.value(QStringLiteral("density")).toString().toStdString();
+        const auto get = [&settings](const QString& key) { return std::optional(settings.value(key).toString()); };
+        getTexts(kValues, session->sequence, get);
+        getTexts(kLists, session->lists, get);
         session->oldVersion = settings.value(QStringLiteral("oldVersion")).toBool();
     }
     settings.endGroup();

@@ -20,7 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <regex>
 #include <unistd.h>
 
 #ifndef PRINTBENCH_VERSION
@@ -35,10 +34,14 @@ namespace {
 std::atomic<headless::HeadlessRun*> g_run{nullptr};
 std::atomic<int> g_interrupts{0};
 
+// SIGINT (Ctrl-C), SIGTERM and SIGHUP (the terminal or the SSH session gone) end a run as "Stop"
+// does, and its reports are written; a second signal ends the program at once, leaving the
+// reports as they were last written whole.
 void onInterrupt(int signal)
 {
-    if (g_interrupts.fetch_add(1) > 0) std::_Exit(headless::Interrupted);  // a second Ctrl-C: at once
-    if (headless::HeadlessRun* run = g_run.load()) run->interrupt(signal == SIGINT ? "Ctrl-C" : "SIGTERM");
+    if (g_interrupts.fetch_add(1) > 0) std::_Exit(headless::Interrupted);
+    if (headless::HeadlessRun* run = g_run.load())
+        run->interrupt(signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP");
 }
 
 // --out: the serial route's bytes into a file, written at the flush points as a port would get
@@ -131,7 +134,6 @@ int main(int argc, char* argv[])
         int portIndex = 1;
         fs::path folder = link::defaultPortFolder();
         std::optional<OwnPortFolder> own;
-        std::smatch com;
         const std::string port = options.port;
         if (options.out) {
             if (port == "USB") {
@@ -142,10 +144,8 @@ int main(int argc, char* argv[])
             folder = own->path;
             std::ofstream(*options.out, std::ios::app).close();
             fs::create_symlink(fs::absolute(*options.out), folder / "COM1");
-        } else if (std::regex_match(port, com, std::regex("COM([1-9]|1[01])"))) {
-            portIndex = std::stoi(com[1]);
-        } else if (port == "USB") {
-            portIndex = 12;
+        } else if (const std::optional<int> index = headless::portListIndex(port)) {
+            portIndex = *index;
         } else {
             own.emplace();
             folder = own->path;
@@ -163,25 +163,30 @@ int main(int argc, char* argv[])
         app::LibusbTransport transport;
         link::usb::UsbPrinterControl usb(transport, codePage);
 
+        // Sleeps wait on the port, so that status bytes are dated when they arrive.
+        realHost.watchDuringSleeps(&serialPort);
         headless::HeadlessRun run(options, serial, usb, host, codePage, folder, portIndex, std::cerr);
+        run.journal().setProcessTag(std::to_string(::getpid()));
         run.journal().setClock(QDateTime::currentMSecsSinceEpoch() - host.nowMs(), QDateTime::currentDateTime().offsetFromUtc() / 60);
         // On a terminal, one line of progress, four times a second at most.
-        const bool live = !options.quiet && ::isatty(STDERR_FILENO);
+        bool live = !options.quiet && ::isatty(STDERR_FILENO);
         auto lastShown = std::chrono::steady_clock::time_point();
         bool shown = false;
         if (live) {
             run.progress = [&](const std::string& line) {
                 const auto now = std::chrono::steady_clock::now();
-                if (now - lastShown < std::chrono::milliseconds(250)) return;
+                if (!live || now - lastShown < std::chrono::milliseconds(250)) return;
                 lastShown = now;
-                std::fprintf(stderr, "\r\033[K%s", line.c_str());
-                std::fflush(stderr);
-                shown = true;
+                // A terminal that hung up (EIO) ends the progress line, never the run.
+                live = std::fprintf(stderr, "\r\033[K%s", line.c_str()) >= 0 && std::fflush(stderr) == 0;
+                shown = live;
             };
         }
         g_run = &run;
-        std::signal(SIGINT, onInterrupt);
-        std::signal(SIGTERM, onInterrupt);
+        // A progress line or summary written to a reader that went away fails with EPIPE instead
+        // of ending the program before its reports are written.
+        std::signal(SIGPIPE, SIG_IGN);
+        for (const int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, onInterrupt);
         const int exit = run.execute();
         g_run = nullptr;
         if (shown) std::fprintf(stderr, "\r\033[K");

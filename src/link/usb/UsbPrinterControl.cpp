@@ -198,6 +198,22 @@ std::int32_t UsbPrinterControl::readStatus()
     return reply.front();
 }
 
+std::vector<std::uint8_t> UsbPrinterControl::readReply(int timeoutMs)
+{
+    std::vector<std::uint8_t> reply;
+    if (!m_printer || !m_printer->in) return reply;
+    const TransportError got = m_transport.bulkIn(*m_printer->in, reply, 64, timeoutMs);
+    if (got == TransportError::NoDevice) disconnect();
+    if (got != TransportError::None) reply.clear();
+    return reply;
+}
+
+std::optional<std::string> UsbPrinterControl::deviceId()
+{
+    if (!m_printer) return std::nullopt;
+    return m_transport.deviceId(m_printer->interface);
+}
+
 std::int32_t UsbPrinterControl::readStatusOldFirmware()
 {
     if (!m_printer) return -1;

@@ -50,6 +50,9 @@ public:
     // DLE EOT 2 on bulk OUT, the reply byte on bulk IN (stale bytes drained first).
     std::int32_t readStatus() override;
     LinkStatus flush() override;
+    // One read of the bulk IN endpoint (up to 64 bytes).
+    std::vector<std::uint8_t> readReply(int timeoutMs) override;
+    std::optional<std::string> deviceId() override;
     std::optional<std::span<const std::uint8_t>> gathered() const override { return std::span(m_pending); }
 
     bool connected() const { return m_printer.has_value(); }

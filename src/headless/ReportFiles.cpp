@@ -1,0 +1,96 @@
+#include "headless/ReportFiles.h"
+
+#include "cockpit/RunLog.h"
+#include "cockpit/StatusNames.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <unistd.h>
+
+namespace printbench::headless {
+
+namespace fs = std::filesystem;
+
+ReportFiles::ReportFiles(std::optional<fs::path> report, std::optional<fs::path> junit, const cockpit::Journal& journal,
+                         std::ostream& errors)
+    : m_report(std::move(report)), m_junit(std::move(junit)), m_journal(journal), m_errors(errors)
+{
+}
+
+void ReportFiles::runStarted(const cockpit::RunRecord& r)
+{
+    write(true, true, r, false);
+}
+
+void ReportFiles::statusChanged(const cockpit::RunRecord& r, const cockpit::StatusEvent& e, std::uint64_t)
+{
+    const bool fault = cockpit::readStatus(e.value).faultClass != status::FaultClass::Normal;
+    write(true, fault, r, false);
+}
+
+void ReportFiles::progress(const cockpit::RunRecord& r, std::uint64_t)
+{
+    write(true, false, r, false);
+}
+
+void ReportFiles::stopAsked(const cockpit::RunRecord& r)
+{
+    write(true, true, r, false);
+}
+
+void ReportFiles::runEnded(const cockpit::RunRecord& r)
+{
+    write(true, true, r, true);
+}
+
+void ReportFiles::write(bool report, bool junit, const cockpit::RunRecord& r, bool final)
+{
+    if (!(report && m_report) && !(junit && m_junit)) return;
+    cockpit::RunRecord asOfNow = r;
+    if (!final) asOfNow.endMs = m_journal.wallNow();
+    if (report && m_report) replace(*m_report, cockpit::runRecordJson(asOfNow, final) + "\n");
+    if (junit && m_junit) replace(*m_junit, cockpit::runJunitXml(asOfNow, final));
+}
+
+void ReportFiles::replace(const fs::path& file, const std::string& text)
+{
+    fs::path part = file;
+    part += ".part";
+    const int fd = ::open(part.c_str(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
+    bool written = fd >= 0;
+    for (std::size_t done = 0; written && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        written = n > 0;
+        if (written) done += std::size_t(n);
+    }
+    written = written && ::fdatasync(fd) == 0;
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    std::error_code e;
+    if (written) fs::rename(part, file, e);
+    if (written && !e) return;
+    const std::string reason = written ? e.message() : std::strerror(error);
+    fs::remove(part, e);
+    // Said once a file; every later write of it is tried again all the same.
+    if (m_failed.insert(file).second)
+        m_errors << "printbench-run: " << file.string() << " cannot be written: " << reason << "\n";
+    m_ok = false;
+}
+
+std::optional<std::string> ReportFiles::unfinishedNote(const fs::path& report)
+{
+    std::ifstream in(report, std::ios::binary);
+    if (!in) return std::nullopt;
+    const nlohmann::json j = nlohmann::json::parse(in, nullptr, false);
+    if (j.is_discarded() || !j.is_object() || j.value("final", true)) return std::nullopt;
+    return report.string() + " held a run that did not end: " + j.value("action", std::string("?")) + " started " +
+           j.value("start", std::string("?")) + ", last written " + j.value("end", std::string("?")) + " at pass " +
+           std::to_string(j.value("passesBegun", 0)) + "; it is replaced";
+}
+
+} // namespace printbench::headless
