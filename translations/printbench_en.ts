@@ -434,6 +434,26 @@ A test bench for thermal receipt printers.</translation>
         <source>No saved session.</source>
         <translation>No saved session.</translation>
     </message>
+    <message>
+        <source>the last session</source>
+        <translation>the last session</translation>
+    </message>
+    <message>
+        <source>Speed %1 of %2 left as it is: COM%3 is open</source>
+        <translation>Speed %1 of %2 left as it is: COM%3 is open</translation>
+    </message>
+    <message>
+        <source>&amp;Printer</source>
+        <translation>&amp;Printer</translation>
+    </message>
+    <message>
+        <source>Identify…</source>
+        <translation>Identify…</translation>
+    </message>
+    <message>
+        <source>What the printer on %1 said when asked with GS I:</source>
+        <translation>What the printer on %1 said when asked with GS I:</translation>
+    </message>
 </context>
 <context>
     <name>printbench::app::StatusHistory</name>

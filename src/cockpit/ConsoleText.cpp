@@ -86,6 +86,8 @@ std::string ConsoleText::lines(const TrafficRecord& r, const std::string& label,
         Summary summary;
         (r.route == link::Route::Usb ? m_usb : m_serial).feed(r.bytes, summary);
         meaning = summary.text();
+    } else if (r.answer) {
+        meaning = "answer to the identity query";
     } else {
         for (const std::uint8_t b : r.bytes) {
             if (!meaning.empty()) meaning += "; ";

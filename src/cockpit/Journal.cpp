@@ -79,7 +79,7 @@ void Journal::append(std::int64_t atMs, const link::Traffic& t)
         TrafficRecord& last = m_traffic.back();
         // Not once a reader has it: it would miss what is added.
         if (last.seq >= m_handedOut && last.atMs == atMs && last.route == t.route && last.direction == t.direction &&
-            last.action == action && last.bytes.size() + t.bytes.size() <= kMergeLimit) {
+            last.answer == t.answer && last.action == action && last.bytes.size() + t.bytes.size() <= kMergeLimit) {
             m_held -= footprint(last);
             last.bytes.insert(last.bytes.end(), t.bytes.begin(), t.bytes.end());
             m_held += footprint(last);
@@ -87,7 +87,7 @@ void Journal::append(std::int64_t atMs, const link::Traffic& t)
             return;
         }
     }
-    TrafficRecord r{m_nextSeq++, atMs, t.route, t.direction, action, {}};
+    TrafficRecord r{m_nextSeq++, atMs, t.route, t.direction, action, {}, t.answer};
     r.bytes.reserve(t.bytes.size() < 64 ? 64 : t.bytes.size());
     r.bytes.assign(t.bytes.begin(), t.bytes.end());
     m_held += footprint(r);

@@ -28,6 +28,7 @@ struct TrafficRecord {
     link::Traffic::Direction direction = link::Traffic::Direction::Sent;
     std::uint64_t action = 0;  // the label it was sent under (Journal::actionLabel)
     std::vector<std::uint8_t> bytes;
+    bool answer = false;  // received bytes answering a query (the identity), not statuses
 };
 
 // The counts of the run in progress, for a thread that reports progress while the sending

@@ -277,7 +277,7 @@ std::optional<status::PrinterIdentity> Form1::Identify()
     observe()->actionBegun("Identify");
     status::PrinterIdentity identity = status::ReadIdentity(m_link);
     m_link.flush();
-    observe()->identityRead(portName(), identity);
+    observe()->identityRead(portTarget(), identity);
     return identity;
 }
 
@@ -438,7 +438,7 @@ cockpit::RunSettings Form1::runSettings(const std::string& action) const
     s.action = action;
     s.model = m_modelChosen ? m_fields.listText(Control::Combo4)
                             : "none chosen (" + std::to_string(m_state.PrintWidthDots) + " dots)";
-    s.port = portName();
+    s.port = portTarget();
     s.route = m_link.routeName();
     s.device = m_link.portDevice();
     s.speed = m_link.route() == Route::Serial ? m_fields.listText(Control::Combo1) : "";
@@ -451,7 +451,7 @@ cockpit::RunSettings Form1::runSettings(const std::string& action) const
     return s;
 }
 
-std::string Form1::portName() const
+std::string Form1::portTarget() const
 {
     return m_link.routeName() == "tcp" ? m_link.portDevice() : m_fields.listText(Control::Combo2);
 }

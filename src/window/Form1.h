@@ -85,6 +85,8 @@ public:
     // Printer › Identify… (beyond the form): the printer's answers to GS I over the chosen
     // route; nothing, after the refusal, with no port chosen; nothing during a run.
     std::optional<status::PrinterIdentity> Identify();
+    // The port as a run's record names it: the port list's entry, or a network printer's address.
+    std::string portTarget() const;
     void setBitmapWindowOpener(std::function<void()> open) { m_openBitmapWindow = std::move(open); }
 
     // Setting a field or a list's selection from code runs the same Change or Click handler
@@ -148,8 +150,7 @@ private:
     int densityIndex() const { return m_fields.listIndex(Control::Combo3); }
 
     cockpit::RunSettings runSettings(const std::string& action) const;
-    // The port as a run's record names it: the port list's entry, or a network printer's address.
-    std::string portName() const;
+
     // The observer, once the link has handed its tap what was sent so far.
     cockpit::RunObserver* observe();
     void enableStarters(bool on);

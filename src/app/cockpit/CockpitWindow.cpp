@@ -154,6 +154,11 @@ void CockpitWindow::buildMenus()
         m_history->activateWindow();
     });
 
+    // Which printer answers: GS I, one query at a time; not while a run goes.
+    QMenu* printer = menu(menuBar(), QT_TR_NOOP("&Printer"));
+    QAction* identify = titled(printer->addAction(QString()), QT_TR_NOOP("Identify…"));
+    connect(identify, &QAction::triggered, this, &CockpitWindow::identifyPrinter);
+
     QMenu* settingsMenu = menu(menuBar(), QT_TR_NOOP("&Settings"));
     QMenu* codePages = menu(settingsMenu, QT_TR_NOOP("Text code page"));
     m_codePages = new QActionGroup(this);
@@ -192,8 +197,8 @@ void CockpitWindow::buildMenus()
     });
 
     // Nothing changes what a run reads pass after pass (the fields, the code page) while it goes.
-    m_idleOnly = {open, restore, codePages->menuAction()};
-    for (QMenu* menu : {file, settingsMenu}) connect(menu, &QMenu::aboutToShow, this, &CockpitWindow::updateActions);
+    m_idleOnly = {open, restore, codePages->menuAction(), identify};
+    for (QMenu* menu : {file, printer, settingsMenu}) connect(menu, &QMenu::aboutToShow, this, &CockpitWindow::updateActions);
 
     // Run and Stop from the keyboard.
     m_run = titled(new QAction(this), QT_TR_NOOP("Run"));
@@ -279,6 +284,11 @@ void CockpitWindow::refreshStatus()
             m_lastStatus->show();
             m_form.control("Text6")->setToolTip(text);
         }
+    } else if (!m_lastStatus->isHidden()) {
+        // The port chosen last did not open: the status of the one before says nothing now.
+        m_lastStatus->hide();
+        m_lastStatus->clear();
+        m_form.control("Text6")->setToolTip(QString());
     }
 
     // A capture that failed along the way has stopped: its tick follows, and the note says why.
@@ -420,8 +430,25 @@ QString CockpitWindow::layoutText() const
         .arg(between ? QStringLiteral("between") : QStringLiteral("not between"));
 }
 
+void CockpitWindow::identifyPrinter()
+{
+    const std::optional<status::PrinterIdentity> identity = m_form.form().Identify();
+    if (!identity) return;
+    QString text = tr("What the printer on %1 said when asked with GS I:").arg(m_form.form().portTarget().c_str());
+    for (const auto& [name, value] : identity->rows())
+        text += QStringLiteral("\n%1: %2").arg(QString::fromStdString(name), QString::fromStdString(value));
+    notify(QMessageBox::Information, text);
+}
+
 void CockpitWindow::closeEvent(QCloseEvent* event)
 {
+    // During a run the close box is "End": the run stops at its next check and keeps its
+    // record, then the program ends.
+    if (m_form.form().running()) {
+        m_form.form().Command1_Click();
+        event->ignore();
+        return;
+    }
     // The close box ends the program as the form's own did: its close runs "End".
     m_form.close();
     m_history->close();

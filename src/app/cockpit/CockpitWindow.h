@@ -78,6 +78,8 @@ private:
     void recordCapture(bool on);
     void saveConsole();
     void saveRunReport();
+    // Printer › Identify…: the printer's answers to GS I, in a message.
+    void identifyPrinter();
     void saveSequence();
     void openSequence();
     void restoreSession();
