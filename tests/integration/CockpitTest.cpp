@@ -99,7 +99,7 @@ TEST(CockpitWindow, TheFormKeepsItsSizeBetweenTheMenusAndTheStatusBarAndEndsTheP
     }
     EXPECT_EQ(menus.join(" | "), "File: Record capture…, Save console as text…, Save run report…, , Save sequence…, "
                                  "Open sequence…, Restore last session, , Exit | View: Traffic console, Status history | "
-                                 "Settings: Text code page ▸, Language ▸ | Help: About PrintBench");
+                                 "Printer: Identify… | Settings: Text code page ▸, Language ▸ | Help: About PrintBench");
 
     // The close box and File › Exit each end the program once, as "End".
     c.window.close();
