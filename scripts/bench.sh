@@ -25,4 +25,5 @@ run usb_bench env QT_QPA_PLATFORM=offscreen
 run printer_bench env QT_QPA_PLATFORM=offscreen
 run cockpit_bench
 run headless_bench env QT_QPA_PLATFORM=offscreen
+run runlog_bench env QT_QPA_PLATFORM=offscreen
 exit 0

@@ -169,15 +169,22 @@ void Journal::receivedStatus(std::int64_t arrivedMono, std::int32_t value, link:
     if (!ours) return;
     ++m_run->bytesReceived;
     answerRequest(arrivedMono);
-    m_run->statuses.push_back(e);
-    if (m_run->statuses.size() > m_bounds.runStatuses) {
-        // Half at a time, so that a long soak does not shift the whole list at every byte.
-        const std::size_t drop = m_run->statuses.size() / 2;
-        m_run->statuses.erase(m_run->statuses.begin(), m_run->statuses.begin() + std::ptrdiff_t(drop));
-        m_run->statusesDropped += drop;
+    const bool fault = readStatus(value).faultClass != status::FaultClass::Normal;
+    // A soak's record keeps what changed: once it holds runStatuses, a status equal to the one
+    // before it is counted, not kept. Beyond twice that, the oldest half goes (half at a time, so
+    // that the list is not shifted at every byte).
+    std::vector<StatusEvent>& kept = m_run->statuses;
+    if (kept.size() >= m_bounds.runStatuses && !fault && kept.back().value == value) {
+        ++m_run->statusesDropped;
+    } else {
+        kept.push_back(e);
+        if (kept.size() > 2 * m_bounds.runStatuses) {
+            const std::size_t drop = kept.size() / 2;
+            kept.erase(kept.begin(), kept.begin() + std::ptrdiff_t(drop));
+            m_run->statusesDropped += drop;
+        }
     }
     publishCounts();
-    const bool fault = readStatus(value).faultClass != status::FaultClass::Normal;
     // A fault that arrived in the last pass or just after the run's last byte: no check of the
     // run was left to see it, and the receive handler may look only at a later byte. It is the
     // run's ending all the same.
@@ -281,7 +288,7 @@ std::string Journal::runLabel() const
 
 void Journal::maybeProgress()
 {
-    if (m_sinks.empty() || m_phase != Phase::Running) return;
+    if (!m_progressWanted || m_phase != Phase::Running) return;
     const std::int64_t now = m_host.nowMs();
     if (now - m_lastProgress < kProgressMs) return;
     m_lastProgress = now;

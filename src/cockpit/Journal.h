@@ -52,7 +52,9 @@ public:
     // or any fault; `unchangedBefore`: statuses equal to their predecessor since the last line.
     virtual void statusChanged(const RunRecord& /*r*/, const StatusEvent& /*e*/, std::uint64_t /*unchangedBefore*/) {}
     // At most every Journal::kProgressMs while the run goes, when a pass, command or status
-    // comes; `unchanged` as above.
+    // comes; `unchanged` as above. Only for a sink that wants it: looking at the clock at every
+    // pass for it costs a run at Delay 0 some per cent.
+    virtual bool wantsProgress() const { return false; }
     virtual void progress(const RunRecord& /*r*/, std::uint64_t /*unchanged*/) {}
     // The run was asked to stop: a fault, "Stop", "End", a signal, a lost link.
     virtual void stopAsked(const RunRecord& /*r*/) {}
@@ -76,7 +78,8 @@ public:
     struct Bounds {
         std::size_t trafficBytes = std::size_t(4) << 20;  // memory of the traffic ring
         std::size_t historyEntries = 100000;
-        std::size_t runStatuses = 10000;  // status events kept in one run's record
+        // Status events one run's record keeps in full; beyond them, changes and faults only.
+        std::size_t runStatuses = 1000;
     };
     // How long a run's record listens after its last byte, and how often a sink hears of
     // progress while a run goes.
@@ -136,7 +139,11 @@ public:
     // Shows a run of an earlier process read back from the run log (an interrupted one) as the
     // last run, when none has run yet.
     void showEarlierRun(RunRecord record);
-    void addSink(RunSink* sink) { m_sinks.push_back(sink); }
+    void addSink(RunSink* sink)
+    {
+        m_sinks.push_back(sink);
+        m_progressWanted = m_progressWanted || sink->wantsProgress();
+    }
     LiveCounts& live() { return m_live; }
     // Asked for when the listening time should be looked at again: tick() in `ms` milliseconds.
     void onWakeUp(std::function<void(std::int64_t ms)> f) { m_wakeUp = std::move(f); }
@@ -204,6 +211,7 @@ private:
     std::string m_command, m_lastCommand;  // of the pass in progress; the last one begun
     std::optional<StopCause> m_stopCause;
     std::vector<RunSink*> m_sinks;
+    bool m_progressWanted = false;
     std::function<void(std::int64_t)> m_wakeUp;
     std::map<std::string, status::PrinterIdentity> m_identities;  // by port
 

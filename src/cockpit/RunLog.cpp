@@ -237,7 +237,8 @@ std::string runReportText(const RunRecord& r)
     row("Status requests", std::to_string(r.statusRequests) +
                                (r.statusUnanswered > 0 ? " (" + std::to_string(r.statusUnanswered) + " unanswered)" : ""));
     t += "\nStatus events (" + std::to_string(r.statuses.size()) + ")\n";
-    if (r.statusesDropped > 0) t += "  (the first " + std::to_string(r.statusesDropped) + " are not kept)\n";
+    if (r.statusesDropped > 0)
+        t += "  (" + std::to_string(r.statusesDropped) + " more not kept: repeats of the status before them, or the oldest)\n";
     for (const StatusEvent& e : r.statuses) {
         const StatusReading m = readStatus(e.value);
         t += "  " + stampText(e.atMs, tz) + "  pass " + num(e.pass) + "  " + hexValue(e.value) + "  " + m.meaning +

@@ -55,8 +55,8 @@ struct RunRecord {
     int utcOffsetMinutes = 0;             // of the local time the record is shown in
     std::int64_t passesBegun = 0, passesCompleted = 0, commandsExecuted = 0;
     std::uint64_t bytesSent = 0, bytesReceived = 0;
-    // Every status value received during the run; beyond a bound the oldest are dropped and
-    // counted.
+    // The status values received during the run: every one up to a bound, then those that
+    // differ from the one before them and every fault; what is not kept is counted.
     std::vector<StatusEvent> statuses;
     std::uint64_t statusesDropped = 0;
     // Status requests sent during the run, and those no byte answered: none before the next

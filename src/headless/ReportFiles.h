@@ -23,6 +23,7 @@ public:
 
     void runStarted(const cockpit::RunRecord& r) override;
     void statusChanged(const cockpit::RunRecord& r, const cockpit::StatusEvent& e, std::uint64_t unchangedBefore) override;
+    bool wantsProgress() const override { return true; }
     void progress(const cockpit::RunRecord& r, std::uint64_t unchanged) override;
     void stopAsked(const cockpit::RunRecord& r) override;
     void runEnded(const cockpit::RunRecord& r) override;

@@ -10,6 +10,7 @@
 #include "support/Benches.h"
 #include "support/PrinterLogs.h"
 #include "support/PrinterPeer.h"
+#include "support/Pty.h"
 #include "window/Form3.h"
 
 #include <QImage>
@@ -20,7 +21,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -110,6 +113,47 @@ TEST_F(VirtualPrinterPty, AFullCutAndFeedRunArrivesWholeAndAPaperEndStopsTheNext
     EXPECT_TRUE(logSays("ESC @: initialise the printer"));
     EXPECT_EQ(journal.lastStatus()->value, 0x12);  // what the cockpit shows as the printer's status
     EXPECT_THAT(host.messages, testing::IsEmpty());
+}
+
+// A status byte the printer sends in the middle of a 2,000 ms delay is dated when it came, not
+// when the next event pass read it, and filed under the pass that was running then.
+TEST(ArrivalTime, AByteSentDuringADelayIsDatedWhenItCameAndInItsPass)
+{
+    ensureQtApp();
+    Ground g;
+    Pty pty;
+    QuietHost host;
+    printbench::app::QtSerialPort port;
+    host.watchDuringSleeps(&port);
+    printbench::window::Form1 form{host, g.rec, port, g.rec.usb, g.codePage, g.ports.path()};
+    printbench::cockpit::Journal journal{host};
+    journal.setClock(0, 0);  // its wall clock is the host's monotonic one
+    form.link().setTap(&journal);
+    form.setRunObserver(&journal);
+    form.Form_Load();
+    fs::create_symlink(pty.slavePath(), g.ports.path() / "COM4");
+    form.setListIndex(Control::Combo2, 4);
+    g.rec.setListIndex(Control::List1, 3);  // "Full Cut"
+    form.List1_DblClick();
+    form.setText(Control::Text2, "2");
+    form.setText(Control::Text5, "2000");
+
+    // Pass 1 runs from 0 to 2,000 ms, pass 2 from 2,000 to 4,000: the byte comes at 3,000.
+    std::atomic<std::int64_t> sentAt{0};
+    std::thread printer([&] {
+        const auto start = std::chrono::steady_clock::now();
+        while (pty.read(1, 100ms).empty() && std::chrono::steady_clock::now() - start < 5s) {}  // the run's first bytes
+        std::this_thread::sleep_until(start + 3000ms);
+        sentAt = printbench::app::QtSerialPort::monotonicMs();
+        const std::uint8_t status = 0x12;  // written alone: the bench takes it at once
+        EXPECT_EQ(::write(pty.masterFd(), &status, 1), 1);
+    });
+    form.Command2_Click();
+    printer.join();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return journal.lastStatus().has_value(); }));
+    const printbench::cockpit::StatusEvent e = *journal.lastStatus();
+    EXPECT_NEAR(double(e.atMs), double(sentAt.load()), 5.0);
+    EXPECT_EQ(e.pass, 2);
 }
 
 // A logo from the bitmap window's rules, then the tile grid, left in progress when Ctrl-C ends
