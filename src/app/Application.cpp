@@ -8,6 +8,8 @@
 #include <QSysInfo>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -36,9 +38,18 @@ Application::Application(int& argc, char** argv, std::optional<Language> languag
     m_host.watchDuringSleeps(&m_serial);
     m_host.setBeforeEnd([this] {
         m_cockpit.saveSession();
-        // A record still listening is closed with what it heard; one still running (the program
-        // ends from inside a run) as stopped by End.
+        // A run stopped on the way out still gets its listening time: the answers to its last
+        // requests are let in (no user input). One still running (the program ends from inside a
+        // run) is closed as stopped by End.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(cockpit::Journal::kListenMs + 20);
+        while (m_journal.listening() && std::chrono::steady_clock::now() < until) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            m_journal.tick();
+            if (m_journal.listening()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         m_journal.closeRun("End");
+        // The program may end at once after this (from inside a run): the end line first.
+        if (m_runLog) m_runLog->drain();
     });
     // The status bar follows the run pass by pass, as "Repeated" does, even when the pass then
     // waits longer than the status bar's refresh.
@@ -89,6 +100,7 @@ void Application::reportInterruptedRuns()
     for (const cockpit::RunRecord& r : runs)
         if (const auto error = cockpit::closeInterruptedRun(folder, r)) m_cockpit.showNote(QString::fromStdString(*error));
     if (!runs.empty()) m_journal.showEarlierRun(std::move(runs.back()));
+    m_cockpit.refreshStatus();
 }
 
 namespace {

@@ -32,6 +32,7 @@ public:
 
     MainWindow& window() { return m_window; }
     CockpitWindow& cockpit() { return m_cockpit; }
+    cockpit::Journal& journal() { return m_journal; }
 
     // Shows the window and runs until the program ends.
     int exec();

@@ -264,6 +264,7 @@ void Journal::runStarted(const RunSettings& settings)
     if (const auto known = m_identities.find(settings.port); known != m_identities.end()) m_run->identity = known->second;
     m_phase = Phase::Running;
     m_runStartMonotonic = m_lastSentMonotonic = m_lastProgress = now;
+    m_progressCount = 0;
     m_passBegins.assign(1, {now, 0});
     m_pendingRequests.clear();
     m_lastRunStatus.reset();
@@ -286,12 +287,17 @@ std::string Journal::runLabel() const
     return label;
 }
 
+// The first progress of a run comes sooner (after 1 s, 2 s, 5 s), so that what a process
+// killed in its first seconds leaves is close to what it did; then every kProgressMs.
 void Journal::maybeProgress()
 {
     if (!m_progressWanted || m_phase != Phase::Running) return;
     const std::int64_t now = m_host.nowMs();
-    if (now - m_lastProgress < kProgressMs) return;
+    constexpr std::int64_t kFirst[] = {1000, 1000, 3000};
+    const std::int64_t due = m_progressCount < std::size(kFirst) ? kFirst[m_progressCount] : kProgressMs;
+    if (now - m_lastProgress < due) return;
     m_lastProgress = now;
+    ++m_progressCount;
     const std::uint64_t unchanged = m_live.unchanged.exchange(0);
     for (RunSink* sink : m_sinks) sink->progress(*m_run, unchanged);
 }
@@ -406,7 +412,10 @@ void Journal::closeListening()
 {
     if (!listening()) return;
     RunRecord& r = *m_run;
-    expireRequests(INT64_MAX);
+    // Closed before its time (the program ends): a request whose time has not run out yet is
+    // neither answered nor unanswered.
+    expireRequests(m_host.nowMs() >= m_closeAt ? INT64_MAX : m_host.nowMs());
+    m_pendingRequests.clear();
     if (r.ending == RunEnding::Completed && r.statusRequests > 0 && r.statusUnanswered == r.statusRequests)
         r.ending = RunEnding::NoAnswer;
     publishCounts();
@@ -474,11 +483,13 @@ std::string Journal::statusLine() const
     case RunEnding::Failed: return r.settings.action + " not sent: " + r.stopDetail;
     case RunEnding::NoAnswer: return "No answer from the printer at" + pass + ": " + unansweredText(r);
     case RunEnding::Interrupted: {
+        // What the run log held when the program ended: as of its last line.
         std::string line = "Interrupted: " + r.settings.action + " started " + dateText(r.startMs, r.utcOffsetMinutes) + " " +
-                           clockText(r.startMs, r.utcOffsetMinutes) + " ended without its record closed, after" + pass;
+                           clockText(r.startMs, r.utcOffsetMinutes) + ", last recorded " +
+                           clockText(r.endMs, r.utcOffsetMinutes) + " at" + pass;
         if (!r.statuses.empty()) {
             const std::int32_t last = r.statuses.back().value;
-            line += "; last status " + hexValue(last) + " " + readStatus(last).meaning;
+            line += ", last status " + hexValue(last) + " " + readStatus(last).meaning;
         }
         return line;
     }

@@ -51,8 +51,8 @@ public:
     // A status of the run unlike the one before it (the first, a new value, a return to normal),
     // or any fault; `unchangedBefore`: statuses equal to their predecessor since the last line.
     virtual void statusChanged(const RunRecord& /*r*/, const StatusEvent& /*e*/, std::uint64_t /*unchangedBefore*/) {}
-    // At most every Journal::kProgressMs while the run goes, when a pass, command or status
-    // comes; `unchanged` as above. Only for a sink that wants it: looking at the clock at every
+    // After 1 s, 2 s and 5 s, then at most every Journal::kProgressMs while the run goes, when a
+    // pass, command or status comes; `unchanged` as above. Only for a sink that wants it: looking at the clock at every
     // pass for it costs a run at Delay 0 some per cent.
     virtual bool wantsProgress() const { return false; }
     virtual void progress(const RunRecord& /*r*/, std::uint64_t /*unchanged*/) {}
@@ -203,6 +203,7 @@ private:
     Phase m_phase = Phase::Idle;
     std::int64_t m_runStartMonotonic = 0, m_runEndMonotonic = 0;
     std::int64_t m_lastSentMonotonic = 0, m_closeAt = 0, m_lastProgress = 0;
+    std::size_t m_progressCount = 0;  // progress told of the run in progress
     std::deque<std::pair<std::int64_t, std::int64_t>> m_passBegins;  // monotonic time, pass
     std::deque<std::int64_t> m_pendingRequests;                       // monotonic send times
     std::optional<std::int32_t> m_lastRunStatus;

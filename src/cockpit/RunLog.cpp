@@ -161,7 +161,7 @@ std::string runStartJson(const RunRecord& r, const WriterProcess& process)
 std::string runStatusJson(const RunRecord& r, const StatusEvent& e, std::uint64_t unchangedBefore)
 {
     return head(r, "status") + ",\"time\":" + jsonString(isoText(e.atMs, r.utcOffsetMinutes)) + ",\"status\":" +
-           statusJson(e, r) + ",\"unchangedBefore\":" + std::to_string(unchangedBefore) + "}";
+           statusJson(e, r) + ",\"unchangedBefore\":" + std::to_string(unchangedBefore) + countsJson(r) + "}";
 }
 
 std::string runProgressJson(const RunRecord& r, std::uint64_t unchanged, std::int64_t atMs)

@@ -27,7 +27,7 @@ struct WriterProcess {
 // - start: the process, the action, the start time and the settings;
 std::string runStartJson(const RunRecord& r, const WriterProcess& process);
 // - status: a change of status (the first, a new value, a return to normal) or a fault, with the
-//   count of unchanged statuses since the line before;
+//   count of unchanged statuses since the line before and the counts as they stand;
 std::string runStatusJson(const RunRecord& r, const StatusEvent& e, std::uint64_t unchangedBefore);
 // - progress: the counts as they stand at `atMs` (wall clock);
 std::string runProgressJson(const RunRecord& r, std::uint64_t unchanged, std::int64_t atMs);

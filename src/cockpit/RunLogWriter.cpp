@@ -120,7 +120,7 @@ void RunLogWriter::work()
         // Wakes for a line, for the next progress line of an open run, and for a sync that waits
         // out its second.
         Clock::time_point until = Clock::time_point::max();
-        if (m_open && m_live) until = m_lastLine + m_progressEvery;
+        if (m_open && m_live) until = m_lastLine + progressDue();
         if (m_unsynced) until = std::min(until, m_lastSync + std::chrono::seconds(1));
         m_wake.wait_until(lock, until, [this] { return m_stop || !m_queue.empty(); });
         if (m_queue.empty() && m_stop) break;
@@ -134,7 +134,8 @@ void RunLogWriter::work()
         }
         lock.unlock();
         const Clock::time_point now = Clock::now();
-        if (m_open && m_live && now >= m_lastLine + m_progressEvery) {
+        if (m_open && m_live && now >= m_lastLine + progressDue()) {
+            ++m_progressLines;
             RunRecord& r = *m_open;
             constexpr auto relaxed = std::memory_order_relaxed;
             r.passesBegun = m_live->passesBegun.load(relaxed);
@@ -156,6 +157,16 @@ void RunLogWriter::work()
     if (m_unsynced) sync();
 }
 
+// The first progress lines of a run come sooner (after 1 s, 2 s, 5 s), so that a run killed in
+// its first seconds leaves its passes so far; then every m_progressEvery.
+std::chrono::milliseconds RunLogWriter::progressDue() const
+{
+    constexpr std::chrono::milliseconds kFirst[] = {std::chrono::milliseconds(1000), std::chrono::milliseconds(1000),
+                                                    std::chrono::milliseconds(3000)};
+    if (m_progressLines < std::size(kFirst)) return std::min(kFirst[m_progressLines], m_progressEvery);
+    return m_progressEvery;
+}
+
 void RunLogWriter::handle(Item& item)
 {
     switch (item.kind) {
@@ -171,6 +182,7 @@ void RunLogWriter::handle(Item& item)
         m_fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_APPEND | O_CLOEXEC, 0644);
         if (m_fd < 0) fail("The run log " + file.string() + " cannot be written");
         m_open = std::move(item.skeleton);
+        m_progressLines = 0;
         writeLine(item.text, true);
         break;
     }
@@ -311,12 +323,8 @@ std::optional<RunRecord> rebuilt(const std::vector<std::string>& lines)
             r.utcOffsetMinutes = at->utcOffsetMinutes;
             r.settings = settingsFrom(j.value("settings", json::object()));
             r.settings.action = text(j, "action");
-        } else if (type == "status") {
-            if (const auto e = statusFrom(j.value("status", json::object()))) {
-                r.statuses.push_back(*e);
-                r.passesBegun = std::max(r.passesBegun, e->pass);
-            }
-        } else if (type == "progress") {
+        } else if (type == "status" || type == "progress") {
+            if (const auto e = statusFrom(j.value("status", json::object()))) r.statuses.push_back(*e);
             r.passesBegun = std::max(r.passesBegun, integer(j, "passesBegun"));
             r.passesCompleted = integer(j, "passesCompleted");
             r.commandsExecuted = integer(j, "commandsExecuted");

@@ -18,8 +18,8 @@ namespace printbench::cockpit {
 
 // Writes each run into the run log as it goes, ahead of what may happen to the program: the
 // start line when the run starts, a line for every change of status and every fault, a progress
-// line every `progressEvery` while the run goes (from the journal's live counts, so also while
-// the sending thread waits), and the whole record at the end. The sending thread only queues
+// line every `progressEvery` while the run goes (the first ones sooner; from the journal's live
+// counts, so also while the sending thread waits), and the whole record at the end. The sending thread only queues
 // lines; a thread of the writer's own appends each whole, with one write(), to the day file of
 // the run's start, and syncs the file (fdatasync) at the start, at a fault and at the end, at most
 // once a second otherwise.
@@ -64,6 +64,7 @@ private:
     void push(Item item);
     void work();
     void handle(Item& item);
+    std::chrono::milliseconds progressDue() const;
     void writeLine(const std::string& text, bool syncNow);
     void sync();
     void closeRun();
@@ -87,6 +88,7 @@ private:
     std::optional<RunRecord> m_open;
     Clock::time_point m_lastLine, m_lastSync;
     bool m_unsynced = false;
+    std::size_t m_progressLines = 0;  // of the open run
 
     std::thread m_thread;  // last: started once everything above is ready
 };

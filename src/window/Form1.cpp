@@ -418,10 +418,13 @@ Form1::Run::~Run()
     m_form.enableStarters(true);
     m_form.observe()->runEnded(m_complete);
     // "End" (or another way out) during the run: the run has ended and told its end; now the
-    // program does.
+    // program does, as "End" ends it, the port closing as it ends (its record may listen for the
+    // printer's last word until then).
     if (!m_form.m_endAfterRun.empty()) {
         m_form.m_endAfterRun.clear();
-        m_form.Command1_Click();
+        m_form.m_link.flush();
+        m_form.m_host.endProgram();
+        m_form.m_link.closeSerial();
     }
 }
 

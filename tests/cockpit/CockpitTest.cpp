@@ -1,6 +1,7 @@
 #include "cockpit/ConsoleText.h"
 #include "cockpit/Journal.h"
 #include "cockpit/RunLog.h"
+#include "cockpit/RunLogWriter.h"
 #include "cockpit/StatusNames.h"
 #include "patterns/TestPrints.h"
 #include "link/usb/UsbPrinterControl.h"
@@ -8,9 +9,15 @@
 #include "support/FakeUsbTransport.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <fstream>
 #include <functional>
+#include <map>
 #include <optional>
+#include <regex>
+#include <sstream>
+#include <thread>
 
 namespace {
 
@@ -137,6 +144,205 @@ TEST(RunRecord, EndingsFollowWhatThePrinterSaidAndWhenItArrived)
         EXPECT_EQ(c.journal.statusLine(), row.line) << row.name;
         EXPECT_EQ(c.junitVerdict(), row.junit) << row.name;
     }
+}
+
+// The JUnit file has a case for each of the first 1,000 passes and folds the rest into one, but
+// the pass that failed or was stopped is always a case of its own; a file written before the
+// run ended says so, on the pass in progress.
+TEST(RunRecord, JunitFoldsPassesBeyondAThousandAndMarksARecordWrittenBeforeTheEnd)
+{
+    using cockpit::RunEnding;
+    const std::string pass1000 = "  <testcase classname=\"printbench.Run\" name=\"pass 1000\"/>\n", tc = "  <testcase classname=\"printbench.Run\" ";
+    const struct {
+        std::int64_t begun, completed, faultPass;
+        RunEnding ending;
+        bool final;
+        const char* counts;  // of the suite's line
+        std::string tail;    // the cases after pass 1000
+        const char* stop;    // in the record's JSON
+    } rows[] = {
+        {1500, 1500, 0, RunEnding::Completed, true, "tests=\"1001\" failures=\"0\" errors=\"0\" skipped=\"0\"",
+         tc + "name=\"passes 1001\u20131500\"/>\n", R"("stop":{"reason":"completed"})"},
+        {1201, 1199, 1200, RunEnding::StoppedByFault, true, "tests=\"1002\" failures=\"1\" errors=\"0\" skipped=\"0\"",
+         tc + "name=\"passes 1001\u20131199\"/>\n" + tc + "name=\"pass 1200\">\n"
+              "    <failure type=\"stopped by a fault\" message=\"paper end (0x32) arrived at 14:22:08.500 in pass 1200\"/>\n  </testcase>\n",
+         R"("stop":{"reason":"stopped by a fault","status":)"},
+        {1500, 1499, 0, RunEnding::StoppedByUser, true, "tests=\"1002\" failures=\"0\" errors=\"0\" skipped=\"1\"",
+         tc + "name=\"passes 1001\u20131499\"/>\n" + tc + "name=\"pass 1500\">\n    <skipped message=\"stopped by Stop\"/>\n  </testcase>\n",
+         R"("stop":{"reason":"stopped by Stop","by":"Stop"})"},
+        {1500, 1499, 0, RunEnding::Running, false, "tests=\"1002\" failures=\"0\" errors=\"1\" skipped=\"0\"",
+         tc + "name=\"passes 1001\u20131499\"/>\n" + tc + "name=\"pass 1500\">\n"
+              "    <error type=\"interrupted\" message=\"the run had not ended when this was written (pass 1500)\"/>\n  </testcase>\n",
+         R"("stop":{"reason":"interrupted"})"},
+    };
+    for (const auto& row : rows) {
+        cockpit::RunRecord r;
+        r.runId = "20261207-140209-0-1";
+        r.settings.action = "Run", r.settings.sequence = {"Full Cut"};
+        r.startMs = kStart, r.endMs = kStart + 1500000, r.utcOffsetMinutes = 540;
+        r.passesBegun = row.begun, r.passesCompleted = row.completed, r.ending = row.ending;
+        if (row.ending == RunEnding::StoppedByUser) r.stoppedBy = "Stop";
+        if (row.faultPass) r.stopStatus = cockpit::StatusEvent{kStart + 1199500, 0x32, link::Route::Serial, row.faultPass};
+        const std::string xml = cockpit::runJunitXml(r, row.final), json = cockpit::runRecordJson(r, row.final);
+        EXPECT_NE(xml.find("<testsuite name=\"printbench Run Full Cut\" " + std::string(row.counts) +
+                           " time=\"1500.000\" timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"),
+                  std::string::npos) << row.counts << "\n" << xml.substr(0, 200);
+        EXPECT_EQ(xml.substr(xml.find(pass1000) + pass1000.size()), row.tail + "</testsuite>\n") << row.counts;
+        EXPECT_NE(json.find(row.final ? R"("final":true,)" : R"("final":false,)"), std::string::npos) << json;
+        EXPECT_NE(json.find(row.stop), std::string::npos) << json;
+    }
+}
+
+// The lines of a file written whole so far.
+std::vector<std::string> linesOf(const std::filesystem::path& file)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(testkit::readFile(file));
+    for (std::string line; std::getline(in, line) && !in.eof();) lines.push_back(line);
+    return lines;
+}
+
+// The run log is written as the run goes: its start, a line for each change of status (six 0x12
+// make one line) and for the fault, progress lines of their own while the run waits, and the
+// whole record at the end, synced at the start, the fault and the end. Full Cut, Repeat 3,
+// Delay 2000: six requests answered 0x12, a paper end 50 ms after the last.
+TEST(RunLog, TheRunIsWrittenAheadAChangeOfStatusALineProgressOnItsOwn)
+{
+    testkit::TempDir logs;
+    Cockpit c;
+    cockpit::RunLogWriter writer{logs.path(), {42, "printbench", "bench"}, &c.journal.live(), std::chrono::milliseconds(20)};
+    c.journal.addSink(&writer);
+    const std::filesystem::path day = logs.path() / "2026-12-07.jsonl";
+    c.add("Full Cut");
+    c.type(Control::Text2, "3");
+    c.type(Control::Text5, "2000");
+    c.rec.answerStatusRequests(0x12);
+    c.rec.arriveAt(6050, {0x32});
+    std::string progress;  // the first line written while the sending thread waits in pass 2
+    c.rec.atEventPass(2, [&] {
+        writer.drain();
+        const std::size_t before = linesOf(day).size();
+        for (int i = 0; i < 2000 && linesOf(day).size() == before; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        progress = linesOf(day).at(before);
+    });
+    c.form.Command2_Click();
+    c.afterRun();
+    writer.drain();
+    EXPECT_NE(progress.find(R"(,"type":"progress",)"), std::string::npos) << progress;
+    EXPECT_NE(progress.find(R"("passesBegun":2,"passesCompleted":1,"commandsExecuted":1,"bytesSent":15,"bytesReceived":2,)"
+                            R"("statusRequests":2,"statusUnanswered":0,)"), std::string::npos) << progress;
+    std::string lines;            // every line but the progress lines
+    std::uint64_t unchanged = 0;  // told by the lines after the first status line
+    for (const std::string& line : linesOf(day)) {
+        const auto j = nlohmann::json::parse(line, nullptr, false);
+        ASSERT_TRUE(j.is_object()) << line;
+        EXPECT_EQ(std::pair(j.value("schema", 0), j.value("runId", "")), std::pair(2, std::string("20261207-140209-0-1"))) << line;
+        const std::string type = j.value("type", "");
+        if (lines.find("status") != std::string::npos) unchanged += j.value(type == "status" ? "unchangedBefore" : "unchangedStatuses", 0u);
+        if (type == "status") lines += "status " + j["status"].value("hex", "") + " pass " + std::to_string(j["status"].value("pass", 0)) + " | ";
+        if (type == "start" || type == "end") lines += type + (type == "end" ? ": " + j["stop"].value("reason", "") : " | ");
+    }
+    EXPECT_EQ(lines, "start | status 0x12 pass 1 | status 0x32 pass 3 | end: stopped by a fault");
+    EXPECT_EQ(unchanged, 5u);
+    EXPECT_GE(writer.counts().syncs, 3u);
+}
+
+// A run whose writer is gone without its end line (a killed program) is read back as
+// interrupted with what it recorded, and closed once; while its writer lives, its lock says so.
+// Lines that are not the log's own are passed over.
+TEST(RunLog, ARunLeftOpenIsReadBackAsInterruptedOnlyOnceItsWriterIsGone)
+{
+    testkit::TempDir logs;
+    testkit::Recorder rec;
+    const std::filesystem::path day = logs.path() / "2026-12-07.jsonl";
+    {
+        Journal journal(rec);
+        journal.setClock(kStart, 540);
+        cockpit::RunLogWriter writer{logs.path(), {42, "printbench", "bench"}, nullptr};
+        journal.addSink(&writer);
+        cockpit::RunSettings settings;
+        settings.action = "Run", settings.model = "KR-420", settings.port = "COM3", settings.delayMs = 500;
+        settings.sequence = {"Full Cut", "Feed"};
+        journal.runStarted(settings);
+        journal.passBegun(1, 0);
+        rec.clockMs = 700;
+        journal.passBegun(2, 0);
+        const std::uint8_t paperEnd = 0x32;
+        journal.traffic({900, link::Route::Serial, link::Traffic::Direction::Received, std::span(&paperEnd, 1)});
+        writer.drain();
+        EXPECT_TRUE(cockpit::readInterruptedRuns(logs.path()).empty()) << "a live run";
+    }
+    std::ofstream(day, std::ios::app) << "not JSON\n"
+                                      << R"({"schema":1,"runId":"20261207-140209-0-1","type":"end"})" "\n"
+                                      << R"({"schema":2,"runId":"20261207-140209-0-1","type":"status","time":"2026-12)" "\n";
+    const std::vector<cockpit::RunRecord> runs = cockpit::readInterruptedRuns(logs.path());
+    ASSERT_EQ(runs.size(), 1u);
+    const cockpit::RunRecord& r = runs[0];
+    EXPECT_EQ(std::tuple(r.runId, r.ending, r.settings.model, r.settings.sequence, r.settings.delayMs, r.passesBegun, r.endMs - r.startMs),
+              std::tuple("20261207-140209-0-1", cockpit::RunEnding::Interrupted, "KR-420", std::vector<std::string>{"Full Cut", "Feed"},
+                         500, 2, 900));
+    ASSERT_EQ(r.statuses.size(), 1u);
+    EXPECT_EQ(std::tuple(r.statuses[0].atMs - kStart, r.statuses[0].value, r.statuses[0].pass), std::tuple(900, 0x32, 2));
+
+    EXPECT_EQ(cockpit::closeInterruptedRun(logs.path(), r), std::nullopt);
+    EXPECT_NE(linesOf(day).back().find(R"(,"stop":{"reason":"interrupted"}})"), std::string::npos) << linesOf(day).back();
+    EXPECT_FALSE(std::filesystem::exists(logs.path() / "live" / "20261207-140209-0-1.lock"));
+    EXPECT_TRUE(cockpit::readInterruptedRuns(logs.path()).empty());
+}
+
+std::string rowsText(const status::PrinterIdentity& id)
+{
+    std::string out;
+    for (const auto& [name, value] : id.rows()) out += (out.empty() ? "" : " | ") + name + ": " + value;
+    return out;
+}
+
+// GS I n, one query at a time, each waiting up to 1000 ms for its answer, to a printer that
+// answers some of them (a stray byte before a text answer is not in it). The answers are
+// no statuses, and the next run's record carries them. With no port chosen, or during a run,
+// nothing is asked. On USB the answers come from the printer's IN endpoint, and its device ID
+// says more.
+TEST(Identity, EachQueryWaitsForItsOwnAnswerWhichIsNoStatusAndGoesIntoTheNextRecord)
+{
+    Cockpit c;
+    const std::map<std::uint8_t, std::vector<std::uint8_t>> answers{
+        {0x01, {0x20}}, {0x03, {0x10}}, {0x41, {0x5F, 0x31, 0x2E, 0x30, 0x30, 0x00}}, {0x44, {0x12, 0x5F, 0x50, 0x42, 0x2D, 0x37, 0x00}}};
+    const auto answer = [&](const std::vector<std::uint8_t>& query, auto reply) {
+        if (query.size() == 3 && query[0] == 0x1D && query[1] == 0x49 && answers.contains(query[2]))
+            for (const std::uint8_t b : answers.at(query[2])) reply(b);
+    };
+    c.rec.serial.onWrite = [&](const std::vector<std::uint8_t>& bytes) { answer(bytes, [&](std::uint8_t b) { c.rec.receive({b}); }); };
+    const auto identity = c.form.Identify();
+    ASSERT_TRUE(identity);
+    EXPECT_EQ(std::regex_replace(c.rec.only({"serial", "sleep", "events"}), std::regex("sleep 10( \\| sleep 10){99}"), "sleep 10 x100"),
+              "serial text 1D 49 01 | sleep 10 | serial text 1D 49 02 | sleep 10 x100 | serial text 1D 49 03 | sleep 10 | "
+              "serial text 1D 49 41 | sleep 10 | serial text 1D 49 42 | sleep 10 x100 | serial text 1D 49 43 | sleep 10 x100 | "
+              "serial text 1D 49 44 | sleep 10 | serial text 1D 49 45 | sleep 10 x100");
+    const std::string rows = "Model ID: 0x20 | Type ID: no answer | ROM version: 0x10 | Firmware version: 1.00 | "
+                             "Maker: no answer | Model name: no answer | Serial number: PB-7 | Fonts: no answer";
+    EXPECT_EQ(rowsText(*identity), rows);
+    EXPECT_FALSE(c.journal.lastStatus());
+    c.add("Full Cut");
+    std::optional<status::PrinterIdentity> during = status::PrinterIdentity{};
+    c.rec.atEventPass(1, [&] { during = c.form.Identify(); });
+    c.rec.timeline.clear();
+    c.form.Command2_Click();
+    EXPECT_TRUE(!during && c.rec.stream().find("1D 49") == std::string::npos) << c.rec.stream();
+    EXPECT_NE(cockpit::runRecordJson(*c.journal.run())
+                  .find(R"("identity":{"modelId":"0x20","romVersion":"0x10","firmware":"1.00","serialNumber":"PB-7"}})"),
+              std::string::npos);
+    c.choose(Control::Combo2, 0);
+    c.rec.timeline.clear();
+    EXPECT_FALSE(c.form.Identify());
+    EXPECT_EQ(c.rec.wire(), "message critical \"Please Select Port\"");
+
+    c.usb();
+    c.rec.usb.deviceIdText = "MFG:PrintBench;CMD:ESC/POS;MDL:KR-420;SN:PB-7;";
+    c.rec.usb.onWrite = [&](const std::vector<std::uint8_t>& bytes) { answer(bytes, [&](std::uint8_t b) { c.rec.usb.reply.push_back(b); }); };
+    const auto usb = c.form.Identify();
+    ASSERT_TRUE(usb);
+    EXPECT_EQ(rowsText(*usb), rows + " | USB MFG: PrintBench | USB MDL: KR-420 | USB SN: PB-7");
+    EXPECT_EQ(std::pair(c.rec.count("usb reply 100 -> nothing"), c.rec.count("usb reply 100 -> 12 5F 50 42 2D 37 00")), std::pair(40ul, 1ul));
 }
 
 TEST(StatusNames, ClassAndConditionsOfAByte)

@@ -4,6 +4,7 @@
 // change, so data bits and parity cannot be seen here.
 
 #include "app/adapters/QtSerialPort.h"
+#include "cockpit/Journal.h"
 #include "support/Benches.h"
 #include "support/Pty.h"
 #include "support/PrinterPeer.h"
@@ -12,6 +13,9 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace std::chrono_literals;
 using namespace printbench::link;
@@ -139,6 +143,50 @@ TEST_F(PtySerial, PrinterBytesAreAnnouncedOnceOutsideFlushesAndReadInOrder)
     QTest::qWait(50);
     EXPECT_TRUE(lost == 0 && port.isOpen()) << reason;
     EXPECT_EQ(hex(pty.read(6)), "10 04 02 10 05 02");
+}
+
+// The tap reads what was sent where the adapter gathers it and has each byte once, however many
+// hand-overs come between two flushes.
+TEST_F(PtySerial, TheTapHasEachByteSentOnceHoweverOftenItIsHandedOver)
+{
+    Ground g;
+    std::filesystem::create_symlink(pty.slavePath(), g.ports.path() / "COM4");
+    PrinterLink link{port, g.rec.usb, g.rec, g.codePage, g.rec, g.ports.path()};
+    printbench::cockpit::Journal journal{g.rec};
+    link.setTap(&journal);
+    link.selectPort(4);
+    ASSERT_TRUE(link.openSerial(*SerialSettings::forPort(4, "115200")).isOk());
+    link.SendSerialBytes(Octets{0x1B, 0x40}), link.handOverTraffic(), link.handOverTraffic();
+    link.SendSerialText("AB"), link.handOverTraffic();
+    link.SendSerialBytes(Octets{0x0A}), link.flush();
+    link.SendSerialBytes(Octets{0x1B, 0x69}), link.handOverTraffic(), link.flush();
+    Octets tapped;
+    journal.readTraffic(0, [&](const printbench::cockpit::TrafficRecord& r) { tapped.insert(tapped.end(), r.bytes.begin(), r.bytes.end()); });
+    EXPECT_EQ(hex(pty.read(8, 500ms)), "1B 40 41 42 0A 1B 69");
+    EXPECT_EQ(hex(tapped), "1B 40 41 42 0A 1B 69");
+}
+
+// A byte that comes while the adapter waits on the port (a host's sleep) is dated when it came,
+// and the listener hears of it once the wait is over, not during it.
+TEST_F(PtySerial, AByteThatComesDuringAWaitIsDatedWhenItCameAndAnnouncedAfterIt)
+{
+    ASSERT_TRUE(port.open(k115200, pty.slavePath()).isOk());
+    std::atomic<std::int64_t> sentAt{0};
+    const auto deadline = std::chrono::steady_clock::now() + 1000ms;
+    std::thread printer([&] {
+        std::this_thread::sleep_for(200ms);
+        sentAt = printbench::app::QtSerialPort::monotonicMs();
+        const std::uint8_t paperEnd = 0x32;
+        EXPECT_EQ(::write(pty.masterFd(), &paperEnd, 1), 1);
+    });
+    port.waitUntil(deadline);
+    printer.join();
+    EXPECT_GE(std::chrono::steady_clock::now(), deadline);
+    EXPECT_EQ(arrived, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return arrived > 0; }));
+    EXPECT_EQ(drained(), "32");
+    ASSERT_TRUE(port.lastArrivalMs());
+    EXPECT_NEAR(double(*port.lastArrivalMs()), double(sentAt.load()), 5.0);
 }
 
 // The printer going away is reported once, by the flush that meets it or else to the listener,

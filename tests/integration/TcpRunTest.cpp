@@ -180,4 +180,25 @@ TEST_F(TcpPrinter, ARefusedConnectionIsALinkErrorAtOnce)
     EXPECT_THAT(readFile(work.path() / "run.json"), HasSubstr(R"("speed":"",)"));  // it sets nothing on a network printer
 }
 
+// A network printer that closes the connection is a lost link at once: no send has to fail first.
+TEST(TcpPrinterGone, APrinterThatClosesTheConnectionIsALostLinkWithoutASend)
+{
+    ensureQtApp();
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    struct : printbench::link::SerialListener {
+        int lost = 0;
+        std::string reason;
+        void serialDataArrived() override {}
+        void serialLinkLost(const std::string& why) override { ++lost, reason = why; }
+    } listener;
+    printbench::app::QtSerialPort port;
+    port.setListener(&listener);
+    ASSERT_TRUE(port.open({.baud = 19200}, "tcp://127.0.0.1:" + std::to_string(server.serverPort())).isOk());
+    ASSERT_TRUE(server.waitForNewConnection(5000));
+    server.nextPendingConnection()->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listener.lost > 0; }, 5000));
+    EXPECT_EQ(std::tuple(listener.lost, listener.reason, port.isOpen()), std::tuple(1, "the printer closed the connection", false));
+}
+
 } // namespace

@@ -4,7 +4,7 @@
 // host, the window's fields, the serial port, the USB control, the link's events, the status
 // read-out and a run's panel) and writes every observable effect, in order, on one timeline:
 //   serial open COM3 19200,n,8,1 | serial text 1D 61 01 | serial bytes FB | serial close
-//   usb open KR-420 -> 0 | usb byte 1D | usb text "ABC\r\n" | usb status member 6 -> 18
+//   usb open KR-420 -> 0 | usb byte 1D | usb text "ABC\r\n" | usb status member 6 -> 18 | usb reply 100 -> 20
 //   sleep 500 | events 1 | message critical "Please Select Port" | end program
 //   Text6 = "Hex : 10" | Combo1 index 4 | Combo1 disabled | List2 add "Feed" | List2 remove 0
 //   repeated 3 | highlight 0 | status "Hex : 12" | waiting "1" | link failed "..."
@@ -149,11 +149,30 @@ public:
     }
     std::int32_t readStatusOldFirmware() override { return status(5); }
     std::int32_t readStatus() override { return status(6); }
-    link::LinkStatus flush() override { return hand(transfers); }
+    link::LinkStatus flush() override
+    {
+        const std::size_t before = transfers.size();
+        const link::LinkStatus result = hand(transfers);
+        if (onWrite && transfers.size() > before) onWrite(transfers.back());
+        return result;
+    }
+    // What the printer has sent back since the last read, all of it: "usb reply 100 -> 5F 31 00",
+    // "usb reply 100 -> nothing".
+    std::vector<std::uint8_t> readReply(int timeoutMs) override
+    {
+        std::vector<std::uint8_t> bytes(reply.begin(), reply.end());
+        reply.clear();
+        m_t.record("usb reply " + std::to_string(timeoutMs) + " -> " + (bytes.empty() ? "nothing" : hex(bytes)));
+        return bytes;
+    }
+    std::optional<std::string> deviceId() override { return deviceIdText; }
 
     std::int32_t openResult = 0;
     std::deque<std::int32_t> statusResults;  // next results of members 5 and 6; -1 when empty
     std::vector<std::vector<std::uint8_t>> transfers;  // one entry per flush that carried bytes
+    std::function<void(const std::vector<std::uint8_t>&)> onWrite;  // each transfer, as it leaves
+    std::deque<std::uint8_t> reply;  // what the printer sends back (readReply)
+    std::optional<std::string> deviceIdText;  // the IEEE 1284 device ID, when it has one
 
 private:
     std::int32_t status(int member)
