@@ -275,7 +275,8 @@ std::optional<JunitFailure> junitFailure(const RunRecord& r, bool final)
     const std::int64_t inProgress = std::max<std::int64_t>(r.passesBegun, 1);
     if (!final || r.ending == RunEnding::Interrupted)
         return JunitFailure{inProgress, "error", "interrupted",
-                            "the run had not ended when this was written (pass " + num(r.passesBegun) + ")"};
+                            "the run had not ended when this was written (" +
+                                (r.passesBegun > 0 ? "pass " + num(r.passesBegun) : std::string("before its first pass")) + ")"};
     switch (r.ending) {
     case RunEnding::StoppedByFault:
         if (!r.stopStatus) return JunitFailure{inProgress, "failure", endingText(r), endingText(r)};

@@ -221,6 +221,9 @@ int HeadlessRun::ending()
 // The printer's identity, one line a query, on standard output; no answer at all is a link error.
 int HeadlessRun::identify()
 {
+    // The answer to GS a 1 of the opening, and any status before the question, are statuses.
+    m_link.letEventsIn();
+    if (m_link.route() == Route::Serial && m_link.bytesWaiting() > 0) serialDataArrived();
     const status::PrinterIdentity identity = status::ReadIdentity(m_link);
     m_link.flush();
     observe().identityRead(settings().port, identity);

@@ -141,7 +141,11 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
         for (std::size_t from = 0;;) {
             const std::size_t comma = list.find(',', from);
             const std::string name = trimmed(list.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
-            if (!oneOf(commands::kCatalogue, name)) return "\"" + name + "\" is not a command of the catalogue";
+            if (!oneOf(commands::kCatalogue, name)) {
+                std::string names;
+                for (const std::string_view entry : commands::kCatalogue) names += (names.empty() ? "" : ", ") + std::string(entry);
+                return "\"" + name + "\" is not a command of the catalogue: " + names;
+            }
             o.sequence.push_back(name);
             if (comma == std::string::npos) break;
             from = comma + 1;

@@ -306,6 +306,12 @@ std::vector<std::uint8_t> PrinterLink::ReadUsbReply(int timeoutMs)
     return reply;
 }
 
+void PrinterLink::DrainUsbReplies()
+{
+    for (int i = 0; i < 16 && !m_usb.readReply(10).empty(); ++i) {
+    }
+}
+
 std::optional<std::string> PrinterLink::usbDeviceId()
 {
     return m_usb.deviceId();

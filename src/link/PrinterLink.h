@@ -70,6 +70,8 @@ public:
     // What the USB printer sends back within `timeoutMs` (an answer to a query), and its IEEE
     // 1284 device ID.
     std::vector<std::uint8_t> ReadUsbReply(int timeoutMs);
+    // Reads away what the USB printer sent unasked, so that the next reply is an answer.
+    void DrainUsbReplies();
     std::optional<std::string> usbDeviceId();
     // The route the bytes take, in the run record's words ("serial", "usb", "tcp" for a network
     // printer behind a COM entry, "none"), and the device of the chosen COM port: the one it

@@ -37,10 +37,13 @@ void store(PrinterIdentity& id, std::uint8_t n, const IdentityAnswer& a)
 IdentityAnswer ask(link::PrinterLink& link, const IdentityQuery& q, std::int64_t waitMs)
 {
     link::PrinterChannel& channel = link.channel(link.route());
+    const bool usb = link.route() == link::Route::Usb;
+    // What the printer sent before the query (a status unasked) is not its answer.
+    if (usb) link.DrainUsbReplies();
     const std::uint8_t query[] = {protocol::PrinterIdQuery[0], protocol::PrinterIdQuery[1], q.n};
     channel.command(query);
     IdentityAnswer answer(q.text);
-    if (link.route() == link::Route::Usb) {
+    if (usb) {
         for (std::int64_t waited = 0; waited < waitMs && !answer.complete() && !link.failedInHandler(); waited += 100)
             for (const std::uint8_t b : link.ReadUsbReply(100)) answer.take(b);
         return answer;

@@ -54,8 +54,9 @@ private:
 
 // Asks the printer on the link's chosen route who it is: GS I n for each query, one at a time,
 // each waiting up to `waitMs` for its answer in waits of 10 ms (no event pass: every byte that
-// arrives meanwhile is the identity's, not a status). On USB the answers are read from the
-// printer's IN endpoint, and the device ID is read too.
+// arrives meanwhile is the identity's, not a status; bytes waiting before it are the receive
+// handler's, which the caller lets read them first). On USB the answers are read from the
+// printer's IN endpoint (what it sent unasked read away first), and the device ID is read too.
 PrinterIdentity ReadIdentity(link::PrinterLink& link, std::int64_t waitMs = 1000);
 
 } // namespace printbench::status

@@ -274,6 +274,8 @@ std::optional<status::PrinterIdentity> Form1::Identify()
 {
     const PrinterLink::HandlerScope scope(m_link);
     if (m_running || refuseWithoutPort()) return std::nullopt;
+    // Bytes that came before the question are statuses, as the receive event would have read them.
+    if (m_link.route() == Route::Serial && m_link.bytesWaiting() > 0) serialDataArrived();
     observe()->actionBegun("Identify");
     status::PrinterIdentity identity = status::ReadIdentity(m_link);
     m_link.flush();

@@ -189,7 +189,7 @@ TEST(Headless, ReportsAreWrittenAsTheRunGoesAndFinalOnlyAtItsEnd)
                 has(reportDuring, R"("stop":{"reason":"interrupted"})"))
         << reportDuring;
     EXPECT_TRUE(has(junitDuring, R"(failures="0" errors="1" skipped="0")") &&
-                has(junitDuring, R"(<error type="interrupted" message="the run had not ended when this was written (pass )"))
+                has(junitDuring, R"(<error type="interrupted" message="the run had not ended when this was written (before its first pass))"))
         << junitDuring;
     const std::string finalReport = testkit::readFile(report), finalJunit = testkit::readFile(junit);
     EXPECT_TRUE(has(finalReport, R"("final":true,)") && has(finalReport, R"("stop":{"reason":"completed"})")) << finalReport;
@@ -214,7 +214,9 @@ TEST(Headless, AWrongActionOptionModelOrNumberIsAUsageError)
         {{"--port", "COM3", "--delay", "99999999999", "tile"}, "--delay is at most 2147483647"},
         {{"--port", "COM3", "--density", "+6", "tile"}, "--density takes a step from -5 to +5, not \"+6\""},
         {{"--port", "COM3", "--speed", "300", "tile"}, "--speed takes one of 1200 2400 4800 9600 19200 38400 57600 115200, not \"300\""},
-        {{"--port", "COM3", "sequence", "Full Cut,Cut"}, "\"Cut\" is not a command of the catalogue"},
+        {{"--port", "COM3", "sequence", "Full Cut,Cut"}, "\"Cut\" is not a command of the catalogue: Print H, Text Output, Feed, "
+                                                         "Full Cut, Partial Cut, BlackMark(Forward), BlackMark Out(Forward), "
+                                                         "BlackMark(Reverse), BlackMark Out(Reverse)"},
         {{"--port", "COM3", "logo"}, "logo takes one argument"},
         {{"tile"}, "--port or --out is needed"},
         {{"--port"}, "--port needs a value"},

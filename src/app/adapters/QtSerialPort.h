@@ -53,8 +53,9 @@ public:
 
     // Waits until `deadline` on the port: what arrives meanwhile is read from the device and
     // stamped with the time it came, and the listener hears of it only at the next event pass,
-    // as after a flush. Never returns before the deadline. The host's sleeps are this while a
-    // port is open, so that a status byte is dated when it arrived, not when it was read.
+    // as after a flush. Returns at the deadline, or earlier when the device fails (the host's
+    // sleep waits out the rest). The host's sleeps are this while a port is open, so that a
+    // status byte is dated when it arrived, not when it was read.
     void waitUntil(std::chrono::steady_clock::time_point deadline);
     // The host's monotonic clock (QtHost::nowMs), in which arrivals are stamped.
     static std::int64_t monotonicMs();
