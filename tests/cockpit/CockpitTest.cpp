@@ -364,7 +364,6 @@ TEST(StatusNames, ClassAndConditionsOfAByte)
     }
 }
 
-// A run of "Full Cut" until Stop, a normal status in pass 2, paper end in pass 5.
 // Whatever asks a run to stop after its first cause (Stop, a lost link, a fault, a signal) does
 // not change how it ended.
 TEST(RunRecord, TheFirstCauseOfAStopIsKept)

@@ -173,36 +173,6 @@ TEST(Headless, ExitStatusesAndReports)
     EXPECT_EQ(headless::portListIndex("COM12"), std::nullopt);  // a path, as /dev/ttyUSB0 is
 }
 
-// --report and --junit are there from the start of a run and say it has not ended, until it has;
-// a report left by a run that did not end is named when the next run replaces it.
-TEST(Headless, ReportsAreWrittenAsTheRunGoesAndFinalOnlyAtItsEnd)
-{
-    testkit::TempDir out;
-    const std::string report = (out.path() / "r.json").string(), junit = (out.path() / "j.xml").string();
-    const std::vector<std::string> args{"--port", "COM3", "sequence", "Full Cut", "--repeat", "3", "--report", report, "--junit", junit};
-    std::string reportDuring, junitDuring;
-    const Headless h(args, [&](Headless& h) {
-        h.rec.atEventPass(2, [&] { reportDuring = testkit::readFile(report), junitDuring = testkit::readFile(junit); });
-    });
-    const auto has = [](const std::string& text, const char* piece) { return text.find(piece) != std::string::npos; };
-    EXPECT_TRUE(has(reportDuring, R"("type":"end","final":false,)") && has(reportDuring, R"("passesBegun":2,)") &&
-                has(reportDuring, R"("stop":{"reason":"interrupted"})"))
-        << reportDuring;
-    EXPECT_TRUE(has(junitDuring, R"(failures="0" errors="1" skipped="0")") &&
-                has(junitDuring, R"(<error type="interrupted" message="the run had not ended when this was written (before its first pass))"))
-        << junitDuring;
-    const std::string finalReport = testkit::readFile(report), finalJunit = testkit::readFile(junit);
-    EXPECT_TRUE(has(finalReport, R"("final":true,)") && has(finalReport, R"("stop":{"reason":"completed"})")) << finalReport;
-    EXPECT_TRUE(has(finalJunit, R"(tests="3" failures="0" errors="0" skipped="0")") && !has(finalJunit, "<error")) << finalJunit;
-    EXPECT_EQ(headless::ReportFiles::unfinishedNote(report), std::nullopt);
-
-    testkit::writeFile(report, std::vector<std::uint8_t>(reportDuring.begin(), reportDuring.end()));
-    const Headless next(args);
-    EXPECT_EQ(next.errors.str(), "printbench-run: " + report + " held a run that did not end: Run started "
-                                 "2026-12-07T14:02:09.000+09:00, last written 2026-12-07T14:02:09.500+09:00 at pass 2; it is replaced\n");
-    EXPECT_EQ(headless::ReportFiles::unfinishedNote(report), std::nullopt);
-}
-
 TEST(Headless, AWrongActionOptionModelOrNumberIsAUsageError)
 {
     const std::pair<std::vector<std::string>, std::string> rows[] = {

@@ -141,6 +141,12 @@ TEST(CockpitWindow, TheConsoleAndTheStatusBarShowWhatPassedTheLinkAndARunDisable
     c.window.refreshStatus();
     EXPECT_EQ(during.join(',') + " | " + c.status(), "Command4,Print off,F5 off | Done: 1 pass in 00:00:00 | 0x32 paper end");
     EXPECT_TRUE(c.main.control("Command2")->isEnabled() && print->isEnabled() && f5->isEnabled());
+
+    // A port that does not open says nothing of the status the one before had.
+    c.rec.serial.openError = "No such file or directory";
+    c.main.form().setListIndex(Control::Combo2, 4);
+    c.window.refreshStatus();
+    EXPECT_TRUE(c.get("LastStatus")->isHidden() && c.get("Text6")->toolTip().isEmpty());
 }
 
 // A sequence file keeps the count the technician set, the lists and the code page; opening one
