@@ -274,6 +274,14 @@ std::optional<LineHead> headOf(const std::string& line)
     return LineHead{line.substr(prefix.size(), idEnd - prefix.size()), line.substr(typeAt, typeEnd - typeAt)};
 }
 
+std::string readFileText(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::optional<std::string> appendEndLine(const fs::path& file, const RunRecord& r);
+
 // True when the writer of the run still holds its lock.
 bool writerAlive(const fs::path& folder, const std::string& runId)
 {
@@ -380,14 +388,40 @@ std::vector<RunRecord> readInterruptedRuns(const fs::path& folder, int days)
 std::optional<std::string> closeInterruptedRun(const fs::path& folder, const RunRecord& r)
 {
     const fs::path file = runLogFile(folder, r);
+    // Two PrintBench windows starting at once close each run once: whoever holds its lock looks
+    // again for an end line, and the other passes it by.
+    std::error_code e;
+    fs::create_directories(folder / "live", e);
+    const fs::path lockFile = lockFileOf(folder, r.runId);
+    const int lock = ::open(lockFile.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        if (lock >= 0) ::close(lock);
+        return std::nullopt;
+    }
+    const std::string endLine = "{\"schema\":" + std::to_string(kRunLogSchema) + ",\"runId\":\"" + r.runId + "\",\"type\":\"end\"";
+    if (readFileText(file).find(endLine) != std::string::npos) {
+        ::unlink(lockFile.c_str());
+        ::close(lock);
+        return std::nullopt;
+    }
+    const auto closed = appendEndLine(file, r);
+    ::unlink(lockFile.c_str());
+    ::close(lock);
+    return closed;
+}
+
+namespace {
+
+std::optional<std::string> appendEndLine(const fs::path& file, const RunRecord& r)
+{
     const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     const bool written = fd >= 0 && writeWhole(fd, runRecordJson(r) + "\n") && ::fdatasync(fd) == 0;
     const std::string reason = std::strerror(errno);
     if (fd >= 0) ::close(fd);
     if (!written) return "The run log " + file.string() + " cannot be written: " + reason + ".";
-    std::error_code e;
-    fs::remove(lockFileOf(folder, r.runId), e);
     return std::nullopt;
 }
+
+} // namespace
 
 } // namespace printbench::cockpit
