@@ -40,7 +40,7 @@ void Journal::traffic(const link::Traffic& t)
         if (running()) {
             m_run->bytesSent += t.bytes.size();
             m_lastSentMonotonic = t.atMs;
-            m_live.bytesSent.store(m_run->bytesSent, std::memory_order_relaxed);
+            publishCounts();
         }
         if (m_capture.is_open()) {
             // Flushed at once: every hand-over is a flush point, and a crash loses nothing sent.
@@ -257,10 +257,10 @@ void Journal::runStarted(const RunSettings& settings)
     m_run->settings = settings;
     m_run->startMs = now + m_wallOffset;
     m_run->utcOffsetMinutes = m_utcOffset;
-    std::string stamp = dateText(m_run->startMs, m_utcOffset) + "-" + clockText(m_run->startMs, m_utcOffset);
-    std::erase(stamp, ':');
-    std::erase(stamp, '-');
-    m_run->runId = stamp.substr(0, 8) + "-" + stamp.substr(8) + "-" + m_processTag + "-" + std::to_string(++m_runsStarted);
+    std::string date = dateText(m_run->startMs, m_utcOffset), clock = clockText(m_run->startMs, m_utcOffset);
+    std::erase(date, '-');
+    std::erase(clock, ':');
+    m_run->runId = date + "-" + clock + "-" + m_processTag + "-" + std::to_string(++m_runsStarted);
     if (const auto known = m_identities.find(settings.port); known != m_identities.end()) m_run->identity = known->second;
     m_phase = Phase::Running;
     m_runStartMonotonic = m_lastSentMonotonic = m_lastProgress = now;
@@ -270,7 +270,6 @@ void Journal::runStarted(const RunSettings& settings)
     m_lastRunStatus.reset();
     m_live.unchanged.store(0);
     publishCounts();
-    m_live.live.store(true);
     m_passOf = settings.repeatCount;
     m_command.clear();
     m_lastCommand.clear();
@@ -419,7 +418,6 @@ void Journal::closeListening()
     if (r.ending == RunEnding::Completed && r.statusRequests > 0 && r.statusUnanswered == r.statusRequests)
         r.ending = RunEnding::NoAnswer;
     publishCounts();
-    m_live.live.store(false);
     m_phase = Phase::Closed;
     m_stopCause.reset();
     for (RunSink* sink : m_sinks) sink->runEnded(r);
@@ -440,15 +438,6 @@ void Journal::showEarlierRun(RunRecord record)
     m_run = std::move(record);
     m_phase = Phase::Closed;
 }
-
-namespace {
-
-std::string unansweredText(const RunRecord& r)
-{
-    return std::to_string(r.statusUnanswered) + " of " + std::to_string(r.statusRequests) + " status requests unanswered";
-}
-
-} // namespace
 
 std::string Journal::statusLine() const
 {

@@ -34,7 +34,6 @@ struct TrafficRecord {
 // The counts of the run in progress, for a thread that reports progress while the sending
 // thread is busy or waiting (the run log's writer): the journal stores them as they change.
 struct LiveCounts {
-    std::atomic<bool> live{false};
     std::atomic<std::int64_t> passesBegun{0}, passesCompleted{0}, commandsExecuted{0};
     std::atomic<std::uint64_t> bytesSent{0}, bytesReceived{0}, statusRequests{0}, statusUnanswered{0};
     // Statuses equal to the one before them since the last line that told of statuses; taken

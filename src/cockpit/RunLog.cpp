@@ -107,11 +107,6 @@ std::string countsJson(const RunRecord& r)
            std::to_string(r.statusRequests) + ",\"statusUnanswered\":" + std::to_string(r.statusUnanswered);
 }
 
-std::string unansweredText(const RunRecord& r)
-{
-    return std::to_string(r.statusUnanswered) + " of " + std::to_string(r.statusRequests) + " status requests unanswered";
-}
-
 // "paper end (0x32) arrived at 14:02:11.482 in pass 17"
 std::string faultText(const StatusEvent& e, int tz)
 {

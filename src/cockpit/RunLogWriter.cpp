@@ -24,6 +24,8 @@ fs::path lockFileOf(const fs::path& folder, const std::string& runId)
     return folder / "live" / (runId + ".lock");
 }
 
+} // namespace
+
 bool writeWhole(int fd, const std::string& text)
 {
     std::size_t done = 0;
@@ -35,6 +37,8 @@ bool writeWhole(int fd, const std::string& text)
     }
     return true;
 }
+
+namespace {
 
 std::int64_t wallNowMs()
 {
@@ -280,7 +284,15 @@ std::string readFileText(const fs::path& file)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::optional<std::string> appendEndLine(const fs::path& file, const RunRecord& r);
+std::optional<std::string> appendEndLine(const fs::path& file, const RunRecord& r)
+{
+    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    const bool written = fd >= 0 && writeWhole(fd, runRecordJson(r) + "\n") && ::fdatasync(fd) == 0;
+    const std::string reason = std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    if (!written) return "The run log " + file.string() + " cannot be written: " + reason + ".";
+    return std::nullopt;
+}
 
 // True when the writer of the run still holds its lock.
 bool writerAlive(const fs::path& folder, const std::string& runId)
@@ -410,18 +422,5 @@ std::optional<std::string> closeInterruptedRun(const fs::path& folder, const Run
     return closed;
 }
 
-namespace {
-
-std::optional<std::string> appendEndLine(const fs::path& file, const RunRecord& r)
-{
-    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    const bool written = fd >= 0 && writeWhole(fd, runRecordJson(r) + "\n") && ::fdatasync(fd) == 0;
-    const std::string reason = std::strerror(errno);
-    if (fd >= 0) ::close(fd);
-    if (!written) return "The run log " + file.string() + " cannot be written: " + reason + ".";
-    return std::nullopt;
-}
-
-} // namespace
 
 } // namespace printbench::cockpit

@@ -93,6 +93,9 @@ private:
     std::thread m_thread;  // last: started once everything above is ready
 };
 
+// Writes all of `text` to `fd`, going on after short writes and interruptions; false on failure.
+bool writeWhole(int fd, const std::string& text);
+
 // A run of the log that has a start line and no end line, and whose writer is gone (its lock
 // file is missing or not locked): what it recorded until then, ending Interrupted. Looks at the
 // newest `days` day files.

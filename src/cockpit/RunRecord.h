@@ -70,4 +70,16 @@ struct RunRecord {
     std::optional<status::PrinterIdentity> identity;  // last read on the port in this session
 };
 
+// What a record names the model when none was chosen: "none chosen (432 dots)".
+inline std::string noModelChosen(int widthDots)
+{
+    return "none chosen (" + std::to_string(widthDots) + " dots)";
+}
+
+// "12 of 40 status requests unanswered"
+inline std::string unansweredText(const RunRecord& r)
+{
+    return std::to_string(r.statusUnanswered) + " of " + std::to_string(r.statusRequests) + " status requests unanswered";
+}
+
 } // namespace printbench::cockpit

@@ -67,7 +67,7 @@ cockpit::RunSettings HeadlessRun::settings() const
     settings.action = action == "sequence" ? "Run" : action == "h-diagram" ? "H Diagram" : action == "bit-pattern" ? "비트패턴"
                       : action == "tile" ? "Tile" : action == "test-pattern" ? "Test Pattern" : action == "logo" ? "Logo"
                       : action == "status" ? "Status" : "Status Clear";
-    settings.model = m_options.model.value_or("none chosen (" + std::to_string(m_state.PrintWidthDots) + " dots)");
+    settings.model = m_options.model.value_or(cockpit::noModelChosen(m_state.PrintWidthDots));
     // A network printer is named by its address, whether given as one or as a COM entry of the
     // port folder that holds it.
     settings.route = m_link.routeName();
@@ -211,8 +211,7 @@ int HeadlessRun::ending()
         return Fault;
     }
     if (run && run->ending == cockpit::RunEnding::NoAnswer) {
-        m_errors << "printbench-run: no answer from the printer: " << run->statusUnanswered << " of " << run->statusRequests
-                 << " status requests unanswered\n";
+        m_errors << "printbench-run: no answer from the printer: " << cockpit::unansweredText(*run) << "\n";
         return LinkError;
     }
     return Completed;

@@ -1,6 +1,7 @@
 #include "headless/ReportFiles.h"
 
 #include "cockpit/RunLog.h"
+#include "cockpit/RunLogWriter.h"
 #include "cockpit/StatusNames.h"
 
 #include <nlohmann/json.hpp>
@@ -61,14 +62,7 @@ void ReportFiles::replace(const fs::path& file, const std::string& text)
     fs::path part = file;
     part += ".part";
     const int fd = ::open(part.c_str(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
-    bool written = fd >= 0;
-    for (std::size_t done = 0; written && done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        written = n > 0;
-        if (written) done += std::size_t(n);
-    }
-    written = written && ::fdatasync(fd) == 0;
+    const bool written = fd >= 0 && cockpit::writeWhole(fd, text) && ::fdatasync(fd) == 0;
     const int error = errno;
     if (fd >= 0) ::close(fd);
     std::error_code e;

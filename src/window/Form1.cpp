@@ -148,15 +148,13 @@ void Form1::Combo2_Click()
     observe()->actionBegun("Open " + m_fields.listText(Control::Combo2));
     m_link.selectPort(port);
     switch (link::routeForPortIndex(port)) {
-    case Route::Serial:
+    case Route::Serial: {
         m_fields.setEnabled(Control::Combo1, true);
-        if (const auto failure = connection::OpenSerialPort(m_link, port, m_fields.listText(Control::Combo1))) {
-            observe()->portChosen(false);
-            MsgBox(Icon::Critical, *failure);
-        } else {
-            observe()->portChosen(true);
-        }
+        const auto failure = connection::OpenSerialPort(m_link, port, m_fields.listText(Control::Combo1));
+        observe()->portChosen(!failure);
+        if (failure) MsgBox(Icon::Critical, *failure);
         break;
+    }
     case Route::Usb: {
         const connection::UsbConnection usb = connection::ConnectUsb(m_link, m_fields.listText(Control::Combo4));
         observe()->portChosen(usb.connected());
@@ -441,8 +439,7 @@ cockpit::RunSettings Form1::runSettings(const std::string& action) const
 {
     cockpit::RunSettings s;
     s.action = action;
-    s.model = m_modelChosen ? m_fields.listText(Control::Combo4)
-                            : "none chosen (" + std::to_string(m_state.PrintWidthDots) + " dots)";
+    s.model = m_modelChosen ? m_fields.listText(Control::Combo4) : cockpit::noModelChosen(m_state.PrintWidthDots);
     s.port = portTarget();
     s.route = m_link.routeName();
     s.device = m_link.portDevice();
