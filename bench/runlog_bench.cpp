@@ -200,7 +200,7 @@ bool againstThePrinter(const fs::path& folder)
         const auto all = core.writer->counts();
         const double steadyMinutes = 1;
         const double perMinute = double(late.bytes - early.bytes) / steadyMinutes;
-        const cockpit::RunRecord& run = *core.journal.run();
+        const run::RunRecord& run = *core.journal.run();
         std::printf("75 s soak against the virtual printer: %lld passes (%.0f a second, %llu of %llu status requests answered "
                     "late or not at all); the log grew by %.0f bytes a minute under way, %.0f KB in an hour, and %.0f KB once "
                     "(the start line, the first status and progress lines, the end line with the record); %.1f fsyncs a minute under way (%llu "

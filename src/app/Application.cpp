@@ -96,8 +96,8 @@ Application::Application(int& argc, char** argv, std::optional<Language> languag
 void Application::reportInterruptedRuns()
 {
     const std::filesystem::path folder = cockpit::defaultRunLogFolder();
-    std::vector<cockpit::RunRecord> runs = cockpit::readInterruptedRuns(folder);
-    for (const cockpit::RunRecord& r : runs)
+    std::vector<run::RunRecord> runs = cockpit::readInterruptedRuns(folder);
+    for (const run::RunRecord& r : runs)
         if (const auto error = cockpit::closeInterruptedRun(folder, r)) m_cockpit.showNote(QString::fromStdString(*error));
     if (!runs.empty()) m_journal.showEarlierRun(std::move(runs.back()));
     m_cockpit.refreshStatus();

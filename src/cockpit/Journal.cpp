@@ -159,7 +159,7 @@ std::int64_t Journal::passAt(std::int64_t mono) const
 void Journal::receivedStatus(std::int64_t arrivedMono, std::int32_t value, link::Route route)
 {
     const bool ours = inRun(arrivedMono);
-    const StatusEvent e{arrivedMono + m_wallOffset, value, route, ours ? passAt(arrivedMono) : 0};
+    const run::StatusEvent e{arrivedMono + m_wallOffset, value, route, ours ? passAt(arrivedMono) : 0};
     m_history.push_back(e);
     m_badge = true;
     if (m_history.size() > m_bounds.historyEntries) {
@@ -173,7 +173,7 @@ void Journal::receivedStatus(std::int64_t arrivedMono, std::int32_t value, link:
     // A soak's record keeps what changed: once it holds runStatuses, a status equal to the one
     // before it is counted, not kept. Beyond twice that, the oldest half goes (half at a time, so
     // that the list is not shifted at every byte).
-    std::vector<StatusEvent>& kept = m_run->statuses;
+    std::vector<run::StatusEvent>& kept = m_run->statuses;
     if (kept.size() >= m_bounds.runStatuses && !fault && kept.back().value == value) {
         ++m_run->statusesDropped;
     } else {
@@ -188,8 +188,8 @@ void Journal::receivedStatus(std::int64_t arrivedMono, std::int32_t value, link:
     // A fault that arrived in the last pass or just after the run's last byte: no check of the
     // run was left to see it, and the receive handler may look only at a later byte. It is the
     // run's ending all the same.
-    if (fault && listening() && m_run->ending == RunEnding::Completed) {
-        m_run->ending = RunEnding::StoppedByFault;
+    if (fault && listening() && m_run->ending == run::RunEnding::Completed) {
+        m_run->ending = run::RunEnding::StoppedByFault;
         m_run->stopStatus = e;
         for (RunSink* sink : m_sinks) sink->stopAsked(*m_run);
     }
@@ -224,14 +224,14 @@ void Journal::expireRequests(std::int64_t before)
     }
 }
 
-std::uint64_t Journal::readHistory(std::uint64_t from, const std::function<void(const StatusEvent&)>& each) const
+std::uint64_t Journal::readHistory(std::uint64_t from, const std::function<void(const run::StatusEvent&)>& each) const
 {
     if (from < m_historyFirst) from = m_historyFirst;
     for (std::size_t i = std::size_t(from - m_historyFirst); i < m_history.size(); ++i) each(m_history[i]);
     return m_historyFirst + m_history.size();
 }
 
-std::optional<StatusEvent> Journal::lastStatus() const
+std::optional<run::StatusEvent> Journal::lastStatus() const
 {
     if (m_history.empty() || !m_badge) return std::nullopt;
     return m_history.back();
@@ -249,11 +249,11 @@ void Journal::identityRead(const std::string& port, const status::PrinterIdentit
 
 // --- Runs ----------------------------------------------------------------------------------
 
-void Journal::runStarted(const RunSettings& settings)
+void Journal::runStarted(const run::RunSettings& settings)
 {
     closeListening();
     const std::int64_t now = m_host.nowMs();
-    m_run = RunRecord{};
+    m_run = run::RunRecord{};
     m_run->settings = settings;
     m_run->startMs = now + m_wallOffset;
     m_run->utcOffsetMinutes = m_utcOffset;
@@ -303,7 +303,7 @@ void Journal::maybeProgress()
 
 void Journal::publishCounts()
 {
-    const RunRecord& r = *m_run;
+    const run::RunRecord& r = *m_run;
     constexpr auto relaxed = std::memory_order_relaxed;
     m_live.passesBegun.store(r.passesBegun, relaxed);
     m_live.passesCompleted.store(r.passesCompleted, relaxed);
@@ -349,12 +349,12 @@ void Journal::commandRan(const std::string&)
     maybeProgress();
 }
 
-void Journal::stopAsked(StopCause cause, const std::string& detail)
+void Journal::stopAsked(run::StopCause cause, const std::string& detail)
 {
     if (!running() || m_stopCause) return;  // the first cause stops the run
     m_stopCause = cause;
     m_run->stopPass = m_run->passesBegun;
-    if (cause == StopCause::Fault && !m_history.empty()) {
+    if (cause == run::StopCause::Fault && !m_history.empty()) {
         // The fault began with the first of the faults read last: a printer goes on answering
         // with it until it recovers, and the handler may have read several at once.
         m_run->stopStatus = m_history.back();
@@ -363,40 +363,40 @@ void Journal::stopAsked(StopCause cause, const std::string& detail)
             m_run->stopStatus = *it;
         }
     }
-    if (cause == StopCause::User) m_run->stoppedBy = detail.empty() ? "Stop" : detail;
-    if (cause == StopCause::LinkLost) {
+    if (cause == run::StopCause::User) m_run->stoppedBy = detail.empty() ? "Stop" : detail;
+    if (cause == run::StopCause::LinkLost) {
         // The report's reason, or its first line.
         const auto at = detail.find("Reason: ");
         m_run->stopDetail = at != std::string::npos ? detail.substr(at + 8) : detail.substr(0, detail.find("\r\n"));
         if (m_run->stopDetail.empty()) m_run->stopDetail = "the link failed";
     }
-    if (cause == StopCause::Failed) m_run->stopDetail = detail.substr(0, detail.find("\r\n"));
+    if (cause == run::StopCause::Failed) m_run->stopDetail = detail.substr(0, detail.find("\r\n"));
     for (RunSink* sink : m_sinks) sink->stopAsked(*m_run);
 }
 
 void Journal::runEnded(bool complete)
 {
     if (!running()) return;
-    RunRecord& r = *m_run;
+    run::RunRecord& r = *m_run;
     const std::int64_t now = m_host.nowMs();
     r.endMs = now + m_wallOffset;
     m_runEndMonotonic = now;
     // A fault raised the stop flag even when the run had no check left to see it: the run did
     // not succeed.
     if (m_stopCause) {
-        r.ending = *m_stopCause == StopCause::User    ? RunEnding::StoppedByUser
-                   : *m_stopCause == StopCause::Fault ? RunEnding::StoppedByFault
-                   : *m_stopCause == StopCause::LinkLost ? RunEnding::LinkLost
-                                                         : RunEnding::Failed;
+        r.ending = *m_stopCause == run::StopCause::User    ? run::RunEnding::StoppedByUser
+                   : *m_stopCause == run::StopCause::Fault ? run::RunEnding::StoppedByFault
+                   : *m_stopCause == run::StopCause::LinkLost ? run::RunEnding::LinkLost
+                                                         : run::RunEnding::Failed;
     } else {
-        r.ending = RunEnding::Completed;
+        r.ending = run::RunEnding::Completed;
     }
-    if (complete && r.ending == RunEnding::Completed) r.passesCompleted = r.passesBegun;
+    if (complete && r.ending == run::RunEnding::Completed) r.passesCompleted = r.passesBegun;
     m_command.clear();
     setLabel("");
     m_phase = Phase::Listening;
     m_closeAt = now + kListenMs;
-    if (r.ending == RunEnding::LinkLost || r.ending == RunEnding::Failed) return closeListening();
+    if (r.ending == run::RunEnding::LinkLost || r.ending == run::RunEnding::Failed) return closeListening();
     // Read a moment after the time is over: a byte that arrived in time may still wait for its
     // receive event.
     if (m_wakeUp) m_wakeUp(kListenMs + 20);
@@ -410,13 +410,13 @@ void Journal::tick()
 void Journal::closeListening()
 {
     if (!listening()) return;
-    RunRecord& r = *m_run;
+    run::RunRecord& r = *m_run;
     // Closed before its time (the program ends): a request whose time has not run out yet is
     // neither answered nor unanswered.
     expireRequests(m_host.nowMs() >= m_closeAt ? INT64_MAX : m_host.nowMs());
     m_pendingRequests.clear();
-    if (r.ending == RunEnding::Completed && r.statusRequests > 0 && r.statusUnanswered == r.statusRequests)
-        r.ending = RunEnding::NoAnswer;
+    if (r.ending == run::RunEnding::Completed && r.statusRequests > 0 && r.statusUnanswered == r.statusRequests)
+        r.ending = run::RunEnding::NoAnswer;
     publishCounts();
     m_phase = Phase::Closed;
     m_stopCause.reset();
@@ -426,13 +426,13 @@ void Journal::closeListening()
 void Journal::closeRun(const std::string& by)
 {
     if (running()) {
-        stopAsked(StopCause::User, by);
+        stopAsked(run::StopCause::User, by);
         runEnded(false);
     }
     closeListening();
 }
 
-void Journal::showEarlierRun(RunRecord record)
+void Journal::showEarlierRun(run::RunRecord record)
 {
     if (m_run) return;
     m_run = std::move(record);
@@ -442,11 +442,11 @@ void Journal::showEarlierRun(RunRecord record)
 std::string Journal::statusLine() const
 {
     if (!m_run) return "Ready";
-    const RunRecord& r = *m_run;
+    const run::RunRecord& r = *m_run;
     const std::string pass = " pass " + std::to_string(r.passesBegun);
-    const std::string unanswered = r.statusUnanswered > 0 ? " · " + unansweredText(r) : "";
+    const std::string unanswered = r.statusUnanswered > 0 ? " · " + run::unansweredText(r) : "";
     switch (r.ending) {
-    case RunEnding::Running: {
+    case run::RunEnding::Running: {
         std::string line = "Running " + (m_lastCommand.empty() ? r.settings.action : m_lastCommand) + " ·" + pass;
         line += m_passOf > 0 ? " of " + std::to_string(m_passOf) : " (until Stop)";
         line += " · " + durationText(m_host.nowMs() - m_runStartMonotonic);
@@ -455,11 +455,11 @@ std::string Journal::statusLine() const
         }
         return line;
     }
-    case RunEnding::Completed:
+    case run::RunEnding::Completed:
         return "Done: " + std::to_string(r.passesCompleted) + (r.passesCompleted == 1 ? " pass in " : " passes in ") +
                durationText(m_runEndMonotonic - m_runStartMonotonic) + unanswered;
-    case RunEnding::StoppedByUser: return "Stopped by " + r.stoppedBy + " at" + pass + unanswered;
-    case RunEnding::StoppedByFault: {
+    case run::RunEnding::StoppedByUser: return "Stopped by " + r.stoppedBy + " at" + pass + unanswered;
+    case run::RunEnding::StoppedByFault: {
         std::string line = "Stopped at" + pass;
         if (r.stopStatus) {
             line += " (" + readStatus(r.stopStatus->value).meaning + " " + hexValue(r.stopStatus->value) + " arrived in pass " +
@@ -467,11 +467,11 @@ std::string Journal::statusLine() const
         }
         return line + unanswered;
     }
-    case RunEnding::LinkLost:
+    case run::RunEnding::LinkLost:
         return "Link lost at pass " + std::to_string(r.stopPass) + ": " + r.settings.port + ": " + r.stopDetail;
-    case RunEnding::Failed: return r.settings.action + " not sent: " + r.stopDetail;
-    case RunEnding::NoAnswer: return "No answer from the printer at" + pass + ": " + unansweredText(r);
-    case RunEnding::Interrupted: {
+    case run::RunEnding::Failed: return r.settings.action + " not sent: " + r.stopDetail;
+    case run::RunEnding::NoAnswer: return "No answer from the printer at" + pass + ": " + run::unansweredText(r);
+    case run::RunEnding::Interrupted: {
         // What the run log held when the program ended: as of its last line.
         std::string line = "Interrupted: " + r.settings.action + " started " + dateText(r.startMs, r.utcOffsetMinutes) + " " +
                            clockText(r.startMs, r.utcOffsetMinutes) + ", last recorded " +
@@ -490,14 +490,14 @@ Severity Journal::statusLineSeverity() const
 {
     if (!m_run) return Severity::Good;
     switch (m_run->ending) {
-    case RunEnding::Running:
-    case RunEnding::StoppedByUser: return Severity::Good;
-    case RunEnding::Completed: return m_run->statusUnanswered > 0 ? Severity::Warning : Severity::Good;
-    case RunEnding::Interrupted: return Severity::Warning;
-    case RunEnding::StoppedByFault:
-    case RunEnding::LinkLost:
-    case RunEnding::Failed:
-    case RunEnding::NoAnswer: return Severity::Bad;
+    case run::RunEnding::Running:
+    case run::RunEnding::StoppedByUser: return Severity::Good;
+    case run::RunEnding::Completed: return m_run->statusUnanswered > 0 ? Severity::Warning : Severity::Good;
+    case run::RunEnding::Interrupted: return Severity::Warning;
+    case run::RunEnding::StoppedByFault:
+    case run::RunEnding::LinkLost:
+    case run::RunEnding::Failed:
+    case run::RunEnding::NoAnswer: return Severity::Bad;
     }
     return Severity::Good;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cockpit/RunObserver.h"
-#include "cockpit/RunRecord.h"
+#include "run/RunObserver.h"
+#include "run/RunRecord.h"
 #include "cockpit/StatusNames.h"
 #include "link/Host.h"
 #include "link/Tap.h"
@@ -46,19 +46,19 @@ struct LiveCounts {
 class RunSink {
 public:
     virtual ~RunSink() = default;
-    virtual void runStarted(const RunRecord& /*r*/) {}
+    virtual void runStarted(const run::RunRecord& /*r*/) {}
     // A status of the run unlike the one before it (the first, a new value, a return to normal),
     // or any fault; `unchangedBefore`: statuses equal to their predecessor since the last line.
-    virtual void statusChanged(const RunRecord& /*r*/, const StatusEvent& /*e*/, std::uint64_t /*unchangedBefore*/) {}
+    virtual void statusChanged(const run::RunRecord& /*r*/, const run::StatusEvent& /*e*/, std::uint64_t /*unchangedBefore*/) {}
     // After 1 s, 2 s and 5 s, then at most every Journal::kProgressMs while the run goes, when a
     // pass, command or status comes; `unchanged` as above. Only for a sink that wants it: looking at the clock at every
     // pass for it costs a run at Delay 0 some per cent.
     virtual bool wantsProgress() const { return false; }
-    virtual void progress(const RunRecord& /*r*/, std::uint64_t /*unchanged*/) {}
+    virtual void progress(const run::RunRecord& /*r*/, std::uint64_t /*unchanged*/) {}
     // The run was asked to stop: a fault, "Stop", "End", a signal, a lost link.
-    virtual void stopAsked(const RunRecord& /*r*/) {}
+    virtual void stopAsked(const run::RunRecord& /*r*/) {}
     // The record is closed and its ending final.
-    virtual void runEnded(const RunRecord& /*r*/) {}
+    virtual void runEnded(const run::RunRecord& /*r*/) {}
 };
 
 // The bench's memory of what happened, fed by the link's tap and the window's run events:
@@ -72,7 +72,7 @@ public:
 //   The program asks for that time to pass (wakeUp) and calls tick();
 // - a capture: every byte sent, raw, into a file, flushed at every flush point.
 // Readers (the console, the history) ask for what came after the last record they saw.
-class Journal : public link::Tap, public RunObserver {
+class Journal : public link::Tap, public run::RunObserver {
 public:
     struct Bounds {
         std::size_t trafficBytes = std::size_t(4) << 20;  // memory of the traffic ring
@@ -105,12 +105,12 @@ public:
     void actionBegun(const std::string& label) override;
     void portChosen(bool opened) override;
     void identityRead(const std::string& port, const status::PrinterIdentity& identity) override;
-    void runStarted(const RunSettings& settings) override;
+    void runStarted(const run::RunSettings& settings) override;
     void passBegun(std::int64_t pass, std::int64_t of) override;
     void passFinished(std::int64_t pass) override;
     void commandBegun(const std::string& name) override;
     void commandRan(const std::string& name) override;
-    void stopAsked(StopCause cause, const std::string& detail) override;
+    void stopAsked(run::StopCause cause, const std::string& detail) override;
     void runEnded(bool complete) override;
 
     // --- Traffic ------------------------------------------------------------------------
@@ -124,20 +124,20 @@ public:
     std::uint64_t droppedBytes() const { return m_droppedBytes; }
 
     // --- Status history -----------------------------------------------------------------
-    std::uint64_t readHistory(std::uint64_t from, const std::function<void(const StatusEvent&)>& each) const;
+    std::uint64_t readHistory(std::uint64_t from, const std::function<void(const run::StatusEvent&)>& each) const;
     std::uint64_t historyDropped() const { return m_historyFirst; }
     // The last status received since the port was last chosen; none after a port failed to open.
-    std::optional<StatusEvent> lastStatus() const;
+    std::optional<run::StatusEvent> lastStatus() const;
 
     // --- Runs -----------------------------------------------------------------------------
     bool running() const { return m_phase == Phase::Running; }
     // The run has ended and its record listens for the printer's last word.
     bool listening() const { return m_phase == Phase::Listening; }
     // The run in progress, or the last one; none before the first.
-    const std::optional<RunRecord>& run() const { return m_run; }
+    const std::optional<run::RunRecord>& run() const { return m_run; }
     // Shows a run of an earlier process read back from the run log (an interrupted one) as the
     // last run, when none has run yet.
-    void showEarlierRun(RunRecord record);
+    void showEarlierRun(run::RunRecord record);
     void addSink(RunSink* sink)
     {
         m_sinks.push_back(sink);
@@ -194,11 +194,11 @@ private:
     std::uint64_t m_droppedRecords = 0, m_droppedBytes = 0;
     std::deque<std::pair<std::uint64_t, std::string>> m_labels;  // id, text; ids rise
 
-    std::deque<StatusEvent> m_history;
+    std::deque<run::StatusEvent> m_history;
     std::uint64_t m_historyFirst = 0;  // sequence number of m_history.front()
     bool m_badge = false;              // lastStatus() shows the last of the history
 
-    std::optional<RunRecord> m_run;
+    std::optional<run::RunRecord> m_run;
     Phase m_phase = Phase::Idle;
     std::int64_t m_runStartMonotonic = 0, m_runEndMonotonic = 0;
     std::int64_t m_lastSentMonotonic = 0, m_closeAt = 0, m_lastProgress = 0;
@@ -209,7 +209,7 @@ private:
     LiveCounts m_live;
     std::int64_t m_passOf = 0;
     std::string m_command, m_lastCommand;  // of the pass in progress; the last one begun
-    std::optional<StopCause> m_stopCause;
+    std::optional<run::StopCause> m_stopCause;
     std::vector<RunSink*> m_sinks;
     bool m_progressWanted = false;
     std::function<void(std::int64_t)> m_wakeUp;

@@ -39,7 +39,7 @@ std::string num(std::int64_t v) { return std::to_string(v); }
 
 // The route a status came by, as the run names its own: a network printer's bytes come back on
 // the serial route's receive side.
-std::string routeText(link::Route r, const RunSettings& s)
+std::string routeText(link::Route r, const run::RunSettings& s)
 {
     switch (r) {
     case link::Route::Serial: return s.route == "tcp" ? "tcp" : "serial";
@@ -49,7 +49,7 @@ std::string routeText(link::Route r, const RunSettings& s)
     return "none";
 }
 
-std::string statusJson(const StatusEvent& e, const RunRecord& r)
+std::string statusJson(const run::StatusEvent& e, const run::RunRecord& r)
 {
     const StatusReading s = readStatus(e.value);
     return "{\"time\":" + jsonString(isoText(e.atMs, r.utcOffsetMinutes)) + ",\"value\":" + num(e.value) +
@@ -59,12 +59,12 @@ std::string statusJson(const StatusEvent& e, const RunRecord& r)
 }
 
 // The fields every line starts with.
-std::string head(const RunRecord& r, const char* type)
+std::string head(const run::RunRecord& r, const char* type)
 {
     return "{\"schema\":" + num(kRunLogSchema) + ",\"runId\":" + jsonString(r.runId) + ",\"type\":\"" + type + "\"";
 }
 
-std::string settingsJson(const RunSettings& s)
+std::string settingsJson(const run::RunSettings& s)
 {
     std::string sequence = "[";
     for (std::size_t i = 0; i < s.sequence.size(); ++i) sequence += (i ? "," : "") + jsonString(s.sequence[i]);
@@ -99,7 +99,7 @@ std::string identityJson(const status::PrinterIdentity& id)
     return "{" + out + "}";
 }
 
-std::string countsJson(const RunRecord& r)
+std::string countsJson(const run::RunRecord& r)
 {
     return ",\"passesBegun\":" + num(r.passesBegun) + ",\"passesCompleted\":" + num(r.passesCompleted) +
            ",\"commandsExecuted\":" + num(r.commandsExecuted) + ",\"bytesSent\":" + std::to_string(r.bytesSent) +
@@ -108,7 +108,7 @@ std::string countsJson(const RunRecord& r)
 }
 
 // "paper end (0x32) arrived at 14:02:11.482 in pass 17"
-std::string faultText(const StatusEvent& e, int tz)
+std::string faultText(const run::StatusEvent& e, int tz)
 {
     return readStatus(e.value).meaning + " (" + hexValue(e.value) + ") arrived at " + stampText(e.atMs, tz) + " in pass " +
            num(e.pass);
@@ -124,27 +124,27 @@ std::filesystem::path defaultRunLogFolder()
     return std::filesystem::path(home && *home ? home : ".") / ".local" / "share" / "printbench" / "runs";
 }
 
-std::filesystem::path runLogFile(const std::filesystem::path& folder, const RunRecord& r)
+std::filesystem::path runLogFile(const std::filesystem::path& folder, const run::RunRecord& r)
 {
     return folder / (dateText(r.startMs, r.utcOffsetMinutes) + ".jsonl");
 }
 
-std::string endingText(const RunRecord& r)
+std::string endingText(const run::RunRecord& r)
 {
     switch (r.ending) {
-    case RunEnding::Running: return "running";
-    case RunEnding::Completed: return "completed";
-    case RunEnding::StoppedByUser: return "stopped by " + (r.stoppedBy.empty() ? std::string("Stop") : r.stoppedBy);
-    case RunEnding::StoppedByFault: return "stopped by a fault";
-    case RunEnding::LinkLost: return "link lost";
-    case RunEnding::Failed: return "not sent";
-    case RunEnding::NoAnswer: return "no answer from the printer";
-    case RunEnding::Interrupted: return "interrupted";
+    case run::RunEnding::Running: return "running";
+    case run::RunEnding::Completed: return "completed";
+    case run::RunEnding::StoppedByUser: return "stopped by " + (r.stoppedBy.empty() ? std::string("Stop") : r.stoppedBy);
+    case run::RunEnding::StoppedByFault: return "stopped by a fault";
+    case run::RunEnding::LinkLost: return "link lost";
+    case run::RunEnding::Failed: return "not sent";
+    case run::RunEnding::NoAnswer: return "no answer from the printer";
+    case run::RunEnding::Interrupted: return "interrupted";
     }
     return "";
 }
 
-std::string runStartJson(const RunRecord& r, const WriterProcess& process)
+std::string runStartJson(const run::RunRecord& r, const WriterProcess& process)
 {
     return head(r, "start") + ",\"time\":" + jsonString(isoText(r.startMs, r.utcOffsetMinutes)) +
            ",\"process\":{\"pid\":" + num(process.pid) + ",\"program\":" + jsonString(process.program) +
@@ -153,32 +153,32 @@ std::string runStartJson(const RunRecord& r, const WriterProcess& process)
            (r.identity ? ",\"identity\":" + identityJson(*r.identity) : "") + "}";
 }
 
-std::string runStatusJson(const RunRecord& r, const StatusEvent& e, std::uint64_t unchangedBefore)
+std::string runStatusJson(const run::RunRecord& r, const run::StatusEvent& e, std::uint64_t unchangedBefore)
 {
     return head(r, "status") + ",\"time\":" + jsonString(isoText(e.atMs, r.utcOffsetMinutes)) + ",\"status\":" +
            statusJson(e, r) + ",\"unchangedBefore\":" + std::to_string(unchangedBefore) + countsJson(r) + "}";
 }
 
-std::string runProgressJson(const RunRecord& r, std::uint64_t unchanged, std::int64_t atMs)
+std::string runProgressJson(const run::RunRecord& r, std::uint64_t unchanged, std::int64_t atMs)
 {
     return head(r, "progress") + ",\"time\":" + jsonString(isoText(atMs, r.utcOffsetMinutes)) + countsJson(r) +
            ",\"unchangedStatuses\":" + std::to_string(unchanged) + "}";
 }
 
-std::string runRecordJson(const RunRecord& r, bool final)
+std::string runRecordJson(const run::RunRecord& r, bool final)
 {
     const int tz = r.utcOffsetMinutes;
     std::string statuses = "[";
     for (std::size_t i = 0; i < r.statuses.size(); ++i) statuses += (i ? "," : "") + statusJson(r.statuses[i], r);
     statuses += "]";
 
-    const bool interrupted = !final || r.ending == RunEnding::Interrupted;
+    const bool interrupted = !final || r.ending == run::RunEnding::Interrupted;
     std::string stop = "{\"reason\":" + jsonString(interrupted ? "interrupted" : endingText(r));
-    if (r.ending == RunEnding::StoppedByUser) stop += ",\"by\":" + jsonString(r.stoppedBy);
+    if (r.ending == run::RunEnding::StoppedByUser) stop += ",\"by\":" + jsonString(r.stoppedBy);
     if (r.stopStatus) stop += ",\"status\":" + statusJson(*r.stopStatus, r);
     if (!r.stopDetail.empty()) stop += ",\"detail\":" + jsonString(r.stopDetail);
     if (r.stopPass > 0) stop += ",\"pass\":" + num(r.stopPass);
-    if (r.statusUnanswered > 0) stop += ",\"unanswered\":" + jsonString(unansweredText(r));
+    if (r.statusUnanswered > 0) stop += ",\"unanswered\":" + jsonString(run::unansweredText(r));
     stop += "}";
 
     return head(r, "end") + ",\"final\":" + (final ? "true" : "false") + ",\"action\":" + jsonString(r.settings.action) +
@@ -188,9 +188,9 @@ std::string runRecordJson(const RunRecord& r, bool final)
            (r.identity ? ",\"identity\":" + identityJson(*r.identity) : "") + "}";
 }
 
-std::string runReportText(const RunRecord& r)
+std::string runReportText(const run::RunRecord& r)
 {
-    const RunSettings& s = r.settings;
+    const run::RunSettings& s = r.settings;
     const int tz = r.utcOffsetMinutes;
     std::string t = "PrintBench run report\n=====================\n\n";
     const auto row = [&t](const char* name, const std::string& value) {
@@ -199,12 +199,12 @@ std::string runReportText(const RunRecord& r)
     row("Action", s.action + (s.file.empty() ? "" : " " + s.file));
     row("Run", r.runId);
     row("Started", isoText(r.startMs, tz));
-    row(r.ending == RunEnding::Interrupted ? "Last heard of" : "Ended", isoText(r.endMs, tz));
+    row(r.ending == run::RunEnding::Interrupted ? "Last heard of" : "Ended", isoText(r.endMs, tz));
     row("Duration", durationText(r.endMs - r.startMs));
     row("Result", endingText(r));
     if (r.stopStatus) row("Stopped by", faultText(*r.stopStatus, tz));
     row("Reason", r.stopDetail);
-    if (r.ending == RunEnding::Interrupted)
+    if (r.ending == run::RunEnding::Interrupted)
         row("Reason", "the program ended before the run did; what it had recorded until then is below");
     t += "\nSettings\n";
     row("Model", s.model);
@@ -234,7 +234,7 @@ std::string runReportText(const RunRecord& r)
     t += "\nStatus events (" + std::to_string(r.statuses.size()) + ")\n";
     if (r.statusesDropped > 0)
         t += "  (" + std::to_string(r.statusesDropped) + " more not kept: repeats of the status before them, or the oldest)\n";
-    for (const StatusEvent& e : r.statuses) {
+    for (const run::StatusEvent& e : r.statuses) {
         const StatusReading m = readStatus(e.value);
         t += "  " + stampText(e.atMs, tz) + "  pass " + num(e.pass) + "  " + hexValue(e.value) + "  " + m.meaning +
              (m.faultClass == status::FaultClass::Normal ? "" : std::string(" [") + classText(m.faultClass) + "]") + "\n";
@@ -265,43 +265,43 @@ struct JunitFailure {
     std::string element, type, message;
 };
 
-std::optional<JunitFailure> junitFailure(const RunRecord& r, bool final)
+std::optional<JunitFailure> junitFailure(const run::RunRecord& r, bool final)
 {
     const std::int64_t inProgress = std::max<std::int64_t>(r.passesBegun, 1);
-    if (!final || r.ending == RunEnding::Interrupted)
+    if (!final || r.ending == run::RunEnding::Interrupted)
         return JunitFailure{inProgress, "error", "interrupted",
                             "the run had not ended when this was written (" +
                                 (r.passesBegun > 0 ? "pass " + num(r.passesBegun) : std::string("before its first pass")) + ")"};
     switch (r.ending) {
-    case RunEnding::StoppedByFault:
+    case run::RunEnding::StoppedByFault:
         if (!r.stopStatus) return JunitFailure{inProgress, "failure", endingText(r), endingText(r)};
         return JunitFailure{std::max<std::int64_t>(r.stopStatus->pass, 1), "failure", endingText(r),
                             faultText(*r.stopStatus, r.utcOffsetMinutes)};
-    case RunEnding::LinkLost:
-    case RunEnding::Failed:
+    case run::RunEnding::LinkLost:
+    case run::RunEnding::Failed:
         return JunitFailure{std::max<std::int64_t>(r.stopPass, 1), "failure", endingText(r),
                             endingText(r) + (r.stopDetail.empty() ? "" : ": " + r.stopDetail)};
-    case RunEnding::NoAnswer: return JunitFailure{1, "failure", endingText(r), endingText(r) + ": " + unansweredText(r)};
+    case run::RunEnding::NoAnswer: return JunitFailure{1, "failure", endingText(r), endingText(r) + ": " + run::unansweredText(r)};
     default: return std::nullopt;
     }
 }
 
 } // namespace
 
-std::string runJunitXml(const RunRecord& r, bool final)
+std::string runJunitXml(const run::RunRecord& r, bool final)
 {
-    const RunSettings& s = r.settings;
+    const run::RunSettings& s = r.settings;
     std::string name = s.action;
     for (std::size_t i = 0; i < s.sequence.size(); ++i) name += (i ? "," : " ") + s.sequence[i];
     if (!s.file.empty()) name += " " + s.file;
     const std::optional<JunitFailure> failure = junitFailure(r, final);
     // A pass begun after the fault arrived or the link was lost, only to be stopped, is not a case.
     std::int64_t cases = r.passesBegun;
-    if (failure && (r.ending == RunEnding::StoppedByFault || r.ending == RunEnding::LinkLost))
+    if (failure && (r.ending == run::RunEnding::StoppedByFault || r.ending == run::RunEnding::LinkLost))
         cases = std::min(cases, failure->pass);
     if (failure) cases = std::max(cases, failure->pass);
     const std::int64_t skippedPass =
-        final && r.ending == RunEnding::StoppedByUser && r.passesBegun > r.passesCompleted ? r.passesBegun : 0;
+        final && r.ending == run::RunEnding::StoppedByUser && r.passesBegun > r.passesCompleted ? r.passesBegun : 0;
     const auto alone = [&](std::int64_t pass) {
         return pass <= kJUnitPasses || (failure && pass == failure->pass) || pass == skippedPass;
     };
@@ -343,7 +343,7 @@ std::string runJunitXml(const RunRecord& r, bool final)
         {"runId", r.runId}, {"model", s.model}, {"port", s.port}, {"route", s.route}, {"speed", s.speed},
         {"density", s.density}, {"delayMs", num(s.delayMs)}, {"feedDots", std::to_string(s.feedDots)},
         {"repeatCount", num(s.repeatCount)}};
-    if (r.statusUnanswered > 0) properties.emplace_back("statusUnanswered", unansweredText(r));
+    if (r.statusUnanswered > 0) properties.emplace_back("statusUnanswered", run::unansweredText(r));
     for (const auto& [key, value] : properties)
         out += "    <property name=\"" + std::string(key) + "\" value=\"" + xml(value) + "\"/>\n";
     out += "  </properties>\n";
@@ -362,10 +362,10 @@ std::string csvField(const std::string& s)
 
 } // namespace
 
-std::string runReportCsv(const RunRecord& r)
+std::string runReportCsv(const run::RunRecord& r)
 {
     std::string t = "time,pass,route,value,hex,meaning,class\n";
-    for (const StatusEvent& e : r.statuses) {
+    for (const run::StatusEvent& e : r.statuses) {
         const StatusReading m = readStatus(e.value);
         t += isoText(e.atMs, r.utcOffsetMinutes) + "," + num(e.pass) + "," + routeText(e.route, r.settings) + "," +
              num(e.value) + "," + hexValue(e.value) + "," + csvField(m.meaning) + "," + csvField(classText(m.faultClass)) +

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cockpit/RunRecord.h"
+#include "run/RunRecord.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -25,23 +25,23 @@ struct WriterProcess {
 // The lines of the run log, one JSON object each without a line break; every one carries
 // "schema", "runId" and "type". A run's lines go to the day file of its start.
 // - start: the process, the action, the start time and the settings;
-std::string runStartJson(const RunRecord& r, const WriterProcess& process);
+std::string runStartJson(const run::RunRecord& r, const WriterProcess& process);
 // - status: a change of status (the first, a new value, a return to normal) or a fault, with the
 //   count of unchanged statuses since the line before and the counts as they stand;
-std::string runStatusJson(const RunRecord& r, const StatusEvent& e, std::uint64_t unchangedBefore);
+std::string runStatusJson(const run::RunRecord& r, const run::StatusEvent& e, std::uint64_t unchangedBefore);
 // - progress: the counts as they stand at `atMs` (wall clock);
-std::string runProgressJson(const RunRecord& r, std::uint64_t unchanged, std::int64_t atMs);
+std::string runProgressJson(const run::RunRecord& r, std::uint64_t unchanged, std::int64_t atMs);
 // - end: the whole record: times, settings, counts, every status event with its time, pass and
 //   meaning, and how the run ended. Also printbench-run's --report, which is written while the
 //   run goes too: `final` false says so, and its stop reason reads "interrupted" as of r.endMs.
-std::string runRecordJson(const RunRecord& r, bool final = true);
+std::string runRecordJson(const run::RunRecord& r, bool final = true);
 
 // The day file of a run: "2026-12-07.jsonl", the local date of its start.
-std::filesystem::path runLogFile(const std::filesystem::path& folder, const RunRecord& r);
+std::filesystem::path runLogFile(const std::filesystem::path& folder, const run::RunRecord& r);
 
 // The run as a readable text report, and its status events as CSV.
-std::string runReportText(const RunRecord& r);
-std::string runReportCsv(const RunRecord& r);
+std::string runReportText(const run::RunRecord& r);
+std::string runReportCsv(const run::RunRecord& r);
 
 // The run as JUnit XML: one test case per pass for the first kJUnitPasses passes, the rest
 // folded into one case ("passes 1001–N"), the failed and stopped passes always cases of their
@@ -50,10 +50,10 @@ std::string runReportCsv(const RunRecord& r);
 // answered; the pass a Stop ended before its work is skipped. A file written while the run
 // goes (`final` false) has an error on the pass in progress: the run had not ended.
 inline constexpr std::int64_t kJUnitPasses = 1000;
-std::string runJunitXml(const RunRecord& r, bool final = true);
+std::string runJunitXml(const run::RunRecord& r, bool final = true);
 
 // How the run ended, in words: "completed", "stopped by Stop", "stopped by SIGTERM", "stopped by
 // a fault", "link lost", "not sent", "no answer from the printer", "interrupted", "running".
-std::string endingText(const RunRecord& r);
+std::string endingText(const run::RunRecord& r);
 
 } // namespace printbench::cockpit

@@ -75,20 +75,20 @@ void RunLogWriter::push(Item item)
     m_wake.notify_one();
 }
 
-void RunLogWriter::runStarted(const RunRecord& r)
+void RunLogWriter::runStarted(const run::RunRecord& r)
 {
     Item open{Item::Kind::Open, runStartJson(r, m_process), true, r};
     open.skeleton.statuses.clear();
     push(std::move(open));
 }
 
-void RunLogWriter::statusChanged(const RunRecord& r, const StatusEvent& e, std::uint64_t unchangedBefore)
+void RunLogWriter::statusChanged(const run::RunRecord& r, const run::StatusEvent& e, std::uint64_t unchangedBefore)
 {
     const bool fault = readStatus(e.value).faultClass != status::FaultClass::Normal;
     push({Item::Kind::Line, runStatusJson(r, e, unchangedBefore), fault, {}});
 }
 
-void RunLogWriter::runEnded(const RunRecord& r)
+void RunLogWriter::runEnded(const run::RunRecord& r)
 {
     push({Item::Kind::Close, runRecordJson(r), true, {}});
 }
@@ -140,7 +140,7 @@ void RunLogWriter::work()
         const Clock::time_point now = Clock::now();
         if (m_open && m_live && now >= m_lastLine + progressDue()) {
             ++m_progressLines;
-            RunRecord& r = *m_open;
+            run::RunRecord& r = *m_open;
             constexpr auto relaxed = std::memory_order_relaxed;
             r.passesBegun = m_live->passesBegun.load(relaxed);
             r.passesCompleted = m_live->passesCompleted.load(relaxed);
@@ -253,12 +253,12 @@ std::int64_t integer(const json& j, const char* key)
     return it != j.end() && it->is_number_integer() ? it->get<std::int64_t>() : 0;
 }
 
-std::optional<StatusEvent> statusFrom(const json& j)
+std::optional<run::StatusEvent> statusFrom(const json& j)
 {
     const auto at = parseIsoText(text(j, "time"));
     if (!at) return std::nullopt;
     const std::string route = text(j, "route");
-    return StatusEvent{at->wallMs, std::int32_t(integer(j, "value")), route == "usb" ? link::Route::Usb : link::Route::Serial,
+    return run::StatusEvent{at->wallMs, std::int32_t(integer(j, "value")), route == "usb" ? link::Route::Usb : link::Route::Serial,
                        integer(j, "pass")};
 }
 
@@ -284,7 +284,7 @@ std::string readFileText(const fs::path& file)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::optional<std::string> appendEndLine(const fs::path& file, const RunRecord& r)
+std::optional<std::string> appendEndLine(const fs::path& file, const run::RunRecord& r)
 {
     const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     const bool written = fd >= 0 && writeWhole(fd, runRecordJson(r) + "\n") && ::fdatasync(fd) == 0;
@@ -304,9 +304,9 @@ bool writerAlive(const fs::path& folder, const std::string& runId)
     return held;
 }
 
-RunSettings settingsFrom(const json& j)
+run::RunSettings settingsFrom(const json& j)
 {
-    RunSettings s;
+    run::RunSettings s;
     s.model = text(j, "model");
     s.port = text(j, "port");
     s.route = text(j, "route");
@@ -325,9 +325,9 @@ RunSettings settingsFrom(const json& j)
 
 // The run rebuilt from its lines: the start line's settings, every status line, the counts of
 // the last progress line; it was last heard of at its last line.
-std::optional<RunRecord> rebuilt(const std::vector<std::string>& lines)
+std::optional<run::RunRecord> rebuilt(const std::vector<std::string>& lines)
 {
-    RunRecord r;
+    run::RunRecord r;
     bool started = false;
     for (const std::string& line : lines) {
         const json j = json::parse(line, nullptr, false);
@@ -356,13 +356,13 @@ std::optional<RunRecord> rebuilt(const std::vector<std::string>& lines)
     }
     if (!started) return std::nullopt;
     r.endMs = std::max(r.endMs, r.startMs);
-    r.ending = RunEnding::Interrupted;
+    r.ending = run::RunEnding::Interrupted;
     return r;
 }
 
 } // namespace
 
-std::vector<RunRecord> readInterruptedRuns(const fs::path& folder, int days)
+std::vector<run::RunRecord> readInterruptedRuns(const fs::path& folder, int days)
 {
     std::vector<fs::path> files;
     std::error_code e;
@@ -371,7 +371,7 @@ std::vector<RunRecord> readInterruptedRuns(const fs::path& folder, int days)
     std::sort(files.begin(), files.end());
     if (files.size() > std::size_t(days)) files.erase(files.begin(), files.end() - days);
 
-    std::vector<RunRecord> out;
+    std::vector<run::RunRecord> out;
     for (const fs::path& file : files) {
         // The lines of every run without an end line, in order.
         std::map<std::string, std::vector<std::string>> open;
@@ -397,7 +397,7 @@ std::vector<RunRecord> readInterruptedRuns(const fs::path& folder, int days)
     return out;
 }
 
-std::optional<std::string> closeInterruptedRun(const fs::path& folder, const RunRecord& r)
+std::optional<std::string> closeInterruptedRun(const fs::path& folder, const run::RunRecord& r)
 {
     const fs::path file = runLogFile(folder, r);
     // Two PrintBench windows starting at once close each run once: whoever holds its lock looks

@@ -41,9 +41,9 @@ public:
     RunLogWriter(const RunLogWriter&) = delete;
     RunLogWriter& operator=(const RunLogWriter&) = delete;
 
-    void runStarted(const RunRecord& r) override;
-    void statusChanged(const RunRecord& r, const StatusEvent& e, std::uint64_t unchangedBefore) override;
-    void runEnded(const RunRecord& r) override;
+    void runStarted(const run::RunRecord& r) override;
+    void statusChanged(const run::RunRecord& r, const run::StatusEvent& e, std::uint64_t unchangedBefore) override;
+    void runEnded(const run::RunRecord& r) override;
 
     // Waits until every line queued so far is written (and synced where it asked to be).
     void drain();
@@ -57,7 +57,7 @@ private:
         enum class Kind { Open, Line, Close } kind = Kind::Line;
         std::string text;
         bool syncNow = false;
-        RunRecord skeleton;  // Open: the run without its statuses, for the progress lines
+        run::RunRecord skeleton;  // Open: the run without its statuses, for the progress lines
     };
     using Clock = std::chrono::steady_clock;
 
@@ -85,7 +85,7 @@ private:
     // The writer thread's own.
     int m_fd = -1, m_lockFd = -1;
     std::filesystem::path m_lockFile;
-    std::optional<RunRecord> m_open;
+    std::optional<run::RunRecord> m_open;
     Clock::time_point m_lastLine, m_lastSync;
     bool m_unsynced = false;
     std::size_t m_progressLines = 0;  // of the open run
@@ -99,9 +99,9 @@ bool writeWhole(int fd, const std::string& text);
 // A run of the log that has a start line and no end line, and whose writer is gone (its lock
 // file is missing or not locked): what it recorded until then, ending Interrupted. Looks at the
 // newest `days` day files.
-std::vector<RunRecord> readInterruptedRuns(const std::filesystem::path& folder, int days = 2);
+std::vector<run::RunRecord> readInterruptedRuns(const std::filesystem::path& folder, int days = 2);
 // Closes such a run's record with an end line that says it was interrupted, and removes its
 // lock file; the error text when it cannot.
-std::optional<std::string> closeInterruptedRun(const std::filesystem::path& folder, const RunRecord& r);
+std::optional<std::string> closeInterruptedRun(const std::filesystem::path& folder, const run::RunRecord& r);
 
 } // namespace printbench::cockpit

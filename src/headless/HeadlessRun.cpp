@@ -35,12 +35,12 @@ void HeadlessRun::Events::processEvents()
     if (m_run.m_interrupted && m_run.m_state.StopRequested == 0) {
         m_run.m_state.StopRequested = 1;
         m_run.m_stoppedByInterrupt = true;
-        m_run.observe().stopAsked(cockpit::StopCause::User, m_run.m_interruptedBy.load());
+        m_run.observe().stopAsked(run::StopCause::User, m_run.m_interruptedBy.load());
     }
     if (m_run.progress) m_run.progress(m_run.m_journal.statusLine());
 }
 
-cockpit::RunObserver& HeadlessRun::observe()
+run::RunObserver& HeadlessRun::observe()
 {
     m_link.handOverTraffic();  // what was sent so far belongs to what went before
     return m_journal;
@@ -60,14 +60,14 @@ int HeadlessRun::execute()
     return exit;
 }
 
-cockpit::RunSettings HeadlessRun::settings() const
+run::RunSettings HeadlessRun::settings() const
 {
     const std::string& action = m_options.action;
-    cockpit::RunSettings settings;
+    run::RunSettings settings;
     settings.action = action == "sequence" ? "Run" : action == "h-diagram" ? "H Diagram" : action == "bit-pattern" ? "비트패턴"
                       : action == "tile" ? "Tile" : action == "test-pattern" ? "Test Pattern" : action == "logo" ? "Logo"
                       : action == "status" ? "Status" : "Status Clear";
-    settings.model = m_options.model.value_or(cockpit::noModelChosen(m_state.PrintWidthDots));
+    settings.model = m_options.model.value_or(run::noModelChosen(m_state.PrintWidthDots));
     // A network printer is named by its address, whether given as one or as a COM entry of the
     // port folder that holds it.
     settings.route = m_link.routeName();
@@ -105,7 +105,7 @@ int HeadlessRun::notOpened(const std::string& message)
     m_errors << "printbench-run: " << message << "\n";
     m_failure = message.substr(0, message.find_first_of("\r\n"));
     observe().runStarted(settings());
-    observe().stopAsked(cockpit::StopCause::LinkLost, message);
+    observe().stopAsked(run::StopCause::LinkLost, message);
     observe().runEnded(false);
     return LinkError;
 }
@@ -160,7 +160,7 @@ int HeadlessRun::act()
                                                                   file.filename().string(), ".", chosen);
         m_link.flush();
         if (printed.outcome != bitmap::LogoPrintResult::Outcome::Sent) {
-            observe().stopAsked(cockpit::StopCause::Failed, printed.message);
+            observe().stopAsked(run::StopCause::Failed, printed.message);
             observe().runEnded(false);
             m_errors << "printbench-run: " << printed.message << "\n";
             return Usage;
@@ -202,7 +202,7 @@ int HeadlessRun::ending()
         m_answer = cockpit::hexValue(last->value) + " " + r.meaning + " (" + cockpit::classText(r.faultClass) + ")";
         return r.faultClass == status::FaultClass::Normal ? Completed : Fault;
     }
-    if (run && run->ending == cockpit::RunEnding::StoppedByFault) {
+    if (run && run->ending == run::RunEnding::StoppedByFault) {
         if (run->stopStatus) {
             m_errors << "printbench-run: stopped by the printer: " << cockpit::hexValue(run->stopStatus->value) << " "
                      << cockpit::readStatus(run->stopStatus->value).meaning << " (arrived in pass " << run->stopStatus->pass
@@ -210,8 +210,8 @@ int HeadlessRun::ending()
         }
         return Fault;
     }
-    if (run && run->ending == cockpit::RunEnding::NoAnswer) {
-        m_errors << "printbench-run: no answer from the printer: " << cockpit::unansweredText(*run) << "\n";
+    if (run && run->ending == run::RunEnding::NoAnswer) {
+        m_errors << "printbench-run: no answer from the printer: " << run::unansweredText(*run) << "\n";
         return LinkError;
     }
     return Completed;
@@ -250,7 +250,7 @@ void HeadlessRun::serialDataArrived()
     observe().actionBegun("Printer status");
     if (status::ReceiveStatus(m_link, *this) != status::FaultClass::Normal) {
         m_state.StopRequested = 1;
-        observe().stopAsked(cockpit::StopCause::Fault, {});
+        observe().stopAsked(run::StopCause::Fault, {});
     }
 }
 
@@ -275,7 +275,7 @@ void HeadlessRun::linkFailed(const std::string& report)
 {
     m_state.StopRequested = 1;
     m_linkFailed = true;
-    observe().stopAsked(cockpit::StopCause::LinkLost, named(report));
+    observe().stopAsked(run::StopCause::LinkLost, named(report));
     if (!report.empty()) m_errors << "printbench-run: " << named(report) << "\n";
 }
 

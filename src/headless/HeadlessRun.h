@@ -50,12 +50,12 @@ private:
     int act();
     int ending();
     int identify();
-    cockpit::RunSettings settings() const;
+    run::RunSettings settings() const;
     std::string named(std::string text) const;
     int notOpened(const std::string& message);
     void lastWord();
     void observeEvents();
-    cockpit::RunObserver& observe();
+    run::RunObserver& observe();
 
     // link::LinkEvents
     void serialDataArrived() override;

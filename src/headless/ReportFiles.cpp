@@ -22,36 +22,36 @@ ReportFiles::ReportFiles(std::optional<fs::path> report, std::optional<fs::path>
 {
 }
 
-void ReportFiles::runStarted(const cockpit::RunRecord& r)
+void ReportFiles::runStarted(const run::RunRecord& r)
 {
     write(true, true, r, false);
 }
 
-void ReportFiles::statusChanged(const cockpit::RunRecord& r, const cockpit::StatusEvent& e, std::uint64_t)
+void ReportFiles::statusChanged(const run::RunRecord& r, const run::StatusEvent& e, std::uint64_t)
 {
     const bool fault = cockpit::readStatus(e.value).faultClass != status::FaultClass::Normal;
     write(true, fault, r, false);
 }
 
-void ReportFiles::progress(const cockpit::RunRecord& r, std::uint64_t)
+void ReportFiles::progress(const run::RunRecord& r, std::uint64_t)
 {
     write(true, false, r, false);
 }
 
-void ReportFiles::stopAsked(const cockpit::RunRecord& r)
+void ReportFiles::stopAsked(const run::RunRecord& r)
 {
     write(true, true, r, false);
 }
 
-void ReportFiles::runEnded(const cockpit::RunRecord& r)
+void ReportFiles::runEnded(const run::RunRecord& r)
 {
     write(true, true, r, true);
 }
 
-void ReportFiles::write(bool report, bool junit, const cockpit::RunRecord& r, bool final)
+void ReportFiles::write(bool report, bool junit, const run::RunRecord& r, bool final)
 {
     if (!(report && m_report) && !(junit && m_junit)) return;
-    cockpit::RunRecord asOfNow = r;
+    run::RunRecord asOfNow = r;
     if (!final) asOfNow.endMs = m_journal.wallNow();
     if (report && m_report) replace(*m_report, cockpit::runRecordJson(asOfNow, final) + "\n");
     if (junit && m_junit) replace(*m_junit, cockpit::runJunitXml(asOfNow, final));

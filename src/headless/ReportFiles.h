@@ -21,12 +21,12 @@ public:
     ReportFiles(std::optional<std::filesystem::path> report, std::optional<std::filesystem::path> junit,
                 const cockpit::Journal& journal, std::ostream& errors);
 
-    void runStarted(const cockpit::RunRecord& r) override;
-    void statusChanged(const cockpit::RunRecord& r, const cockpit::StatusEvent& e, std::uint64_t unchangedBefore) override;
+    void runStarted(const run::RunRecord& r) override;
+    void statusChanged(const run::RunRecord& r, const run::StatusEvent& e, std::uint64_t unchangedBefore) override;
     bool wantsProgress() const override { return true; }
-    void progress(const cockpit::RunRecord& r, std::uint64_t unchanged) override;
-    void stopAsked(const cockpit::RunRecord& r) override;
-    void runEnded(const cockpit::RunRecord& r) override;
+    void progress(const run::RunRecord& r, std::uint64_t unchanged) override;
+    void stopAsked(const run::RunRecord& r) override;
+    void runEnded(const run::RunRecord& r) override;
 
     // Every write so far succeeded.
     bool ok() const { return m_ok; }
@@ -36,7 +36,7 @@ public:
     static std::optional<std::string> unfinishedNote(const std::filesystem::path& report);
 
 private:
-    void write(bool report, bool junit, const cockpit::RunRecord& r, bool final);
+    void write(bool report, bool junit, const run::RunRecord& r, bool final);
     void replace(const std::filesystem::path& file, const std::string& text);
 
     std::optional<std::filesystem::path> m_report, m_junit;

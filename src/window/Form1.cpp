@@ -73,7 +73,7 @@ void Form1::endWhenIdle(const std::string& by)
     if (!m_running) return Command1_Click();
     if (m_endAfterRun.empty()) m_endAfterRun = by;
     m_state.StopRequested = 1;
-    observe()->stopAsked(cockpit::StopCause::User, by);
+    observe()->stopAsked(run::StopCause::User, by);
 }
 
 void Form1::Text1_DblClick()
@@ -110,7 +110,7 @@ void Form1::MsgBox(Icon icon, const std::string& text)
     m_host.message(icon, text);
 }
 
-cockpit::RunObserver* Form1::observe()
+run::RunObserver* Form1::observe()
 {
     m_link.handOverTraffic();  // what was sent so far belongs to what went before
     return m_observer;
@@ -218,7 +218,7 @@ void Form1::Command6_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     m_state.StopRequested = 1;
-    observe()->stopAsked(cockpit::StopCause::User, {});
+    observe()->stopAsked(run::StopCause::User, {});
 }
 
 bool Form1::textCanLeave()
@@ -243,7 +243,7 @@ void Form1::MSComm1_OnComm(int event)
     observe()->actionBegun("Printer status");
     if (status::ReceiveStatus(m_link, *this) != status::FaultClass::Normal) {
         m_state.StopRequested = 1;
-        observe()->stopAsked(cockpit::StopCause::Fault, {});
+        observe()->stopAsked(run::StopCause::Fault, {});
     }
 }
 
@@ -330,7 +330,7 @@ void Form1::usbStatusRead(std::int32_t value)
 void Form1::linkFailed(const std::string& report)
 {
     m_state.StopRequested = 1;
-    observe()->stopAsked(cockpit::StopCause::LinkLost, report);
+    observe()->stopAsked(run::StopCause::LinkLost, report);
     // Shown at once: the link is in the middle of a flush.
     if (!report.empty()) m_host.message(Icon::Critical, report);
 }
@@ -405,7 +405,7 @@ std::string Form1::text()
 
 Form1::Run::Run(Form1& form, const std::string& action, const std::string& file) : m_form(form)
 {
-    cockpit::RunSettings settings = m_form.runSettings(action);
+    run::RunSettings settings = m_form.runSettings(action);
     settings.file = file;
     m_form.m_running = true;
     m_form.enableStarters(false);
@@ -435,11 +435,11 @@ void Form1::enableStarters(bool on)
         m_fields.setEnabled(c, on);
 }
 
-cockpit::RunSettings Form1::runSettings(const std::string& action) const
+run::RunSettings Form1::runSettings(const std::string& action) const
 {
-    cockpit::RunSettings s;
+    run::RunSettings s;
     s.action = action;
-    s.model = m_modelChosen ? m_fields.listText(Control::Combo4) : cockpit::noModelChosen(m_state.PrintWidthDots);
+    s.model = m_modelChosen ? m_fields.listText(Control::Combo4) : run::noModelChosen(m_state.PrintWidthDots);
     s.port = portTarget();
     s.route = m_link.routeName();
     s.device = m_link.portDevice();

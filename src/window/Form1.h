@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cockpit/RunObserver.h"
+#include "run/RunObserver.h"
 #include "commands/SequenceRunner.h"
 #include "commands/SharedState.h"
 #include "link/PrinterLink.h"
@@ -102,11 +102,11 @@ public:
 
     // --- Beyond the form: the cockpit around it -------------------------------------------
     // Told of every action and run (none: the default).
-    void setRunObserver(cockpit::RunObserver* observer) { m_observer = observer ? observer : &m_noObserver; }
+    void setRunObserver(run::RunObserver* observer) { m_observer = observer ? observer : &m_noObserver; }
     // A run, H diagram, test print or logo print is in progress: the buttons that would start
     // another are disabled, and their handlers do nothing.
     bool running() const { return m_running; }
-    cockpit::RunObserver& observer() { return *observe(); }
+    run::RunObserver& observer() { return *observe(); }
     // A run from start to end (a scope): the observer told, the starting buttons disabled
     // meanwhile. `file`: the bitmap of a logo print.
     class Run {
@@ -149,10 +149,10 @@ private:
     link::PrinterChannel& chosenRoute() { return m_link.channel(m_link.route()); }
     int densityIndex() const { return m_fields.listIndex(Control::Combo3); }
 
-    cockpit::RunSettings runSettings(const std::string& action) const;
+    run::RunSettings runSettings(const std::string& action) const;
 
     // The observer, once the link has handed its tap what was sent so far.
-    cockpit::RunObserver* observe();
+    run::RunObserver* observe();
     void enableStarters(bool on);
     // Text to print with characters the code page lacks: true when the technician agrees to
     // send them as "?" (or there are none).
@@ -184,8 +184,8 @@ private:
     commands::SharedState m_state;
     link::PrinterLink m_link;
     const link::CodePage& m_codePage;
-    cockpit::RunObserver m_noObserver;
-    cockpit::RunObserver* m_observer = &m_noObserver;
+    run::RunObserver m_noObserver;
+    run::RunObserver* m_observer = &m_noObserver;
     bool m_running = false;
     std::string m_endAfterRun;  // the way out asked for during the run; empty: none
     bool m_modelChosen = false;  // the model list was chosen after start-up: its width is used

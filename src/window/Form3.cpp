@@ -68,7 +68,7 @@ void Form3::Command1_Click()
         printed = bitmap::PrintLogo(m_fields.text(Control::Label12), name, m_workFolder, link.channel(link.route()));
         link.flush();
         if (printed.outcome != bitmap::LogoPrintResult::Outcome::Sent) {
-            m_main.observer().stopAsked(cockpit::StopCause::Failed, printed.message);
+            m_main.observer().stopAsked(run::StopCause::Failed, printed.message);
         } else if (!link.failedInHandler()) {
             m_main.observer().passFinished(1);
             run.ended(true);

@@ -151,7 +151,7 @@ TEST(RunRecord, EndingsFollowWhatThePrinterSaidAndWhenItArrived)
 // run ended says so, on the pass in progress.
 TEST(RunRecord, JunitFoldsPassesBeyondAThousandAndMarksARecordWrittenBeforeTheEnd)
 {
-    using cockpit::RunEnding;
+    using run::RunEnding;
     const std::string pass1000 = "  <testcase classname=\"printbench.Run\" name=\"pass 1000\"/>\n", tc = "  <testcase classname=\"printbench.Run\" ";
     const struct {
         std::int64_t begun, completed, faultPass;
@@ -176,13 +176,13 @@ TEST(RunRecord, JunitFoldsPassesBeyondAThousandAndMarksARecordWrittenBeforeTheEn
          R"("stop":{"reason":"interrupted"})"},
     };
     for (const auto& row : rows) {
-        cockpit::RunRecord r;
+        run::RunRecord r;
         r.runId = "20261207-140209-0-1";
         r.settings.action = "Run", r.settings.sequence = {"Full Cut"};
         r.startMs = kStart, r.endMs = kStart + 1500000, r.utcOffsetMinutes = 540;
         r.passesBegun = row.begun, r.passesCompleted = row.completed, r.ending = row.ending;
         if (row.ending == RunEnding::StoppedByUser) r.stoppedBy = "Stop";
-        if (row.faultPass) r.stopStatus = cockpit::StatusEvent{kStart + 1199500, 0x32, link::Route::Serial, row.faultPass};
+        if (row.faultPass) r.stopStatus = run::StatusEvent{kStart + 1199500, 0x32, link::Route::Serial, row.faultPass};
         const std::string xml = cockpit::runJunitXml(r, row.final), json = cockpit::runRecordJson(r, row.final);
         EXPECT_NE(xml.find("<testsuite name=\"printbench Run Full Cut\" " + std::string(row.counts) +
                            " time=\"1500.000\" timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"),
@@ -260,7 +260,7 @@ TEST(RunLog, ARunLeftOpenIsReadBackAsInterruptedOnlyOnceItsWriterIsGone)
         journal.setClock(kStart, 540);
         cockpit::RunLogWriter writer{logs.path(), {42, "printbench", "bench"}, nullptr};
         journal.addSink(&writer);
-        cockpit::RunSettings settings;
+        run::RunSettings settings;
         settings.action = "Run", settings.model = "KR-420", settings.port = "COM3", settings.delayMs = 500;
         settings.sequence = {"Full Cut", "Feed"};
         journal.runStarted(settings);
@@ -275,11 +275,11 @@ TEST(RunLog, ARunLeftOpenIsReadBackAsInterruptedOnlyOnceItsWriterIsGone)
     std::ofstream(day, std::ios::app) << "not JSON\n"
                                       << R"({"schema":1,"runId":"20261207-140209-0-1","type":"end"})" "\n"
                                       << R"({"schema":2,"runId":"20261207-140209-0-1","type":"status","time":"2026-12)" "\n";
-    const std::vector<cockpit::RunRecord> runs = cockpit::readInterruptedRuns(logs.path());
+    const std::vector<run::RunRecord> runs = cockpit::readInterruptedRuns(logs.path());
     ASSERT_EQ(runs.size(), 1u);
-    const cockpit::RunRecord& r = runs[0];
+    const run::RunRecord& r = runs[0];
     EXPECT_EQ(std::tuple(r.runId, r.ending, r.settings.model, r.settings.sequence, r.settings.delayMs, r.passesBegun, r.endMs - r.startMs),
-              std::tuple("20261207-140209-0-1", cockpit::RunEnding::Interrupted, "KR-420", std::vector<std::string>{"Full Cut", "Feed"},
+              std::tuple("20261207-140209-0-1", run::RunEnding::Interrupted, "KR-420", std::vector<std::string>{"Full Cut", "Feed"},
                          500, 2, 900));
     ASSERT_EQ(r.statuses.size(), 1u);
     EXPECT_EQ(std::tuple(r.statuses[0].atMs - kStart, r.statuses[0].value, r.statuses[0].pass), std::tuple(900, 0x32, 2));
@@ -368,7 +368,7 @@ TEST(StatusNames, ClassAndConditionsOfAByte)
 // not change how it ended.
 TEST(RunRecord, TheFirstCauseOfAStopIsKept)
 {
-    using cockpit::StopCause;
+    using run::StopCause;
     const struct {
         StopCause first, then;
         const char* ending;

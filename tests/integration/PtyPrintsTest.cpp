@@ -101,7 +101,7 @@ TEST_F(VirtualPrinterPty, AFullCutAndFeedRunArrivesWholeAndAPaperEndStopsTheNext
     // The cockpit keeps the reason, the byte in the history and the run in the run log.
     EXPECT_THAT(journal.statusLine(), testing::MatchesRegex("Stopped at pass [0-9]+ \\(paper end 0x32 arrived in pass [0-9]+ at .*\\)"));
     std::string history;
-    journal.readHistory(0, [&](const printbench::cockpit::StatusEvent& e) { history += std::to_string(e.value) + " "; });
+    journal.readHistory(0, [&](const printbench::run::StatusEvent& e) { history += std::to_string(e.value) + " "; });
     EXPECT_THAT(history, testing::HasSubstr(" 50 "));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !journal.listening(); }));
     runLog.drain();
@@ -151,7 +151,7 @@ TEST(ArrivalTime, AByteSentDuringADelayIsDatedWhenItCameAndInItsPass)
     form.Command2_Click();
     printer.join();
     ASSERT_TRUE(QTest::qWaitFor([&] { return journal.lastStatus().has_value(); }));
-    const printbench::cockpit::StatusEvent e = *journal.lastStatus();
+    const printbench::run::StatusEvent e = *journal.lastStatus();
     EXPECT_NEAR(double(e.atMs), double(sentAt.load()), 5.0);
     EXPECT_EQ(e.pass, 2);
 }

@@ -270,7 +270,7 @@ void CockpitWindow::refreshStatus()
     if (m_statusLine->styleSheet() != style) m_statusLine->setStyleSheet(style);
 
     const auto& run = m_journal.run();
-    if (run && run->ending == cockpit::RunEnding::StoppedByFault && run->startMs != m_beepedRunStart) {
+    if (run && run->ending == run::RunEnding::StoppedByFault && run->startMs != m_beepedRunStart) {
         m_beepedRunStart = run->startMs;
         QApplication::beep();
     }

@@ -36,8 +36,8 @@ StatusHistory::StatusHistory(const cockpit::Journal& journal, QWidget* parent)
 void StatusHistory::pull()
 {
     // Only the newest rows that can stay are made.
-    std::deque<cockpit::StatusEvent> fresh;
-    m_next = m_journal.readHistory(m_next, [&](const cockpit::StatusEvent& e) {
+    std::deque<run::StatusEvent> fresh;
+    m_next = m_journal.readHistory(m_next, [&](const run::StatusEvent& e) {
         fresh.push_back(e);
         if (fresh.size() > std::size_t(kMaxRows)) fresh.pop_front();
     });
@@ -49,7 +49,7 @@ void StatusHistory::pull()
     if (excess > 0) m_table->model()->removeRows(0, excess);
     int row = m_table->rowCount();
     m_table->setRowCount(row + int(fresh.size()));
-    for (const cockpit::StatusEvent& e : fresh) {
+    for (const run::StatusEvent& e : fresh) {
         const cockpit::StatusReading reading = cockpit::readStatus(e.value);
         const QString cells[] = {
             QString::fromStdString(cockpit::stampText(e.atMs, m_journal.utcOffsetMinutes())),

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "cockpit/RunRecord.h"
+#include "run/RunRecord.h"
 
 #include <cstdint>
 #include <string>
 
-namespace printbench::cockpit {
+namespace printbench::run {
 
 // Why a run was asked to stop.
 enum class StopCause { User, Fault, LinkLost, Failed };
@@ -37,4 +37,4 @@ public:
     virtual void runEnded(bool /*complete*/) {}
 };
 
-} // namespace printbench::cockpit
+} // namespace printbench::run

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace printbench::cockpit {
+namespace printbench::run {
 
 // One status value the printer gave: a byte received on the serial line or the value of a USB
 // status read. `atMs` is wall-clock time (milliseconds since 1970, UTC).
@@ -82,4 +82,4 @@ inline std::string unansweredText(const RunRecord& r)
     return std::to_string(r.statusUnanswered) + " of " + std::to_string(r.statusRequests) + " status requests unanswered";
 }
 
-} // namespace printbench::cockpit
+} // namespace printbench::run
