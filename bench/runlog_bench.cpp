@@ -142,7 +142,7 @@ void inMemory(const fs::path& folder)
 // A host whose message boxes go nowhere.
 struct QuietHost : app::QtHost {
     QuietHost() : QtHost("PrintBench") {}
-    void message(window::Icon, const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+    void message(window::Icon, const window::Message& text) override { std::fprintf(stderr, "message: %s\n", text.text().c_str()); }
 };
 
 bool againstThePrinter(const fs::path& folder)

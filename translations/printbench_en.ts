@@ -203,12 +203,6 @@ Reason: %3</translation>
     </message>
     <message>
         <source>%1 could not be opened.<byte value="xd"/>
-Reason: %2</source>
-        <translation>%1 could not be opened.<byte value="xd"/>
-Reason: %2</translation>
-    </message>
-    <message>
-        <source>%1 could not be opened.<byte value="xd"/>
 %2</source>
         <comment>%2: what the port leads to</comment>
         <translation>%1 could not be opened.<byte value="xd"/>
@@ -253,40 +247,11 @@ The printer would get &quot;?&quot; for each of them.</translation>
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
-</context>
-<context>
-    <name>UsbResult</name>
     <message>
-        <source>The USB printer did not answer</source>
-        <translation>The USB printer did not answer</translation>
-    </message>
-    <message>
-        <source>Connected</source>
-        <translation>Connected</translation>
-    </message>
-    <message>
-        <source>No USB printer was found</source>
-        <translation>No USB printer was found</translation>
-    </message>
-    <message>
-        <source>USB printers were found, but none of the chosen model</source>
-        <translation>USB printers were found, but none of the chosen model</translation>
-    </message>
-    <message>
-        <source>The USB printer may not be opened by this user (see the udev rule)</source>
-        <translation>The USB printer may not be opened by this user (see the udev rule)</translation>
-    </message>
-    <message>
-        <source>The USB printer is held by another program or driver</source>
-        <translation>The USB printer is held by another program or driver</translation>
-    </message>
-    <message>
-        <source>USB cannot be used on this computer (libusb did not start)</source>
-        <translation>USB cannot be used on this computer (libusb did not start)</translation>
-    </message>
-    <message>
-        <source>The USB printer could not be used</source>
-        <translation>The USB printer could not be used</translation>
+        <source>%1 could not be opened.<byte value="xd"/>
+Reason: the speed &quot;%2&quot; is not a number</source>
+        <translation>%1 could not be opened.<byte value="xd"/>
+Reason: the speed &quot;%2&quot; is not a number</translation>
     </message>
 </context>
 <context>

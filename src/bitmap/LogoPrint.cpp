@@ -20,9 +20,6 @@ namespace p = protocol;
 
 namespace {
 
-const std::string kW1 = "비트맵 파일이 틀립니다...";
-const std::string kW2 = "컬러가 흑백이 아닙니다. 흑백으로 바꿔주십시오...";
-
 // Large enough for any bitmap a logo can be made of (4,095 bytes a row, 6,120 rows) with room
 // for bytes after the declared size, which are ignored.
 constexpr std::uintmax_t kLargestBitmap = 64u << 20;
@@ -86,11 +83,6 @@ private:
     bool m_created = false;
 };
 
-std::string warning(const std::string& firstLine, const std::string& name, const std::string& reason = {})
-{
-    return firstLine + "\r\n" + "파일명: " + name + (reason.empty() ? "" : "\r\n" + reason);
-}
-
 } // namespace
 
 void encodeBand(const LogoGeometry& g, std::span<const std::uint8_t> columnFile, int band, std::vector<std::uint8_t>& out)
@@ -136,20 +128,20 @@ void SendLogo(link::PrinterChannel& channel, const LogoGeometry& g, std::span<co
 LogoPrintResult PrintLogo(const fs::path& folder, const std::string& name, const fs::path& workFolder,
                           link::PrinterChannel& channel)
 {
-    using Outcome = LogoPrintResult::Outcome;
-    const auto refused = [&](const std::string& firstLine, const std::string& reason = {}) {
-        return LogoPrintResult{Outcome::Refused, warning(firstLine, name, reason)};
+    using link::FailureKind;
+    const auto refused = [&](FailureKind kind, const std::string& reason = {}) {
+        return LogoPrintResult{link::Failure{kind, channel.route(), {}, {}, reason, std::nullopt, name}};
     };
     const auto file = readFile(folder / name);
-    if (!file) return refused(kW1);
+    if (!file) return refused(FailureKind::NotABitmap);
     switch (CheckBitmapHeader(*file)) {
-    case HeaderCheck::NotABitmap: return refused(kW1);
-    case HeaderCheck::TooShort: return refused(kW1, "The file is shorter than the 62-byte header of a bitmap.");
-    case HeaderCheck::NotBlackFirst: return refused(kW2);
+    case HeaderCheck::NotABitmap: return refused(FailureKind::NotABitmap);
+    case HeaderCheck::TooShort: return refused(FailureKind::NotABitmap, "The file is shorter than the 62-byte header of a bitmap.");
+    case HeaderCheck::NotBlackFirst: return refused(FailureKind::NotMonochrome);
     case HeaderCheck::Valid: break;
     }
     const GeometryResult geometry = logoGeometry(*file);
-    if (!geometry.geometry) return refused(kW1, geometry.refusal);
+    if (!geometry.geometry) return refused(FailureKind::NotABitmap, geometry.refusal);
     const LogoGeometry& g = *geometry.geometry;
 
     const std::vector<std::uint8_t> rows = WriteRowFile(*file, g);
@@ -160,8 +152,8 @@ LogoPrintResult PrintLogo(const fs::path& folder, const std::string& name, const
                                          std::tuple{&columnFile, std::span<const std::uint8_t>(columns), kColumnFileName}}) {
         const std::string failure = work->write(bytes);
         if (!failure.empty()) {
-            return {Outcome::WorkFileFailed, "The work file " + (workFolder / fileName).string() +
-                                                 " could not be written, so nothing was printed.\r\nReason: " + failure};
+            return LogoPrintResult{link::Failure{FailureKind::WorkFileFailed, channel.route(), {}, {}, failure, std::nullopt,
+                                                 (workFolder / fileName).string()}};
         }
     }
     SendLogo(channel, g, columns);

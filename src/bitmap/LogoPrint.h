@@ -2,9 +2,11 @@
 
 #include "bitmap/BitmapConversion.h"
 #include "link/Channel.h"
+#include "link/Failure.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -25,15 +27,12 @@ void encodeBand(const LogoGeometry& g, std::span<const std::uint8_t> columnFile,
 // commands, each band as a block. Nothing without a route.
 void SendLogo(link::PrinterChannel& channel, const LogoGeometry& g, std::span<const std::uint8_t> columnFile);
 
-// How a print ended, and the text to show for it (empty when it was sent).
+// How a print ended: sent, or why not (kind NotABitmap or NotMonochrome: not a bitmap this
+// print takes, `file` naming it; WorkFileFailed: a work file could not be written, `file` its
+// path). Nothing is sent when it fails.
 struct LogoPrintResult {
-    enum class Outcome {
-        Sent,             // sent over the channel (nothing, without a route)
-        Refused,          // not a bitmap this print takes: a warning naming the file
-        WorkFileFailed,   // a work file could not be written: nothing was sent
-    };
-    Outcome outcome = Outcome::Sent;
-    std::string message;
+    std::optional<link::Failure> failure;
+    bool sent() const { return !failure; }
 };
 
 // Prints the bitmap `name` of `folder`: checks it, converts it through the two work files in

@@ -1,5 +1,7 @@
 #include "cockpit/Journal.h"
 
+#include "run/FailureText.h"
+
 #include "cockpit/TimeText.h"
 
 #include <algorithm>
@@ -255,6 +257,7 @@ void Journal::runStarted(const run::RunSettings& settings)
     const std::int64_t now = m_host.nowMs();
     m_run = run::RunRecord{};
     m_run->settings = settings;
+    if (m_run->settings.label.empty()) m_run->settings.label = m_actionWords(settings.action);
     m_run->startMs = now + m_wallOffset;
     m_run->utcOffsetMinutes = m_utcOffset;
     std::string date = dateText(m_run->startMs, m_utcOffset), clock = clockText(m_run->startMs, m_utcOffset);
@@ -280,7 +283,7 @@ void Journal::runStarted(const run::RunSettings& settings)
 
 std::string Journal::runLabel() const
 {
-    std::string label = m_run->settings.action;
+    std::string label = m_run->settings.label;
     if (m_run->passesBegun > 0) label += " pass " + std::to_string(m_run->passesBegun);
     if (!m_command.empty()) label += " · " + m_command;
     return label;
@@ -349,7 +352,7 @@ void Journal::commandRan(const std::string&)
     maybeProgress();
 }
 
-void Journal::stopAsked(run::StopCause cause, const std::string& detail)
+void Journal::stopAsked(run::StopCause cause, const std::string& by)
 {
     if (!running() || m_stopCause) return;  // the first cause stops the run
     m_stopCause = cause;
@@ -363,15 +366,15 @@ void Journal::stopAsked(run::StopCause cause, const std::string& detail)
             m_run->stopStatus = *it;
         }
     }
-    if (cause == run::StopCause::User) m_run->stoppedBy = detail.empty() ? "Stop" : detail;
-    if (cause == run::StopCause::LinkLost) {
-        // The report's reason, or its first line.
-        const auto at = detail.find("Reason: ");
-        m_run->stopDetail = at != std::string::npos ? detail.substr(at + 8) : detail.substr(0, detail.find("\r\n"));
-        if (m_run->stopDetail.empty()) m_run->stopDetail = "the link failed";
-    }
-    if (cause == run::StopCause::Failed) m_run->stopDetail = detail.substr(0, detail.find("\r\n"));
+    if (cause == run::StopCause::User) m_run->stoppedBy = by.empty() ? "Stop" : by;
     for (RunSink* sink : m_sinks) sink->stopAsked(*m_run);
+}
+
+void Journal::stopFailed(const link::Failure& failure)
+{
+    if (!running() || m_stopCause) return;
+    m_run->failure = failure;
+    stopAsked(failure.ofThePrint() ? run::StopCause::Failed : run::StopCause::LinkLost, {});
 }
 
 void Journal::runEnded(bool complete)
@@ -447,7 +450,7 @@ std::string Journal::statusLine() const
     const std::string unanswered = r.statusUnanswered > 0 ? " · " + run::unansweredText(r) : "";
     switch (r.ending) {
     case run::RunEnding::Running: {
-        std::string line = "Running " + (m_lastCommand.empty() ? r.settings.action : m_lastCommand) + " ·" + pass;
+        std::string line = "Running " + (m_lastCommand.empty() ? r.settings.label : m_lastCommand) + " ·" + pass;
         line += m_passOf > 0 ? " of " + std::to_string(m_passOf) : " (until Stop)";
         line += " · " + durationText(m_host.nowMs() - m_runStartMonotonic);
         if (const auto last = lastStatus()) {
@@ -468,12 +471,12 @@ std::string Journal::statusLine() const
         return line + unanswered;
     }
     case run::RunEnding::LinkLost:
-        return "Link lost at pass " + std::to_string(r.stopPass) + ": " + r.settings.port + ": " + r.stopDetail;
-    case run::RunEnding::Failed: return r.settings.action + " not sent: " + r.stopDetail;
+        return "Link lost at pass " + std::to_string(r.stopPass) + ": " + r.settings.port + ": " + run::stopDetail(r);
+    case run::RunEnding::Failed: return r.settings.label + " not sent: " + run::stopDetail(r);
     case run::RunEnding::NoAnswer: return "No answer from the printer at" + pass + ": " + run::unansweredText(r);
     case run::RunEnding::Interrupted: {
         // What the run log held when the program ended: as of its last line.
-        std::string line = "Interrupted: " + r.settings.action + " started " + dateText(r.startMs, r.utcOffsetMinutes) + " " +
+        std::string line = "Interrupted: " + r.settings.label + " started " + dateText(r.startMs, r.utcOffsetMinutes) + " " +
                            clockText(r.startMs, r.utcOffsetMinutes) + ", last recorded " +
                            clockText(r.endMs, r.utcOffsetMinutes) + " at" + pass;
         if (!r.statuses.empty()) {

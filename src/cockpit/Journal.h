@@ -96,6 +96,9 @@ public:
     int utcOffsetMinutes() const { return m_utcOffset; }
     // What makes run ids of this process unique beside other processes' (its id).
     void setProcessTag(std::string tag) { m_processTag = std::move(tag); }
+    // How runs name their actions from here on (a run's label, unless its settings give one):
+    // the window's caption in the window's language; by default the program's own label.
+    void setActionWords(std::function<std::string(run::Action)> words) { m_actionWords = std::move(words); }
 
     // link::Tap
     void traffic(const link::Traffic& t) override;
@@ -110,7 +113,8 @@ public:
     void passFinished(std::int64_t pass) override;
     void commandBegun(const std::string& name) override;
     void commandRan(const std::string& name) override;
-    void stopAsked(run::StopCause cause, const std::string& detail) override;
+    void stopAsked(run::StopCause cause, const std::string& by) override;
+    void stopFailed(const link::Failure& failure) override;
     void runEnded(bool complete) override;
 
     // --- Traffic ------------------------------------------------------------------------
@@ -194,6 +198,7 @@ private:
     std::uint64_t m_droppedRecords = 0, m_droppedBytes = 0;
     std::deque<std::pair<std::uint64_t, std::string>> m_labels;  // id, text; ids rise
 
+    std::function<std::string(run::Action)> m_actionWords = [](run::Action a) { return std::string(run::actionLabel(a)); };
     std::deque<run::StatusEvent> m_history;
     std::uint64_t m_historyFirst = 0;  // sequence number of m_history.front()
     bool m_badge = false;              // lastStatus() shows the last of the history

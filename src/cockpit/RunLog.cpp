@@ -2,6 +2,7 @@
 
 #include "cockpit/StatusNames.h"
 #include "cockpit/TimeText.h"
+#include "run/FailureText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -47,6 +48,22 @@ std::string routeText(link::Route r, const run::RunSettings& s)
     case link::Route::None: break;
     }
     return "none";
+}
+
+std::string actionJson(const run::RunSettings& s)
+{
+    return ",\"action\":" + jsonString(s.label) + ",\"actionId\":" + jsonString(run::actionId(s.action));
+}
+
+std::string failureJson(const link::Failure& f, const run::RunSettings& s)
+{
+    std::string out = "{\"kind\":" + jsonString(link::failureKindId(f.kind));
+    if (f.route != link::Route::None) out += ",\"route\":" + jsonString(routeText(f.route, s));
+    for (const auto& [name, value] : {std::pair("port", &f.port), std::pair("device", &f.device),
+                                      std::pair("reason", &f.reason), std::pair("file", &f.file)})
+        if (!value->empty()) out += ",\"" + std::string(name) + "\":" + jsonString(*value);
+    if (f.usbResult) out += ",\"usbResult\":" + num(*f.usbResult);
+    return out + "}";
 }
 
 std::string statusJson(const run::StatusEvent& e, const run::RunRecord& r)
@@ -148,7 +165,7 @@ std::string runStartJson(const run::RunRecord& r, const WriterProcess& process)
 {
     return head(r, "start") + ",\"time\":" + jsonString(isoText(r.startMs, r.utcOffsetMinutes)) +
            ",\"process\":{\"pid\":" + num(process.pid) + ",\"program\":" + jsonString(process.program) +
-           ",\"host\":" + jsonString(process.host) + "},\"action\":" + jsonString(r.settings.action) +
+           ",\"host\":" + jsonString(process.host) + "}" + actionJson(r.settings) +
            ",\"start\":" + jsonString(isoText(r.startMs, r.utcOffsetMinutes)) + ",\"settings\":" + settingsJson(r.settings) +
            (r.identity ? ",\"identity\":" + identityJson(*r.identity) : "") + "}";
 }
@@ -176,12 +193,12 @@ std::string runRecordJson(const run::RunRecord& r, bool final)
     std::string stop = "{\"reason\":" + jsonString(interrupted ? "interrupted" : endingText(r));
     if (r.ending == run::RunEnding::StoppedByUser) stop += ",\"by\":" + jsonString(r.stoppedBy);
     if (r.stopStatus) stop += ",\"status\":" + statusJson(*r.stopStatus, r);
-    if (!r.stopDetail.empty()) stop += ",\"detail\":" + jsonString(r.stopDetail);
+    if (r.failure) stop += ",\"detail\":" + jsonString(run::stopDetail(r)) + ",\"failure\":" + failureJson(*r.failure, r.settings);
     if (r.stopPass > 0) stop += ",\"pass\":" + num(r.stopPass);
     if (r.statusUnanswered > 0) stop += ",\"unanswered\":" + jsonString(run::unansweredText(r));
     stop += "}";
 
-    return head(r, "end") + ",\"final\":" + (final ? "true" : "false") + ",\"action\":" + jsonString(r.settings.action) +
+    return head(r, "end") + ",\"final\":" + (final ? "true" : "false") + actionJson(r.settings) +
            ",\"start\":" + jsonString(isoText(r.startMs, tz)) + ",\"end\":" + jsonString(isoText(r.endMs, tz)) +
            ",\"durationMs\":" + num(r.endMs - r.startMs) + ",\"settings\":" + settingsJson(r.settings) + countsJson(r) +
            ",\"statuses\":" + statuses + ",\"statusesDropped\":" + std::to_string(r.statusesDropped) + ",\"stop\":" + stop +
@@ -196,14 +213,14 @@ std::string runReportText(const run::RunRecord& r)
     const auto row = [&t](const char* name, const std::string& value) {
         if (!value.empty()) t += std::string(name) + std::string(18 - std::strlen(name), ' ') + value + "\n";
     };
-    row("Action", s.action + (s.file.empty() ? "" : " " + s.file));
+    row("Action", s.label + (s.file.empty() ? "" : " " + s.file));
     row("Run", r.runId);
     row("Started", isoText(r.startMs, tz));
     row(r.ending == run::RunEnding::Interrupted ? "Last heard of" : "Ended", isoText(r.endMs, tz));
     row("Duration", durationText(r.endMs - r.startMs));
     row("Result", endingText(r));
     if (r.stopStatus) row("Stopped by", faultText(*r.stopStatus, tz));
-    row("Reason", r.stopDetail);
+    row("Reason", run::stopDetail(r));
     if (r.ending == run::RunEnding::Interrupted)
         row("Reason", "the program ended before the run did; what it had recorded until then is below");
     t += "\nSettings\n";
@@ -280,7 +297,7 @@ std::optional<JunitFailure> junitFailure(const run::RunRecord& r, bool final)
     case run::RunEnding::LinkLost:
     case run::RunEnding::Failed:
         return JunitFailure{std::max<std::int64_t>(r.stopPass, 1), "failure", endingText(r),
-                            endingText(r) + (r.stopDetail.empty() ? "" : ": " + r.stopDetail)};
+                            endingText(r) + (r.failure ? ": " + run::stopDetail(r) : "")};
     case run::RunEnding::NoAnswer: return JunitFailure{1, "failure", endingText(r), endingText(r) + ": " + run::unansweredText(r)};
     default: return std::nullopt;
     }
@@ -291,7 +308,7 @@ std::optional<JunitFailure> junitFailure(const run::RunRecord& r, bool final)
 std::string runJunitXml(const run::RunRecord& r, bool final)
 {
     const run::RunSettings& s = r.settings;
-    std::string name = s.action;
+    std::string name = s.label;
     for (std::size_t i = 0; i < s.sequence.size(); ++i) name += (i ? "," : " ") + s.sequence[i];
     if (!s.file.empty()) name += " " + s.file;
     const std::optional<JunitFailure> failure = junitFailure(r, final);
@@ -310,7 +327,7 @@ std::string runJunitXml(const run::RunRecord& r, bool final)
 
     std::string body;
     std::int64_t elements = 0;
-    const std::string classname = xml("printbench." + s.action);
+    const std::string classname = xml("printbench." + s.label);
     for (std::int64_t pass = 1; pass <= cases; ++pass) {
         ++elements;
         if (!alone(pass)) {

@@ -342,7 +342,10 @@ std::optional<run::RunRecord> rebuilt(const std::vector<std::string>& lines)
             r.startMs = at->wallMs;
             r.utcOffsetMinutes = at->utcOffsetMinutes;
             r.settings = settingsFrom(j.value("settings", json::object()));
-            r.settings.action = text(j, "action");
+            r.settings.label = text(j, "action");
+            // Lines before action ids named the action by its label only.
+            const auto action = j.contains("actionId") ? run::actionById(text(j, "actionId")) : run::actionByLabel(r.settings.label);
+            r.settings.action = action.value_or(run::Action::Sequence);
         } else if (type == "status" || type == "progress") {
             if (const auto e = statusFrom(j.value("status", json::object()))) r.statuses.push_back(*e);
             r.passesBegun = std::max(r.passesBegun, integer(j, "passesBegun"));

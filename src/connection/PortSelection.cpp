@@ -4,25 +4,29 @@
 
 namespace printbench::connection {
 
-std::optional<std::string> OpenSerialPort(link::PrinterLink& link, int portNumber, std::string_view speedText)
+std::optional<link::Failure> OpenSerialPort(link::PrinterLink& link, int portNumber, std::string_view speedText)
 {
     const std::optional<link::SerialSettings> settings = link::SerialSettings::forPort(portNumber, speedText);
     if (!settings) {
         link.closeSerial();
-        return "COM" + std::to_string(portNumber) + " could not be opened.\r\nReason: the speed \"" +
-               std::string(speedText) + "\" is not a number";
+        return link::Failure{link::FailureKind::BadSpeed, link::Route::Serial, "COM" + std::to_string(portNumber), {},
+                             std::string(speedText)};
     }
-    const link::LinkStatus opened = link.openSerial(*settings);
-    if (!opened.isOk()) return opened.reason;
+    if (auto failure = link.openSerial(*settings)) return failure;
     link.channel(link::Route::Serial).command(protocol::AutoStatusBackOn);
     return std::nullopt;
 }
 
+link::Failure UsbConnection::failure() const
+{
+    link::Failure f{link::FailureKind::UsbUnavailable, link::Route::Usb, "USB"};
+    f.usbResult = result;
+    return f;
+}
+
 UsbConnection ConnectUsb(link::PrinterLink& link, const std::string& model)
 {
-    const std::int32_t r = link.OpenUsbPrinter(model);
-    if (r == 0) return {r, model + " 모델에 USB로 연결되었습니다."};
-    return {r, link::usbErrorText(r)};
+    return {link.OpenUsbPrinter(model), model};
 }
 
 } // namespace printbench::connection

@@ -8,6 +8,7 @@
 #include "status/Identity.h"
 #include "patterns/TestPrints.h"
 #include "protocol/Models.h"
+#include "run/FailureText.h"
 
 #include <algorithm>
 #include <fstream>
@@ -24,6 +25,7 @@ HeadlessRun::HeadlessRun(const RunOptions& options, link::SerialPort& serial, li
       m_reports(options.report, options.junit, m_journal, errors)
 {
     m_link.setTap(&m_journal);
+    m_journal.setActionWords([](run::Action a) { return std::string(run::actionEnglish(a)); });
     m_journal.addSink(&m_reports);
     m_state.PrintWidthDots = 432;  // the window's width until a model is chosen
     if (m_options.model) m_state.PrintWidthDots = std::int16_t(*protocol::modelPrintWidth(*m_options.model));
@@ -62,11 +64,9 @@ int HeadlessRun::execute()
 
 run::RunSettings HeadlessRun::settings() const
 {
-    const std::string& action = m_options.action;
+    const run::Action action = m_options.action;
     run::RunSettings settings;
-    settings.action = action == "sequence" ? "Run" : action == "h-diagram" ? "H Diagram" : action == "bit-pattern" ? "비트패턴"
-                      : action == "tile" ? "Tile" : action == "test-pattern" ? "Test Pattern" : action == "logo" ? "Logo"
-                      : action == "status" ? "Status" : "Status Clear";
+    settings.action = action;
     settings.model = m_options.model.value_or(run::noModelChosen(m_state.PrintWidthDots));
     // A network printer is named by its address, whether given as one or as a COM entry of the
     // port folder that holds it.
@@ -79,33 +79,28 @@ run::RunSettings HeadlessRun::settings() const
     settings.delayMs = m_options.delayMs;
     settings.feedDots = m_options.feedDots;
     settings.repeatCount = m_options.repeat;
-    if (action == "sequence") settings.sequence = m_options.sequence;
-    if (action == "logo") settings.file = m_options.logo.filename().string();
+    if (action == run::Action::Sequence) settings.sequence = m_options.sequence;
+    if (action == run::Action::Logo) settings.file = m_options.logo.filename().string();
     return settings;
 }
 
-// A device path or an address is this run's COM1: messages name what was given instead.
-std::string HeadlessRun::named(std::string text) const
+// A device path or an address is this run's COM1: a failure names what was given instead.
+link::Failure HeadlessRun::asGiven(link::Failure failure) const
 {
     const std::string com = "COM" + std::to_string(m_portIndex);
-    if (m_portIndex > 11 || m_options.port == com) return text;
-    const std::optional<std::string> device = m_link.describePort(m_portIndex).device;
-    for (const std::string& as : {device ? com + " (" + *device + ")" : std::string(), com}) {
-        if (as.empty()) continue;
-        for (std::size_t at = text.find(as); at != std::string::npos; at = text.find(as, at + m_options.port.size()))
-            text.replace(at, as.size(), m_options.port);
-    }
-    return text;
+    if (failure.route == Route::Serial && m_portIndex <= 11 && failure.port == com) failure.port = m_options.port;
+    return failure;
 }
 
-// The port could not be had: the message, and reports that say so as a run that failed before
+// The port could not be had: the failure, and reports that say so as a run that failed before
 // its first pass.
-int HeadlessRun::notOpened(const std::string& message)
+int HeadlessRun::notOpened(const link::Failure& failure)
 {
-    m_errors << "printbench-run: " << message << "\n";
-    m_failure = message.substr(0, message.find_first_of("\r\n"));
+    const link::Failure given = asGiven(failure);
+    m_failure = run::failureLine(given);
+    m_errors << "printbench-run: " << m_failure << "\n";
     observe().runStarted(settings());
-    observe().stopAsked(run::StopCause::LinkLost, message);
+    observe().stopFailed(given);
     observe().runEnded(false);
     return LinkError;
 }
@@ -119,20 +114,17 @@ int HeadlessRun::act()
     m_journal.actionBegun("Open " + m_options.port);
     if (m_link.route() == Route::Usb) {
         const connection::UsbConnection usb = connection::ConnectUsb(m_link, model);
-        if (!usb.connected()) {
-            return notOpened(usb.message);
-        }
-        if (m_options.action != "identify") m_link.channel(Route::Usb).requestStatus();
+        if (!usb.connected()) return notOpened(usb.failure());
+        if (m_options.action != run::Action::Identify) m_link.channel(Route::Usb).requestStatus();
     } else if (auto failure = connection::OpenSerialPort(m_link, m_portIndex, m_options.speed)) {
-        // A device path or an address is this run's COM1: the message names what was given.
-        return notOpened(named(*failure));
+        return notOpened(*failure);
     }
-    if (m_options.action == "identify") return identify();
+    if (m_options.action == run::Action::Identify) return identify();
 
-    const std::string action = m_options.action;
+    const run::Action action = m_options.action;
     // Text leaves in the host's code page; characters it lacks leave as "?", and say so.
     const bool printsText = std::find(m_options.sequence.begin(), m_options.sequence.end(), "Text Output") != m_options.sequence.end();
-    if (action == "sequence" && printsText) {
+    if (action == run::Action::Sequence && printsText) {
         std::string missing;
         for (const std::string& ch : m_codePage.missingCharacters(m_options.text)) missing += " " + ch;
         if (!missing.empty())
@@ -143,30 +135,29 @@ int HeadlessRun::act()
 
     link::PrinterChannel& chosen = m_link.channel(m_link.route());
     bool complete = true;
-    if (action == "sequence") {
-        complete = commands::RunSequence(m_link.current(), density, m_state, *this) == commands::RunEnd::Complete;
-    } else if (action == "h-diagram") {
-        complete = commands::RunHDiagram(m_link.current(), m_state, *this) == commands::RunEnd::Complete;
-    } else if (action == "bit-pattern") {
-        complete = patterns::PrintBitPattern(chosen, m_state, *this) == commands::RunEnd::Complete;
-    } else if (action == "tile") {
-        complete = patterns::PrintTilePattern(chosen, density, m_state, *this) == commands::RunEnd::Complete;
-    } else if (action == "test-pattern") {
-        complete = patterns::PrintTestPattern(chosen, density, m_state, *this) == commands::RunEnd::Complete;
-    } else if (action == "logo") {
+    const auto ran = [&](commands::RunEnd end) { complete = end == commands::RunEnd::Complete; };
+    switch (action) {
+    case run::Action::Sequence: ran(commands::RunSequence(m_link.current(), density, m_state, *this)); break;
+    case run::Action::HDiagram: ran(commands::RunHDiagram(m_link.current(), m_state, *this)); break;
+    case run::Action::BitPattern: ran(patterns::PrintBitPattern(chosen, m_state, *this)); break;
+    case run::Action::Tile: ran(patterns::PrintTilePattern(chosen, density, m_state, *this)); break;
+    case run::Action::TestPattern: ran(patterns::PrintTestPattern(chosen, density, m_state, *this)); break;
+    case run::Action::Logo: {
         observe().passBegun(1, 1);
         const std::filesystem::path file = m_options.logo;
         const bitmap::LogoPrintResult printed = bitmap::PrintLogo(file.parent_path().empty() ? "." : file.parent_path(),
                                                                   file.filename().string(), ".", chosen);
         m_link.flush();
-        if (printed.outcome != bitmap::LogoPrintResult::Outcome::Sent) {
-            observe().stopAsked(run::StopCause::Failed, printed.message);
+        if (printed.failure) {
+            observe().stopFailed(*printed.failure);
             observe().runEnded(false);
-            m_errors << "printbench-run: " << printed.message << "\n";
+            m_errors << "printbench-run: " << run::failureLine(*printed.failure) << "\n";
             return Usage;
         }
         observe().passFinished(1);
-    } else if (action == "status") {
+        break;
+    }
+    case run::Action::Status:
         observe().passBegun(1, 1);
         status::AskStatus(chosen);
         // The answer comes back as a receive event: a second at most.
@@ -175,10 +166,13 @@ int HeadlessRun::act()
             if (!m_journal.lastStatus()) m_link.wait(50);
         }
         observe().passFinished(1);
-    } else {
+        break;
+    case run::Action::StatusClear:
+    case run::Action::Identify:
         observe().passBegun(1, 1);
         status::ClearStatus(chosen);
         observe().passFinished(1);
+        break;
     }
     m_link.flush();
     observe().runEnded(complete);
@@ -192,7 +186,7 @@ int HeadlessRun::ending()
     if (m_linkFailed) return LinkError;
     if (m_stoppedByInterrupt) return Interrupted;
     const auto& run = m_journal.run();
-    if (m_options.action == "status") {
+    if (m_options.action == run::Action::Status) {
         const auto last = m_journal.lastStatus();
         if (!last) {
             m_errors << "printbench-run: the printer did not answer the status request\n";
@@ -268,15 +262,16 @@ void HeadlessRun::lastWord()
 
 void HeadlessRun::usbStatusRead(std::int32_t value)
 {
-    if (const auto failure = status::ShowUsbStatus(value, *this)) m_errors << "printbench-run: " << *failure << "\n";
+    if (const auto failure = status::ShowUsbStatus(value, *this)) m_errors << "printbench-run: " << run::failureLine(*failure) << "\n";
 }
 
-void HeadlessRun::linkFailed(const std::string& report)
+void HeadlessRun::linkFailed(const link::Failure& failure, bool reported)
 {
     m_state.StopRequested = 1;
     m_linkFailed = true;
-    observe().stopAsked(run::StopCause::LinkLost, named(report));
-    if (!report.empty()) m_errors << "printbench-run: " << named(report) << "\n";
+    const link::Failure given = asGiven(failure);
+    observe().stopFailed(given);
+    if (!reported) m_errors << "printbench-run: " << run::failureLine(given) << "\n";
 }
 
 void HeadlessRun::repetitionBegun(std::int64_t n)

@@ -51,16 +51,15 @@ private:
     int ending();
     int identify();
     run::RunSettings settings() const;
-    std::string named(std::string text) const;
-    int notOpened(const std::string& message);
+    link::Failure asGiven(link::Failure failure) const;
+    int notOpened(const link::Failure& failure);
     void lastWord();
-    void observeEvents();
     run::RunObserver& observe();
 
     // link::LinkEvents
     void serialDataArrived() override;
     void usbStatusRead(std::int32_t value) override;
-    void linkFailed(const std::string& report) override;
+    void linkFailed(const link::Failure& failure, bool reported) override;
     // status::StatusView
     void showStatus(const std::string& text) override { m_shown = text; }
     void showBytesWaiting(const std::string&) override {}

@@ -25,7 +25,6 @@ const char* const kRunUsage =
 
 namespace {
 
-constexpr std::array kActions{"sequence", "h-diagram", "bit-pattern", "tile", "test-pattern", "logo", "status", "status-clear", "identify"};
 constexpr std::array kSpeeds{"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
 constexpr std::array kDensities{"-5", "-4", "-3", "-2", "-1", "0", "+1", "+2", "+3", "+4", "+5"};
 
@@ -126,17 +125,18 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
     }
 
     if (words.empty()) return "an action is needed";
-    o.action = words[0];
-    if (!oneOf(kActions, o.action)) {
+    const std::optional<run::Action> action = run::actionById(words[0]);
+    if (!action) {
         std::string names;
-        for (const char* name : kActions) names += std::string(" ") + name;
-        return "unknown action \"" + o.action + "\"; the actions are" + names;
+        for (const run::ActionName& n : run::kActionNames) names += " " + std::string(n.id);
+        return "unknown action \"" + words[0] + "\"; the actions are" + names;
     }
-    const bool takesArgument = o.action == "sequence" || o.action == "logo";
+    o.action = *action;
+    const bool takesArgument = o.action == run::Action::Sequence || o.action == run::Action::Logo;
     if (words.size() != (takesArgument ? 2u : 1u)) {
-        return takesArgument ? o.action + " takes one argument" : o.action + " takes no argument";
+        return words[0] + (takesArgument ? " takes one argument" : " takes no argument");
     }
-    if (o.action == "sequence") {
+    if (o.action == run::Action::Sequence) {
         const std::string& list = words[1];
         for (std::size_t from = 0;;) {
             const std::size_t comma = list.find(',', from);
@@ -151,7 +151,7 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
             from = comma + 1;
         }
     }
-    if (o.action == "logo") o.logo = words[1];
+    if (o.action == run::Action::Logo) o.logo = words[1];
     if (o.port.empty() && !o.out) return "--port or --out is needed";
     return o;
 }

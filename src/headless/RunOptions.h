@@ -1,5 +1,7 @@
 #pragma once
 
+#include "run/Action.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -11,7 +13,7 @@ namespace printbench::headless {
 
 // What printbench-run is asked to do, with the window's start-up values as defaults.
 struct RunOptions {
-    std::string action;                 // sequence, h-diagram, bit-pattern, tile, test-pattern, logo, status, status-clear, identify
+    run::Action action = run::Action::Sequence;  // named by its id: sequence, h-diagram, ..., identify
     std::vector<std::string> sequence;  // catalogue names, for "sequence"
     std::filesystem::path logo;         // for "logo"
     std::string port;                   // COM<n>, USB, a device path or tcp://HOST[:PORT]; empty with --out

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "link/Failure.h"
+
 #include <cstdint>
-#include <string>
 
 namespace printbench::link {
 
@@ -19,9 +20,9 @@ public:
     // could not be read).
     virtual void usbStatusRead(std::int32_t value) = 0;
 
-    // A send failed or the line was lost: whatever runs must end at its next check. `report`
-    // is the text to show, or empty when this handler has reported a failure already.
-    virtual void linkFailed(const std::string& report) = 0;
+    // A send failed or the line was lost: whatever runs must end at its next check.
+    // `reported`: this handler has reported a failure already, so this one is not shown again.
+    virtual void linkFailed(const Failure& failure, bool reported) = 0;
 };
 
 } // namespace printbench::link

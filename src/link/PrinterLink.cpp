@@ -4,12 +4,6 @@
 
 namespace printbench::link {
 
-std::string usbErrorText(std::int32_t result)
-{
-    return "[Returned Data]:" + std::to_string(result) + ",USB포트를 열수 없습니다." + "\r\n" +
-           "프린터 및 케이블을 확인하시고 다시 시도해 주십시오";
-}
-
 namespace {
 
 std::string_view asText(Bytes bytes)
@@ -251,23 +245,18 @@ std::vector<PortTarget> PrinterLink::describePorts() const
     return out;
 }
 
-LinkStatus PrinterLink::openSerial(const SerialSettings& settings)
+std::optional<Failure> PrinterLink::openSerial(const SerialSettings& settings)
 {
     closeSerial();
     const std::string com = "COM" + std::to_string(settings.portNumber);
     const PortTarget target = describePort(settings.portNumber);
-    if (!target.device) {
-        return LinkStatus::fail(LinkFailure::OpenFailed, com + " could not be opened.\r\n" + target.description);
-    }
+    if (!target.device) return Failure{FailureKind::NoDevice, Route::Serial, com, {}, target.description};
     const LinkStatus status = m_serial.open(settings, *target.device);
-    if (!status.isOk()) {
-        return LinkStatus::fail(status.failure, com + " could not be opened.\r\nDevice: " + *target.device +
-                                                    "\r\nReason: " + status.reason);
-    }
+    if (!status.isOk()) return Failure{FailureKind::OpenFailed, Route::Serial, com, *target.device, status.reason};
     m_openPort = settings.portNumber;
     m_openDevice = *target.device;
     m_failedInHandler = false;
-    return LinkStatus::ok();
+    return std::nullopt;
 }
 
 void PrinterLink::closeSerial()
@@ -359,36 +348,33 @@ void PrinterLink::letEventsIn()
     m_host.processEvents();
 }
 
-std::string PrinterLink::serialName() const
-{
-    if (m_openPort == 0) {
-        return route() == Route::Serial ? "COM" + std::to_string(m_portIndex) : "The serial port";
-    }
-    return "COM" + std::to_string(m_openPort) + " (" + m_openDevice + ")";
-}
-
+// The failure of a send or of the open line, as a value: the route, the port with the device it
+// reached, and the adapter's reason. A serial line that failed is closed.
 void PrinterLink::linkFailed(Route route, const LinkStatus& status)
 {
-    std::string text;
+    Failure failure{FailureKind::WriteFailed, route, {}, {}, status.reason};
+    switch (status.failure) {
+    case LinkFailure::NotOpen: failure.kind = FailureKind::NotOpen; break;
+    case LinkFailure::Lost: failure.kind = FailureKind::Lost; break;
+    case LinkFailure::WriteTimedOut: failure.kind = FailureKind::WriteTimedOut; break;
+    case LinkFailure::NotConnected: failure.kind = FailureKind::UsbNotConnected; break;
+    case LinkFailure::OpenFailed: failure.kind = FailureKind::OpenFailed; break;
+    default: break;
+    }
     if (route == Route::Serial) {
-        if (status.failure == LinkFailure::NotOpen) {
-            text = "COM" + std::to_string(m_portIndex) + " is not open, so nothing was sent.\r\n" +
-                   "Choose the port again once the printer is connected.";
-        } else if (status.failure == LinkFailure::Lost) {
-            text = "The connection to " + serialName() + " was lost; the port has been closed.\r\nReason: " +
-                   status.reason;
-        } else {
-            text = "Sending to " + serialName() + " failed; the port has been closed.\r\nReason: " + status.reason;
-        }
+        const bool notOpen = failure.kind == FailureKind::NotOpen;
+        const int n = notOpen || m_openPort == 0 ? m_portIndex : m_openPort;
+        // A line lost after the port list moved away from it: no COM entry names it any more.
+        if (notOpen || m_openPort != 0 || route == this->route()) failure.port = "COM" + std::to_string(n);
+        if (notOpen) failure.reason.clear();
+        else failure.device = m_openDevice;
         closeSerial();
     } else {
-        text = "Sending to the USB printer failed.\r\nReason: " + status.reason;
+        failure.port = "USB";
     }
-    if (m_depth > 0) {
-        if (m_failedInHandler) text.clear();
-        m_failedInHandler = true;
-    }
-    m_events.linkFailed(text);
+    const bool reported = m_depth > 0 && m_failedInHandler;
+    if (m_depth > 0) m_failedInHandler = true;
+    m_events.linkFailed(failure, reported);
 }
 
 PrinterLink::HandlerScope::HandlerScope(PrinterLink& link) : m_link(link)

@@ -2,6 +2,7 @@
 
 #include "link/Channel.h"
 #include "link/CodePage.h"
+#include "link/Failure.h"
 #include "link/Host.h"
 #include "link/LinkEvents.h"
 #include "link/PortNaming.h"
@@ -58,8 +59,8 @@ public:
 
     // --- The serial port ----------------------------------------------------------------
     // Opens COM<n> (closing an open port first). On failure the port stays closed and the
-    // reason is the text to show: the port, the device and the system's reason.
-    LinkStatus openSerial(const SerialSettings& settings);
+    // failure names the port, the device and the system's reason.
+    std::optional<Failure> openSerial(const SerialSettings& settings);
     void closeSerial();
     int openComPort() const { return m_openPort; }  // n of the COM<n> open now; 0: none
     // The receive side: bytes waiting, and one of them.
@@ -118,7 +119,6 @@ private:
 
     bool dropping() const { return m_depth > 0 && m_failedInHandler; }
     void linkFailed(Route route, const LinkStatus& status);
-    std::string serialName() const;
     // `atMs`: when a received byte reached the host, if the port knows; now otherwise.
     void tapped(Route route, Traffic::Direction direction, std::span<const std::uint8_t> bytes,
                 std::optional<std::int64_t> atMs = std::nullopt, bool answer = false);

@@ -53,7 +53,4 @@ public:
     virtual std::optional<std::string> deviceId() { return std::nullopt; }
 };
 
-// The text of a USB connect or status read that failed, with the result in decimal.
-std::string usbErrorText(std::int32_t result);
-
 } // namespace printbench::link

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/Failure.h"
 #include "run/RunRecord.h"
 
 #include <cstdint>
@@ -31,9 +32,11 @@ public:
     virtual void passFinished(std::int64_t /*pass*/) {}
     virtual void commandBegun(const std::string& /*name*/) {}
     virtual void commandRan(const std::string& /*name*/) {}
-    // `detail`: the link's report for a lost link, the reason for a failure; for the user, the
-    // way out: "Stop", "End", "SIGTERM", "SIGINT", "SIGHUP".
-    virtual void stopAsked(StopCause /*cause*/, const std::string& /*detail*/) {}
+    // A stop by the user (`by` names the way out: "Stop", "End", "SIGTERM", "SIGINT", "SIGHUP")
+    // or by a fault status.
+    virtual void stopAsked(StopCause /*cause*/, const std::string& /*by*/) {}
+    // A stop because the link failed (cause LinkLost) or nothing could be sent (Failed).
+    virtual void stopFailed(const link::Failure& /*failure*/) {}
     virtual void runEnded(bool /*complete*/) {}
 };
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "link/Failure.h"
 #include "link/Route.h"
+#include "run/Action.h"
 #include "status/Identity.h"
 
 #include <cstdint>
@@ -21,7 +23,10 @@ struct StatusEvent {
 
 // What a run was started with, as the window read it at the start.
 struct RunSettings {
-    std::string action;  // "Run", "H Diagram", "비트패턴", "Tile", "Test Pattern", "Logo"
+    Action action = Action::Sequence;
+    // The action as the program that ran it names it: the window's caption in its language
+    // ("비트패턴", "Bit Pattern"), printbench-run's English ("Bit Pattern").
+    std::string label;
     // The model whose width the prints used: "KR-420", or "none chosen (432 dots)".
     std::string model;
     // The port as the technician named it ("COM3", "USB", a device path), or the address of a
@@ -66,7 +71,7 @@ struct RunRecord {
     std::string stoppedBy;                  // "Stop", "End", "SIGTERM", "SIGINT", "SIGHUP"
     std::int64_t stopPass = 0;              // the pass in progress when the stop was asked
     std::optional<StatusEvent> stopStatus;  // the fault that stopped the run
-    std::string stopDetail;                 // why the link was lost, why the run failed
+    std::optional<link::Failure> failure;   // why the link was lost, why nothing was sent
     std::optional<status::PrinterIdentity> identity;  // last read on the port in this session
 };
 

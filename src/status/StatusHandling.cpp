@@ -28,9 +28,13 @@ FaultClass ReceiveStatus(link::PrinterLink& link, StatusView& view)
     return fault;
 }
 
-std::optional<std::string> ShowUsbStatus(std::int32_t value, StatusView& view)
+std::optional<link::Failure> ShowUsbStatus(std::int32_t value, StatusView& view)
 {
-    if (value == -1) return link::usbErrorText(value);
+    if (value == -1) {
+        link::Failure f{link::FailureKind::UsbNoAnswer, link::Route::Usb, "USB"};
+        f.usbResult = value;
+        return f;
+    }
     view.showStatus("");
     view.showStatus(statusDisplayText(value));
     return std::nullopt;

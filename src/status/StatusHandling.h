@@ -24,9 +24,9 @@ public:
 // Returns the byte's class; for a fault the caller stops whatever runs.
 FaultClass ReceiveStatus(link::PrinterLink& link, StatusView& view);
 
-// The result of a USB status read shown, or, for -1, the error text to show instead (the
-// shown status is then left as it was).
-std::optional<std::string> ShowUsbStatus(std::int32_t value, StatusView& view);
+// The result of a USB status read shown, or, for -1, the failure to show instead (the shown
+// status is then left as it was).
+std::optional<link::Failure> ShowUsbStatus(std::int32_t value, StatusView& view);
 
 // "Status": GS a 1 and DLE EOT 2 on serial (the answer comes through the receive event), a
 // status read on USB.

@@ -47,7 +47,7 @@ void Form1::Text2_Change()
 {
     const PrinterLink::HandlerScope scope(m_link);
     if (allDigits(m_fields.text(Control::Text2))) return;
-    MsgBox(Icon::Critical, "Only Number!");
+    MsgBox(Icon::Critical, forms::OnlyNumberBang);
     setText(Control::Text2, "1");
 }
 
@@ -55,7 +55,7 @@ void Form1::Text5_Change()
 {
     const PrinterLink::HandlerScope scope(m_link);
     if (allDigits(m_fields.text(Control::Text5))) return;
-    MsgBox(Icon::Critical, "Only Number");
+    MsgBox(Icon::Critical, forms::OnlyNumber);
     setText(Control::Text5, "500");
 }
 
@@ -65,17 +65,17 @@ void Form1::Text10_Change()
     const std::string text = m_fields.text(Control::Text10);
     if (text.empty()) return;
     if (!allDigits(text)) {
-        MsgBox(Icon::Critical, "Only Number!");
+        MsgBox(Icon::Critical, forms::OnlyNumberBang);
     } else if (!digitsGreaterThan(text, "1010")) {
         return;
     }
-    MsgBox(Icon::Critical, "Max 1010");
+    MsgBox(Icon::Critical, forms::Max1010);
     setText(Control::Text10, "1010");
 }
 
 void Form1::CheckPortSelected()
 {
-    MsgBox(Icon::Critical, "Please Select Port");
+    MsgBox(Icon::Critical, forms::SelectPort);
 }
 
 } // namespace printbench::window

@@ -52,11 +52,16 @@ void Form1::Form_Load()
     m_modelChosen = false;
 
     setText(Control::Text1, "Please enter the text you want to output.");
+    resetRunFields();
+    setText(Control::Text10, "100");
+}
+
+void Form1::resetRunFields()
+{
     setText(Control::Text2, "1");
     setText(Control::Text4, "0");
     setText(Control::Text5, "500");
     setText(Control::Text6, "0");
-    setText(Control::Text10, "100");
 }
 
 void Form1::Command1_Click()
@@ -104,7 +109,7 @@ void Form1::setListIndex(Control c, int index)
     }
 }
 
-void Form1::MsgBox(Icon icon, const std::string& text)
+void Form1::MsgBox(Icon icon, const Message& text)
 {
     m_link.flush();
     m_host.message(icon, text);
@@ -138,7 +143,7 @@ void Form1::Combo1_Click()
     const int port = m_fields.listIndex(Control::Combo2);
     if (link::routeForPortIndex(port) != Route::Serial) return;
     if (const auto failure = connection::OpenSerialPort(m_link, port, m_fields.listText(Control::Combo1)))
-        MsgBox(Icon::Critical, *failure);
+        MsgBox(Icon::Critical, failureMessage(*failure));
 }
 
 void Form1::Combo2_Click()
@@ -152,14 +157,15 @@ void Form1::Combo2_Click()
         m_fields.setEnabled(Control::Combo1, true);
         const auto failure = connection::OpenSerialPort(m_link, port, m_fields.listText(Control::Combo1));
         observe()->portChosen(!failure);
-        if (failure) MsgBox(Icon::Critical, *failure);
+        if (failure) MsgBox(Icon::Critical, failureMessage(*failure));
         break;
     }
     case Route::Usb: {
         const connection::UsbConnection usb = connection::ConnectUsb(m_link, m_fields.listText(Control::Combo4));
         observe()->portChosen(usb.connected());
         m_fields.setEnabled(Control::Combo1, false);
-        MsgBox(usb.connected() ? Icon::Information : Icon::Critical, usb.message);
+        if (usb.connected()) MsgBox(Icon::Information, {forms::UsbConnected, {usb.model}});
+        else MsgBox(Icon::Critical, failureMessage(usb.failure()));
         if (usb.connected()) m_link.channel(Route::Usb).requestStatus();
         break;
     }
@@ -207,7 +213,7 @@ void Form1::Command2_Click()
     const PrinterLink::HandlerScope scope(m_link);
     if (m_running || refuseWithoutPort()) return;
     if (!textCanLeave()) return;
-    Run run(*this, "Run");
+    Run run(*this, run::Action::Sequence);
     const bool complete = commands::RunSequence(m_link.current(), densityIndex(), m_state, *this) == commands::RunEnd::Complete;
     run.ended(complete);
     if (complete) repeatResetByRun();
@@ -230,9 +236,7 @@ bool Form1::textCanLeave()
     if (missing.empty()) return true;
     std::string list;
     for (const std::string& ch : missing) list += (list.empty() ? "" : " ") + ch;
-    return m_host.ask("The text to print has characters that code page " + m_codePage.name() +
-                          " cannot print: " + list + "\r\nThe printer would get \"?\" for each of them.",
-                      "Send as ?", "Cancel");
+    return m_host.ask({forms::CharactersMissing, {m_codePage.name(), list}}, forms::SendAsQuestionMarks, forms::Cancel);
 }
 
 // --- Status ------------------------------------------------------------------------------
@@ -251,7 +255,7 @@ void Form1::Command5_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     if (refuseWithoutPort()) return;
-    observe()->actionBegun("Status");
+    observe()->actionBegun(std::string(run::actionLabel(run::Action::Status)));
     status::AskStatus(chosenRoute());
 }
 
@@ -259,13 +263,10 @@ void Form1::Command4_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     if (refuseWithoutPort()) return;
-    observe()->actionBegun("Status Clear");
+    observe()->actionBegun(std::string(run::actionLabel(run::Action::StatusClear)));
     status::ClearStatus(chosenRoute());
     setListIndex(Control::Combo3, 5);
-    setText(Control::Text2, "1");
-    setText(Control::Text4, "0");
-    setText(Control::Text5, "500");
-    setText(Control::Text6, "0");
+    resetRunFields();
 }
 
 std::optional<status::PrinterIdentity> Form1::Identify()
@@ -274,7 +275,7 @@ std::optional<status::PrinterIdentity> Form1::Identify()
     if (m_running || refuseWithoutPort()) return std::nullopt;
     // Bytes that came before the question are statuses, as the receive event would have read them.
     if (m_link.route() == Route::Serial && m_link.bytesWaiting() > 0) serialDataArrived();
-    observe()->actionBegun("Identify");
+    observe()->actionBegun(std::string(run::actionLabel(run::Action::Identify)));
     status::PrinterIdentity identity = status::ReadIdentity(m_link);
     m_link.flush();
     observe()->identityRead(portTarget(), identity);
@@ -287,7 +288,7 @@ void Form1::Command8_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     if (m_running || refuseWithoutPort()) return;
-    Run run(*this, "H Diagram");
+    Run run(*this, run::Action::HDiagram);
     run.ended(commands::RunHDiagram(m_link.current(), m_state, *this) == commands::RunEnd::Complete);
 }
 
@@ -295,7 +296,7 @@ void Form1::Command10_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     if (m_running || refuseWithoutPort()) return;
-    Run run(*this, "비트패턴");
+    Run run(*this, run::Action::BitPattern);
     run.ended(patterns::PrintBitPattern(chosenRoute(), m_state, *this) == commands::RunEnd::Complete);
 }
 
@@ -303,7 +304,7 @@ void Form1::Command11_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     if (m_running || refuseWithoutPort()) return;
-    Run run(*this, "Tile");
+    Run run(*this, run::Action::Tile);
     run.ended(patterns::PrintTilePattern(chosenRoute(), densityIndex(), m_state, *this) == commands::RunEnd::Complete);
 }
 
@@ -311,7 +312,7 @@ void Form1::Command9_Click()
 {
     const PrinterLink::HandlerScope scope(m_link);
     if (m_running || refuseWithoutPort()) return;
-    Run run(*this, "Test Pattern");
+    Run run(*this, run::Action::TestPattern);
     run.ended(patterns::PrintTestPattern(chosenRoute(), densityIndex(), m_state, *this) == commands::RunEnd::Complete);
 }
 
@@ -324,15 +325,15 @@ void Form1::serialDataArrived()
 
 void Form1::usbStatusRead(std::int32_t value)
 {
-    if (const auto failure = status::ShowUsbStatus(value, *this)) MsgBox(Icon::Critical, *failure);
+    if (const auto failure = status::ShowUsbStatus(value, *this)) MsgBox(Icon::Critical, failureMessage(*failure));
 }
 
-void Form1::linkFailed(const std::string& report)
+void Form1::linkFailed(const link::Failure& failure, bool reported)
 {
     m_state.StopRequested = 1;
-    observe()->stopAsked(run::StopCause::LinkLost, report);
+    observe()->stopFailed(failure);
     // Shown at once: the link is in the middle of a flush.
-    if (!report.empty()) m_host.message(Icon::Critical, report);
+    if (!reported) m_host.message(Icon::Critical, failureMessage(failure));
 }
 
 void Form1::showStatus(const std::string& text)
@@ -403,7 +404,7 @@ std::string Form1::text()
 
 // --- Runs, sequences and sessions ------------------------------------------------------------
 
-Form1::Run::Run(Form1& form, const std::string& action, const std::string& file) : m_form(form)
+Form1::Run::Run(Form1& form, run::Action action, const std::string& file) : m_form(form)
 {
     run::RunSettings settings = m_form.runSettings(action);
     settings.file = file;
@@ -435,7 +436,7 @@ void Form1::enableStarters(bool on)
         m_fields.setEnabled(c, on);
 }
 
-run::RunSettings Form1::runSettings(const std::string& action) const
+run::RunSettings Form1::runSettings(run::Action action) const
 {
     run::RunSettings s;
     s.action = action;
@@ -448,7 +449,7 @@ run::RunSettings Form1::runSettings(const std::string& action) const
     s.delayMs = static_cast<std::int64_t>(wholeNumber(m_fields.text(Control::Text5), 2147483647));
     s.feedDots = wholeNumber(m_fields.text(Control::Text10), 1010);
     s.repeatCount = static_cast<std::int64_t>(wholeNumber(m_fields.text(Control::Text2), INT64_MAX));
-    if (action == "Run")
+    if (action == run::Action::Sequence)
         for (int i = 0; i < m_fields.listCount(Control::List2); ++i) s.sequence.push_back(m_fields.listItem(Control::List2, i));
     return s;
 }

@@ -95,7 +95,7 @@ public:
     void setListIndex(Control c, int index);
 
     // A message box; what has been sent leaves first.
-    void MsgBox(Icon icon, const std::string& text);
+    void MsgBox(Icon icon, const Message& text);
 
     commands::SharedState& state() { return m_state; }
     link::PrinterLink& link() { return m_link; }
@@ -111,7 +111,7 @@ public:
     // meanwhile. `file`: the bitmap of a logo print.
     class Run {
     public:
-        Run(Form1& form, const std::string& action, const std::string& file = {});
+        Run(Form1& form, run::Action action, const std::string& file = {});
         ~Run();
         Run(const Run&) = delete;
         Run& operator=(const Run&) = delete;
@@ -149,7 +149,10 @@ private:
     link::PrinterChannel& chosenRoute() { return m_link.channel(m_link.route()); }
     int densityIndex() const { return m_fields.listIndex(Control::Combo3); }
 
-    run::RunSettings runSettings(const std::string& action) const;
+    run::RunSettings runSettings(run::Action action) const;
+    // "Repeat Rating" 1, "Repeated" 0, "Delay" 500 and the status read-out 0: at start-up and
+    // after "Status Clear".
+    void resetRunFields();
 
     // The observer, once the link has handed its tap what was sent so far.
     run::RunObserver* observe();
@@ -161,7 +164,7 @@ private:
     // link::LinkEvents
     void serialDataArrived() override;
     void usbStatusRead(std::int32_t value) override;
-    void linkFailed(const std::string& report) override;
+    void linkFailed(const link::Failure& failure, bool reported) override;
     // status::StatusView
     void showStatus(const std::string& text) override;
     void showBytesWaiting(const std::string& text) override;

@@ -21,7 +21,7 @@ void Form3::Form_Load()
 void Form3::Dir1_Change()
 {
     const std::string folder = m_fields.text(Control::Dir1);
-    m_fields.setText(Control::Label11, "위치: " + folder);
+    m_fields.setMessage(Control::Label11, {forms::Location, {folder}});
     m_fields.setText(Control::Label12, folder);
 }
 
@@ -56,33 +56,32 @@ void Form3::Command1_Click()
     PrinterLink& link = m_main.link();
     const PrinterLink::HandlerScope scope(link);
     if (m_fields.listCount(Control::Form3List2) == 0) {
-        m_main.MsgBox(Icon::Warning, "선택된 파일이 없습니다.");
+        m_main.MsgBox(Icon::Warning, forms::NoFileSelected);
         return;
     }
     if (m_main.running()) return;
     const std::string name = m_fields.listItem(Control::Form3List2, 0);
     bitmap::LogoPrintResult printed;
     {
-        Form1::Run run(m_main, "Logo", name);
+        Form1::Run run(m_main, run::Action::Logo, name);
         m_main.observer().passBegun(1, 1);
         printed = bitmap::PrintLogo(m_fields.text(Control::Label12), name, m_workFolder, link.channel(link.route()));
         link.flush();
-        if (printed.outcome != bitmap::LogoPrintResult::Outcome::Sent) {
-            m_main.observer().stopAsked(run::StopCause::Failed, printed.message);
+        if (printed.failure) {
+            m_main.observer().stopFailed(*printed.failure);
         } else if (!link.failedInHandler()) {
             m_main.observer().passFinished(1);
             run.ended(true);
         }
     }
-    switch (printed.outcome) {
-    case bitmap::LogoPrintResult::Outcome::Refused: return m_main.MsgBox(Icon::Warning, printed.message);
-    case bitmap::LogoPrintResult::Outcome::WorkFileFailed: return m_main.MsgBox(Icon::Critical, printed.message);
-    case bitmap::LogoPrintResult::Outcome::Sent: break;
+    if (printed.failure) {
+        const bool refused = printed.failure->kind != link::FailureKind::WorkFileFailed;
+        return m_main.MsgBox(refused ? Icon::Warning : Icon::Critical, failureMessage(*printed.failure));
     }
     link.flush();
     // A print whose bytes did not reach the printer has been reported; it is not complete.
     if (link.failedInHandler()) return;
-    m_main.MsgBox(Icon::None, "데이터 출력을 완료했습니다");
+    m_main.MsgBox(Icon::None, forms::LogoSent);
 }
 
 } // namespace printbench::window

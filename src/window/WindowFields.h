@@ -1,5 +1,7 @@
 #pragma once
 
+#include "window/Messages.h"
+
 #include <cstddef>
 #include <string>
 
@@ -32,6 +34,9 @@ public:
 
     virtual std::string text(Control c) const = 0;
     virtual void setText(Control c, const std::string& text) = 0;
+    // A label's text given as a message: shown in the window's language, and again in the next
+    // when it changes. The program's own text is what setText would have set.
+    virtual void setMessage(Control c, const Message& message) { setText(c, message.text()); }
 
     virtual int listCount(Control c) const = 0;
     virtual std::string listItem(Control c, int index) const = 0;

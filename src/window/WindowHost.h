@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/Host.h"
+#include "window/Messages.h"
 
 #include <string>
 
@@ -12,12 +13,13 @@ enum class Icon { None, Information, Warning, Critical };
 // and the end of the program.
 class WindowHost : public link::Host {
 public:
-    // A modal message box with the application's title and a single OK button.
-    virtual void message(Icon icon, const std::string& text) = 0;
+    // A modal message box with the application's title and a single OK button, in the window's
+    // language.
+    virtual void message(Icon icon, const Message& text) = 0;
 
     // A modal question with two answers: true for `yes` (the default button), false for `no`
     // or the box closed.
-    virtual bool ask(const std::string& text, const std::string& yes, const std::string& no) = 0;
+    virtual bool ask(const Message& text, const Message& yes, const Message& no) = 0;
 
     // Ends the program after the current handler returns, closing all its windows.
     virtual void endProgram() = 0;

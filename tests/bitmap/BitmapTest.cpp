@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "window/Messages.h"
+
 #include <fstream>
 #include <random>
 
@@ -16,7 +18,6 @@ using testkit::hex;
 using testkit::kTenByThree;
 using testkit::kTenByThreeStream;
 using testkit::monochromeBmp;
-using Outcome = LogoPrintResult::Outcome;
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
@@ -120,7 +121,7 @@ TEST(LogoPrint, TheTransmissionOnEachRouteAndTheBands)
              {link::Route::Usb, kTenByThreeStream + " / 0/0/84 / "}, {link::Route::None, " / 0/0/0 / "}}) {
         Logo b;
         link::PrinterChannel& channel = route == link::Route::None ? b.link.channel(route) : b.route(route == link::Route::Usb);
-        EXPECT_EQ(b.print(kTenByThree, channel).outcome, Outcome::Sent);
+        EXPECT_TRUE(b.print(kTenByThree, channel).sent());
         EXPECT_EQ(b.rec.stream() + " / " + std::to_string(b.rec.count("serial text")) + "/" +
                       std::to_string(b.rec.count("serial bytes")) + "/" + std::to_string(b.rec.count("usb byte")) + " / " +
                       b.rec.only({"serial bytes 1B 2A"}) + (b.workFilesLeft() ? " / work files left" : ""),
@@ -149,24 +150,26 @@ TEST(LogoPrint, RefusalsAndWorkFileFailuresSendNothing)
         {with(kTenByThree, 22, -3u), w1 + "\r\nThe height is negative (a bitmap stored top row first)."},
         {Bytes{'B', 'M'}, w1 + "\r\nThe file is shorter than the 62-byte header of a bitmap."},
     };
+    // The window's message for each refusal.
+    const auto shown = [](const LogoPrintResult& r) {
+        if (!r.failure) return std::string("sent");
+        return (r.failure->kind == link::FailureKind::WorkFileFailed ? "" : "refused: ") + window::failureMessage(*r.failure).text();
+    };
     for (const auto& [bytes, message] : cases) {
         Logo b;
-        const LogoPrintResult result = b.print(bytes, b.serial());
-        EXPECT_EQ((result.outcome == Outcome::Refused ? "refused: " : "not refused: ") + result.message + b.rec.wire() +
-                      (b.workFilesLeft() ? " / work files left" : ""),
+        EXPECT_EQ(shown(b.print(bytes, b.serial())) + b.rec.wire() + (b.workFilesLeft() ? " / work files left" : ""),
                   "refused: " + message);
     }
     Logo b;
-    EXPECT_EQ(PrintLogo(b.pictures.path(), "gone.bmp", b.work.path(), b.serial()).message,
-              "비트맵 파일이 틀립니다...\r\n파일명: gone.bmp");
+    EXPECT_EQ(shown(PrintLogo(b.pictures.path(), "gone.bmp", b.work.path(), b.serial())),
+              "refused: 비트맵 파일이 틀립니다...\r\n파일명: gone.bmp");
 
     // Work files are never written through a link; a left-over regular file is replaced.
     std::ofstream(b.work.path() / "zq_logo.tmp") << "left over from an interrupted print";
     const fs::path target = b.work.path() / "precious.txt";
     std::ofstream(target) << "keep";
     fs::create_symlink(target, b.work.path() / "zq_logo.ver");
-    const LogoPrintResult result = b.print(kTenByThree, b.serial());
-    EXPECT_EQ((result.outcome == Outcome::WorkFileFailed ? "" : "not failed: ") + result.message,
+    EXPECT_EQ(shown(b.print(kTenByThree, b.serial())),
               "The work file " + (b.work.path() / "zq_logo.ver").string() + " could not be written, so nothing was printed.\r\n"
               "Reason: it exists and is not a regular file (a link, a folder or a device)");
     EXPECT_EQ(b.rec.wire() + "tmp " + (fs::exists(b.work.path() / "zq_logo.tmp") ? "left" : "gone") + ", ver " +

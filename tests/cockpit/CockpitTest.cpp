@@ -178,7 +178,7 @@ TEST(RunRecord, JunitFoldsPassesBeyondAThousandAndMarksARecordWrittenBeforeTheEn
     for (const auto& row : rows) {
         run::RunRecord r;
         r.runId = "20261207-140209-0-1";
-        r.settings.action = "Run", r.settings.sequence = {"Full Cut"};
+        r.settings.label = "Run", r.settings.sequence = {"Full Cut"};
         r.startMs = kStart, r.endMs = kStart + 1500000, r.utcOffsetMinutes = 540;
         r.passesBegun = row.begun, r.passesCompleted = row.completed, r.ending = row.ending;
         if (row.ending == RunEnding::StoppedByUser) r.stoppedBy = "Stop";
@@ -261,7 +261,7 @@ TEST(RunLog, ARunLeftOpenIsReadBackAsInterruptedOnlyOnceItsWriterIsGone)
         cockpit::RunLogWriter writer{logs.path(), {42, "printbench", "bench"}, nullptr};
         journal.addSink(&writer);
         run::RunSettings settings;
-        settings.action = "Run", settings.model = "KR-420", settings.port = "COM3", settings.delayMs = 500;
+        settings.action = run::Action::Sequence, settings.model = "KR-420", settings.port = "COM3", settings.delayMs = 500;
         settings.sequence = {"Full Cut", "Feed"};
         journal.runStarted(settings);
         journal.passBegun(1, 0);
@@ -414,7 +414,7 @@ TEST(RunRecord, AFaultStopsTheRunAndLeavesItsRecordReportAndStatusLine)
     const std::string fault = R"({"time":"2026-12-07T14:02:11.000+09:00","value":118,"hex":"0x76","meaning":)"
                               R"("paper end, cover open, error","class":"fault that needs time to settle","route":"serial","pass":5})";
     EXPECT_EQ(cockpit::runRecordJson(*c.journal.run()),
-              R"({"schema":2,"runId":"20261207-140209-0-1","type":"end","final":true,"action":"Run",)"
+              R"({"schema":2,"runId":"20261207-140209-0-1","type":"end","final":true,"action":"Run","actionId":"sequence",)"
               R"("start":"2026-12-07T14:02:09.000+09:00","end":"2026-12-07T14:02:11.300+09:00","durationMs":2300,)"
               R"("settings":{"model":"KR-420","port":"COM3","route":"serial","device":"/dev/ttyS2","speed":"19200",)"
               R"("density":"0","delayMs":500,"feedDots":100,"sequence":["Full Cut"],"repeatCount":0},"passesBegun":5,)"

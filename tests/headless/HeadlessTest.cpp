@@ -142,8 +142,8 @@ TEST(Headless, ExitStatusesAndReports)
          "Stopped by SIGHUP at pass 2", ""},
         {{"sequence", "Feed", "--repeat", "3"}, [](Headless& h) { h.rec.serial.flushError = "Input/output error"; }, 3,
          "Link lost at pass 1: COM3: Input/output error",
-         "printbench-run: Sending to COM3 (/dev/ttyS2) failed; the port has been closed.\r\nReason: Input/output error\n"},
-        {{"status"}, [](Headless& h) { h.rec.serial.hostDeviceList.clear(); }, 3, "Not run: COM3 could not be opened.", nullptr},
+         "printbench-run: sending to COM3 (/dev/ttyS2) failed: Input/output error\n"},
+        {{"status"}, [](Headless& h) { h.rec.serial.hostDeviceList.clear(); }, 3, "Not run: COM3: no device (no link COM3 in /", nullptr},
         // A fault that arrives in the last pass is this run's, though no check was left to see it.
         {{"sequence", "Feed", "--repeat", "2"}, [](Headless& h) { h.rec.arriveAt(700, {0x32}); }, 1,
          "Stopped at pass 2 (paper end 0x32 arrived in pass 2 at 14:02:09.700)",
@@ -162,7 +162,9 @@ TEST(Headless, ExitStatusesAndReports)
         args.insert(args.end(), row.args.begin(), row.args.end());
         Headless h(args, row.before);
         EXPECT_EQ(h.exit, row.exit) << row.summary;
-        EXPECT_EQ(h.run->summary(), row.summary);
+        const std::string summary = h.run->summary();
+        // A port folder's name differs from run to run: up to it.
+        EXPECT_EQ(summary.substr(0, summary.find(" in /") == std::string::npos ? std::string::npos : summary.find(" in /") + 5), row.summary);
         if (row.errors) {
             EXPECT_EQ(h.errors.str(), row.errors) << row.summary;
         }

@@ -6,10 +6,13 @@
 #include "app/i18n/Language.h"
 #include "app/window/BitmapWindow.h"
 #include "app/window/MainWindow.h"
+#include "cockpit/RunLog.h"
 #include "link/PrinterLink.h"
+#include "run/FailureText.h"
 #include "support/Benches.h"
 #include "support/PrinterPeer.h"
 #include "window/ControlTable.h"
+#include "window/Messages.h"
 
 #include <QtWidgets>
 
@@ -80,35 +83,108 @@ TEST(Language, TheEnglishCatalogueIsFinishedAndHoldsEveryCaption)
         }
 }
 
-// The program's messages as the core writes them, in English; in Korean as they are.
+// A failure as a value, worded by each program that shows it: the window's message (its own
+// text, and the English catalogue's), printbench-run's line, and the run log's stop.
+TEST(Language, EachFailureIsWordedByTheWindowThePrintbenchRunLineAndTheRunLog)
+{
+    using link::FailureKind;
+    using link::Route;
+    struct Row {
+        const char* name;
+        link::Failure failure;
+        std::string korean, english, line, stop;
+    };
+    const auto usb = [](FailureKind kind, std::int32_t result) {
+        link::Failure f{kind, Route::Usb, "USB"};
+        f.usbResult = result;
+        return f;
+    };
+    const std::string usbKo = ",USB포트를 열수 없습니다.\r\n프린터 및 케이블을 확인하시고 다시 시도해 주십시오";
+    const std::string usbEn = ".\r\nThe USB port could not be opened: check the printer and its cable, then try again. (Returned data: ";
+    const Row rows[] = {
+        {"open failed", {FailureKind::OpenFailed, Route::Serial, "COM3", "/dev/ttyS2", "Permission denied"},
+         "COM3 could not be opened.\r\nDevice: /dev/ttyS2\r\nReason: Permission denied",
+         "COM3 could not be opened.\r\nDevice: /dev/ttyS2\r\nReason: Permission denied",
+         "COM3 (/dev/ttyS2) could not be opened: Permission denied",
+         R"j("detail":"Permission denied","failure":{"kind":"open-failed","route":"serial","port":"COM3","device":"/dev/ttyS2","reason":"Permission denied"})j"},
+        {"bad speed", {FailureKind::BadSpeed, Route::Serial, "COM3", "", "fast"},
+         "COM3 could not be opened.\r\nReason: the speed \"fast\" is not a number",
+         "COM3 could not be opened.\r\nReason: the speed \"fast\" is not a number",
+         "COM3 could not be opened: the speed \"fast\" is not a number",
+         R"j("detail":"the speed \"fast\" is not a number","failure":{"kind":"bad-speed","route":"serial","port":"COM3","reason":"fast"})j"},
+        {"lost", {FailureKind::Lost, Route::Serial, "COM3", "/dev/ttyS2", "The device went away"},
+         "The connection to COM3 (/dev/ttyS2) was lost; the port has been closed.\r\nReason: The device went away",
+         "The connection to COM3 (/dev/ttyS2) was lost; the port has been closed.\r\nReason: The device went away",
+         "the connection to COM3 (/dev/ttyS2) was lost: The device went away",
+         R"j("detail":"The device went away","failure":{"kind":"lost","route":"serial","port":"COM3","device":"/dev/ttyS2","reason":"The device went away"})j"},
+        {"not open", {FailureKind::NotOpen, Route::Serial, "COM4"},
+         "COM4 is not open, so nothing was sent.\r\nChoose the port again once the printer is connected.",
+         "COM4 is not open, so nothing was sent.\r\nChoose the port again once the printer is connected.",
+         "COM4 is not open, so nothing was sent",
+         R"j("detail":"the port is not open, so nothing was sent","failure":{"kind":"not-open","route":"serial","port":"COM4"})j"},
+        {"usb send", {FailureKind::WriteTimedOut, Route::Usb, "USB", "", "the printer did not take the bytes"},
+         "Sending to the USB printer failed.\r\nReason: the printer did not take the bytes",
+         "Sending to the USB printer failed.\r\nReason: the printer did not take the bytes",
+         "sending to the USB printer failed: the printer did not take the bytes",
+         R"j("detail":"the printer did not take the bytes","failure":{"kind":"write-timed-out","route":"usb","port":"USB","reason":"the printer did not take the bytes"})j"},
+        {"usb none found", usb(FailureKind::UsbUnavailable, 1), "[Returned Data]:1" + usbKo, "No USB printer was found" + usbEn + "1)",
+         "the USB printer could not be connected: No USB printer was found (result 1)",
+         R"j("detail":"No USB printer was found (result 1)","failure":{"kind":"usb-unavailable","route":"usb","port":"USB","usbResult":1})j"},
+        {"usb held", usb(FailureKind::UsbUnavailable, 4), "[Returned Data]:4" + usbKo,
+         "The USB printer is held by another program or driver" + usbEn + "4)",
+         "the USB printer could not be connected: The USB printer is held by another program or driver (result 4)",
+         R"j("detail":"The USB printer is held by another program or driver (result 4)","failure":{"kind":"usb-unavailable","route":"usb","port":"USB","usbResult":4})j"},
+        {"usb no answer", usb(FailureKind::UsbNoAnswer, -1), "[Returned Data]:-1" + usbKo, "The USB printer did not answer" + usbEn + "-1)",
+         "the USB printer's status could not be read: The USB printer did not answer (result -1)",
+         R"j("detail":"The USB printer did not answer (result -1)","failure":{"kind":"usb-no-answer","route":"usb","port":"USB","usbResult":-1})j"},
+        {"not a bitmap", {FailureKind::NotABitmap, Route::Serial, "", "", "The image has no width or no height.", {}, "%1.bmp"},
+         "비트맵 파일이 틀립니다...\r\n파일명: %1.bmp\r\nThe image has no width or no height.",
+         "The file is not a bitmap that can be printed.\r\nFile: %1.bmp\r\nThe image has no width or no height.",
+         "nothing was printed: %1.bmp is not a bitmap that can be printed: The image has no width or no height.",
+         R"j("detail":"%1.bmp is not a bitmap that can be printed: The image has no width or no height.","failure":{"kind":"not-a-bitmap","route":"serial","reason":"The image has no width or no height.","file":"%1.bmp"})j"},
+        {"not monochrome", {FailureKind::NotMonochrome, Route::Usb, "", "", "", {}, "logo.bmp"},
+         "컬러가 흑백이 아닙니다. 흑백으로 바꿔주십시오...\r\n파일명: logo.bmp",
+         "The image is not black and white: please convert it to monochrome.\r\nFile: logo.bmp",
+         "nothing was printed: logo.bmp is not black and white: convert it to monochrome",
+         R"j("detail":"logo.bmp is not black and white: convert it to monochrome","failure":{"kind":"not-monochrome","route":"usb","file":"logo.bmp"})j"},
+    };
+    testkit::ensureQtApp();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const window::Message message = window::failureMessage(row.failure);
+        run::RunRecord record;
+        record.settings.route = "serial";
+        record.ending = row.failure.ofThePrint() ? run::RunEnding::Failed : run::RunEnding::LinkLost;
+        record.failure = row.failure;
+        const std::string json = cockpit::runRecordJson(record, true);
+        const std::size_t stop = json.find("\"detail\"");
+        ASSERT_TRUE(app::installLanguage(Language::English));
+        const QString english = app::translatedMessage(message);
+        ASSERT_TRUE(app::installLanguage(Language::Korean));
+        EXPECT_EQ(std::tuple(message.text(), english.toStdString(), run::failureLine(row.failure),
+                             json.substr(stop, json.find("}", stop) + 1 - stop)),
+                  std::tuple(row.korean, row.english, row.line, row.stop));
+        EXPECT_EQ(app::translatedMessage(message).toStdString(), row.korean);
+    }
+}
+
+// The window's other messages in English; in Korean as they are.
 TEST(Language, MessagesSayInEnglishWhatTheKoreanSays)
 {
     testkit::ensureQtApp();
-    const std::pair<std::string, QString> rows[] = {
-        {"[Returned Data]:1,USB포트를 열수 없습니다.\r\n프린터 및 케이블을 확인하시고 다시 시도해 주십시오",
-         "No USB printer was found.\r\nThe USB port could not be opened: check the printer and its cable, then try again. (Returned data: 1)"},
-        {"[Returned Data]:4,USB포트를 열수 없습니다.\r\n프린터 및 케이블을 확인하시고 다시 시도해 주십시오",
-         "The USB printer is held by another program or driver.\r\nThe USB port could not be opened: check the printer and its "
-         "cable, then try again. (Returned data: 4)"},
-        {"[Returned Data]:-1,USB포트를 열수 없습니다.\r\n프린터 및 케이블을 확인하시고 다시 시도해 주십시오",
-         "The USB printer did not answer.\r\nThe USB port could not be opened: check the printer and its cable, then try again. "
-         "(Returned data: -1)"},
-        {"KR-420 모델에 USB로 연결되었습니다.", "Connected to the KR-420 over USB."},
-        {"비트맵 파일이 틀립니다...\r\n파일명: %1.bmp\r\nThe image has no width or no height.",
-         "The file is not a bitmap that can be printed.\r\nFile: %1.bmp\r\nThe image has no width or no height."},
-        {"컬러가 흑백이 아닙니다. 흑백으로 바꿔주십시오...\r\n파일명: logo.bmp",
-         "The image is not black and white: please convert it to monochrome.\r\nFile: logo.bmp"},
-        {"데이터 출력을 완료했습니다", "The data has been printed."},
-        {"Only Number!", "Only numbers can be entered."},
-        {"위치: /home/bench", "Location: /home/bench"},
-        {"COM3 could not be opened.\r\nDevice: /dev/ttyS2\r\nReason: Permission denied",
-         "COM3 could not be opened.\r\nDevice: /dev/ttyS2\r\nReason: Permission denied"},
-        {"Hex : 32", "Hex : 32"},  // no form: as it is
+    const std::tuple<window::Message, std::string, QString> rows[] = {
+        {{window::forms::UsbConnected, {"KR-420"}}, "KR-420 모델에 USB로 연결되었습니다.", "Connected to the KR-420 over USB."},
+        {window::forms::LogoSent, "데이터 출력을 완료했습니다", "The data has been printed."},
+        {window::forms::OnlyNumberBang, "Only Number!", "Only numbers can be entered."},
+        {{window::forms::Location, {"/home/%2"}}, "위치: /home/%2", "Location: /home/%2"},
     };
-    ASSERT_TRUE(app::installLanguage(Language::English));
-    for (const auto& [korean, english] : rows) EXPECT_EQ(app::translatedMessage(korean), english);
-    ASSERT_TRUE(app::installLanguage(Language::Korean));
-    for (const auto& [korean, english] : rows) EXPECT_EQ(app::translatedMessage(korean), QString::fromStdString(korean));
+    for (const auto& [message, korean, english] : rows) {
+        EXPECT_EQ(message.text(), korean);
+        ASSERT_TRUE(app::installLanguage(Language::English));
+        EXPECT_EQ(app::translatedMessage(message), english);
+        ASSERT_TRUE(app::installLanguage(Language::Korean));
+        EXPECT_EQ(app::translatedMessage(message), QString::fromStdString(korean));
+    }
 }
 
 TEST(Language, TheCommandLineNamesALanguageOrSaysWhatIsWrong)

@@ -174,9 +174,8 @@ TEST_F(TcpPrinter, ARefusedConnectionIsALinkErrorAtOnce)
     const Ended ended = run({"--port", free, "--report", q(work.path() / "run.json"), "status"});
     EXPECT_LT(clock.elapsed(), printbench::app::QtSerialPort::kConnectMs);
     EXPECT_EQ(ended.exit, 3);
-    EXPECT_EQ(ended.err, "printbench-run: " + free.toStdString() + " could not be opened.\r\nDevice: " + free.toStdString() +
-                             "\r\nReason: Connection refused\n");
-    EXPECT_EQ(ended.out, "Not run: " + free.toStdString() + " could not be opened.\n");
+    EXPECT_EQ(ended.err, "printbench-run: " + free.toStdString() + " could not be opened: Connection refused\n");
+    EXPECT_EQ(ended.out, "Not run: " + free.toStdString() + " could not be opened: Connection refused\n");
     EXPECT_THAT(readFile(work.path() / "run.json"), HasSubstr(R"("speed":"",)"));  // it sets nothing on a network printer
 }
 

@@ -61,7 +61,10 @@ TEST(Routes, FollowThePortListOldVerChoosesMember5AndAFailedOpenSaysWhy)
     EXPECT_EQ(r.link.ReadUsbStatus(), 0x20);
     EXPECT_EQ(r.rec.wire(), "usb byte 1B | usb byte 40 | usb status member 5 -> 18 | usb status member 6 -> 32");
 
-    const auto whyOpenFails = [&r](int port) { return r.link.openSerial(*link::SerialSettings::forPort(port, "19200")).reason; };
+    const auto whyOpenFails = [&r](int port) {
+        const auto failure = r.link.openSerial(*link::SerialSettings::forPort(port, "19200"));
+        return failure ? window::failureMessage(*failure).text() : "opened";
+    };
     r.rec.serial.openError = "Permission denied";
     EXPECT_EQ(whyOpenFails(3), "COM3 could not be opened.\r\nDevice: /dev/ttyS2\r\nReason: Permission denied");
     r.rec.serial.hostDeviceList = {"/dev/ttyS0"};
@@ -94,7 +97,7 @@ TEST(LinkFailure, IsReportedOncePerHandlerClosesThePortAndDropsTheRest)
         const Scope scope(r.link);
         serial.command(Bytes{0x1B, 0x69});
         serial.byte(0x00);
-        ASSERT_TRUE(r.link.openSerial(*link::SerialSettings::forPort(3, "19200")).isOk());
+        ASSERT_FALSE(r.link.openSerial(*link::SerialSettings::forPort(3, "19200")));
         serial.command(Bytes{0x42});
     }
     EXPECT_EQ(r.rec.only({"link failed"}), "link failed \"COM3 is not open, so nothing was sent.\\r\\n"
@@ -129,7 +132,7 @@ TEST(LinkFailure, ALostLineAFailedUsbTransferAndTwoFailingRoutesAreReportedOnce)
     Scope{r.link};
     EXPECT_EQ(r.rec.only({"link failed"}),
               "link failed \"Sending to COM3 (/dev/ttyS2) failed; the port has been closed.\\r\\nReason: gone\" | "
-              "link failed \"\"");
+              "link failed (reported)");
 }
 
 TEST(Traffic, LeavesAtFlushPointsOnlyAndTheTapSeesEveryByteWithRouteAndTime)

@@ -4,6 +4,8 @@
 #include "status/StatusHandling.h"
 #include "support/Benches.h"
 
+#include "window/Messages.h"
+
 #include <gtest/gtest.h>
 
 using namespace printbench;
@@ -37,8 +39,9 @@ TEST(StatusReadOut, SerialBytesAndUsbValues)
              {-16, "0FFFFFFF0"}, {INT32_MIN, "080000000"},
              {-1, "[Returned Data]:-1,USB포트를 열수 없습니다.\r\n프린터 및 케이블을 확인하시고 다시 시도해 주십시오"}}) {
         testkit::Rig r;
-        const std::optional<std::string> box = status::ShowUsbStatus(value, r.rec);
-        EXPECT_EQ(r.rec.only({"status"}) + box.value_or(""), value == -1 ? text : "status \"\" | status \"Hex : " + text + "\"");
+        const std::optional<link::Failure> box = status::ShowUsbStatus(value, r.rec);
+        EXPECT_EQ(r.rec.only({"status"}) + (box ? window::failureMessage(*box).text() : ""),
+                  value == -1 ? text : "status \"\" | status \"Hex : " + text + "\"");
     }
 }
 

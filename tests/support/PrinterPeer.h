@@ -28,11 +28,11 @@ inline QString q(const std::filesystem::path& path) { return QString::fromStdStr
 // The host of a whole run: real sleeps and event passes, message boxes kept instead of shown.
 struct QuietHost : app::QtHost {
     QuietHost() : QtHost("PrintBench") {}
-    void message(window::Icon, const std::string& text) override { messages.push_back(text); }
+    void message(window::Icon, const window::Message& text) override { messages.push_back(text.text()); }
     // A question is kept as a message, and answered yes.
-    bool ask(const std::string& text, const std::string&, const std::string&) override
+    bool ask(const window::Message& text, const window::Message&, const window::Message&) override
     {
-        messages.push_back(text);
+        messages.push_back(text.text());
         return true;
     }
     std::vector<std::string> messages;

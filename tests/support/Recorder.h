@@ -270,14 +270,15 @@ public:
         ++clockReads;
         return clockMs;
     }
-    void message(window::Icon icon, const std::string& text) override
+    // Messages as the program's own texts, which the window builds from its forms and values.
+    void message(window::Icon icon, const window::Message& text) override
     {
         static const char* const icons[] = {"plain", "information", "warning", "critical"};
-        if (recording) record(std::string("message ") + icons[static_cast<int>(icon)] + " " + quoted(text));
+        if (recording) record(std::string("message ") + icons[static_cast<int>(icon)] + " " + quoted(text.text()));
     }
-    bool ask(const std::string& text, const std::string& yes, const std::string& no) override
+    bool ask(const window::Message& text, const window::Message& yes, const window::Message& no) override
     {
-        if (recording) record("ask " + quoted(text) + " " + yes + "/" + no);
+        if (recording) record("ask " + quoted(text.text()) + " " + yes.text() + "/" + no.text());
         const bool yesChosen = answers.empty() || answers.front();
         if (!answers.empty()) answers.pop_front();
         return yesChosen;
@@ -315,11 +316,14 @@ public:
     // link::LinkEvents: the receive event runs `onSerialData`.
     void serialDataArrived() override { onSerialData(); }
     void usbStatusRead(std::int32_t value) override { usbStatusShown.push_back(value); }
-    void linkFailed(const std::string& report) override
+    // A link failure as the window words it; "(reported)" when its handler had reported one.
+    void linkFailed(const link::Failure& failure, bool reported) override
     {
         ++linkFailures;
-        if (recording) record("link failed " + quoted(report));
+        lastFailure = failure;
+        if (recording) record("link failed " + (reported ? std::string("(reported)") : quoted(window::failureMessage(failure).text())));
     }
+    std::optional<link::Failure> lastFailure;
     std::function<void()> onSerialData = [] {};
     std::vector<std::int32_t> usbStatusShown;
     int linkFailures = 0;

@@ -133,7 +133,7 @@ TEST(PortAndSpeedLists, OpenReopenOrLeaveTheSerialPortAndConnectUsb)
     EXPECT_TRUE(typed.flowControl == link::SerialSettings::FlowControl::RtsCts && typed.requestToSend);
     const link::PrinterLink::HandlerScope scope(b.form.link());
     b.form.link().SendSerialText("\x1B\x6D");
-    b.form.MsgBox(window::Icon::None, "done");
+    b.form.MsgBox(window::Icon::None, window::forms::LogoSent);
     EXPECT_EQ(b.rec.serial.lastDevice + ", writes " + std::to_string(b.rec.serial.osWrites.size()), "/dev/ttyS2, writes 2");
 }
 

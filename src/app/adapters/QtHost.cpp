@@ -38,7 +38,7 @@ void QtHost::processEvents()
 namespace {
 
 // In the window's language; the core joins lines with CR LF, a label breaks on LF.
-QString shown(const std::string& text)
+QString shown(const window::Message& text)
 {
     QString s = translatedMessage(text);
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -47,7 +47,7 @@ QString shown(const std::string& text)
 
 } // namespace
 
-void QtHost::message(Icon icon, const std::string& text)
+void QtHost::message(Icon icon, const window::Message& text)
 {
     QMessageBox::Icon qicon = QMessageBox::NoIcon;
     switch (icon) {
@@ -61,7 +61,7 @@ void QtHost::message(Icon icon, const std::string& text)
     box.exec();
 }
 
-bool QtHost::ask(const std::string& text, const std::string& yes, const std::string& no)
+bool QtHost::ask(const window::Message& text, const window::Message& yes, const window::Message& no)
 {
     QMessageBox box(QMessageBox::Question, m_title, shown(text), QMessageBox::NoButton, m_window);
     box.setTextFormat(Qt::PlainText);

@@ -33,8 +33,8 @@ public:
 
     void sleep(std::int64_t ms) override;
     void processEvents() override;
-    void message(Icon icon, const std::string& text) override;
-    bool ask(const std::string& text, const std::string& yes, const std::string& no) override;
+    void message(Icon icon, const window::Message& text) override;
+    bool ask(const window::Message& text, const window::Message& yes, const window::Message& no) override;
     std::int64_t nowMs() override;
     void endProgram() override;
 

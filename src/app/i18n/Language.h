@@ -1,5 +1,7 @@
 #pragma once
 
+#include "window/Messages.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -37,16 +39,15 @@ LanguageArgument languageArgument(const QStringList& arguments);
 // A label's or a button's text given in the program's own language: kept on the widget, shown
 // in the current language, and shown again in the next when it changes. `window` names the
 // control table a caption comes from; a text the program sets while it runs has none and is
-// translated as a message.
+// shown as it is (a value: a path, a status), unless it is set as a message.
 void setSourceText(QWidget* widget, const QString& source, const char* window = nullptr);
+void setSourceMessage(QWidget* widget, const window::Message& message);
 QString sourceText(const QWidget* widget);
 // Every such text under `top` in the current language (on QEvent::LanguageChange).
 void retranslateTexts(QWidget* top);
 
-// A message of the program (a message box, a question, a text the program sets in a field)
-// in the current language. The program's messages are put together from fixed texts and
-// values (a port, a file name, a reason); each fixed form is a source text of the translation,
-// with %1, %2, ... where the values go. A message of no known form is shown as it is.
-QString translatedMessage(const std::string& text);
+// A message of the program (a message box, a question, a label the program sets) in the current
+// language: its form translated by the catalogue, then filled with its values.
+QString translatedMessage(const window::Message& message);
 
 } // namespace printbench::app

@@ -37,6 +37,12 @@ std::string QtWindowFields::text(Control c) const
     return {};
 }
 
+void QtWindowFields::setMessage(Control c, const window::Message& message)
+{
+    if (auto* label = qobject_cast<QLabel*>(widget(c))) setSourceMessage(label, message);
+    else setText(c, message.text());
+}
+
 void QtWindowFields::setText(Control c, const std::string& text)
 {
     QWidget* w = widget(c);

@@ -19,6 +19,7 @@ public:
 
     std::string text(Control c) const override;
     void setText(Control c, const std::string& text) override;
+    void setMessage(Control c, const window::Message& message) override;
     int listCount(Control c) const override;
     std::string listItem(Control c, int index) const override;
     void addListItem(Control c, const std::string& item) override;
