@@ -419,6 +419,14 @@ A test bench for thermal receipt printers.</translation>
         <source>What the printer on %1 said when asked with GS I:</source>
         <translation>What the printer on %1 said when asked with GS I:</translation>
     </message>
+    <message>
+        <source>한국어 (Korean)</source>
+        <translation>Korean</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
 </context>
 <context>
     <name>printbench::app::StatusHistory</name>

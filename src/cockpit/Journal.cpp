@@ -450,7 +450,7 @@ std::string Journal::statusLine() const
     const std::string unanswered = r.statusUnanswered > 0 ? " · " + run::unansweredText(r) : "";
     switch (r.ending) {
     case run::RunEnding::Running: {
-        std::string line = "Running " + (m_lastCommand.empty() ? r.settings.label : m_lastCommand) + " ·" + pass;
+        std::string line = "Running " + (m_lastCommand.empty() ? m_actionWords(r.settings.action) : m_lastCommand) + " ·" + pass;
         line += m_passOf > 0 ? " of " + std::to_string(m_passOf) : " (until Stop)";
         line += " · " + durationText(m_host.nowMs() - m_runStartMonotonic);
         if (const auto last = lastStatus()) {
@@ -472,7 +472,7 @@ std::string Journal::statusLine() const
     }
     case run::RunEnding::LinkLost:
         return "Link lost at pass " + std::to_string(r.stopPass) + ": " + r.settings.port + ": " + run::stopDetail(r);
-    case run::RunEnding::Failed: return r.settings.label + " not sent: " + run::stopDetail(r);
+    case run::RunEnding::Failed: return m_actionWords(r.settings.action) + " not sent: " + run::stopDetail(r);
     case run::RunEnding::NoAnswer: return "No answer from the printer at" + pass + ": " + run::unansweredText(r);
     case run::RunEnding::Interrupted: {
         // What the run log held when the program ended: as of its last line.

@@ -61,6 +61,10 @@ CockpitWindow::CockpitWindow(MainWindow& form, cockpit::Journal& journal, link::
     setWindowTitle(QStringLiteral("PrintBench"));
     setWindowIcon(form.windowIcon());
     setCentralWidget(&m_form);
+    // Runs are named as the window's buttons read, in the window's language.
+    m_journal.setActionWords([](run::Action a) {
+        return QCoreApplication::translate("Form1", run::actionLabel(a).data()).toStdString();
+    });
 
     chooseFile = [this](const QString& caption, const QString& suggested, const QString& filter, bool save) {
         return save ? QFileDialog::getSaveFileName(this, caption, suggested, filter)
@@ -178,8 +182,8 @@ void CockpitWindow::buildMenus()
     // The windows' language: Korean, the program's own, or English; kept for the next start.
     QMenu* languages = menu(settingsMenu, QT_TR_NOOP("Language"));
     auto* languageGroup = new QActionGroup(this);
-    for (const auto& [language, name] : {std::pair(Language::Korean, "한국어 (Korean)"), std::pair(Language::English, "English")}) {
-        QAction* a = languages->addAction(QString::fromUtf8(name));
+    for (const auto& [language, name] : {std::pair(Language::Korean, QT_TR_NOOP("한국어 (Korean)")), std::pair(Language::English, QT_TR_NOOP("English"))}) {
+        QAction* a = titled(languages->addAction(QString()), name);
         a->setCheckable(true);
         a->setChecked(language == currentLanguage());
         a->setData(languageCode(language));
