@@ -129,7 +129,6 @@ public:
 
     // --- Status history -----------------------------------------------------------------
     std::uint64_t readHistory(std::uint64_t from, const std::function<void(const run::StatusEvent&)>& each) const;
-    std::uint64_t historyDropped() const { return m_historyFirst; }
     // The last status received since the port was last chosen; none after a port failed to open.
     std::optional<run::StatusEvent> lastStatus() const;
 
