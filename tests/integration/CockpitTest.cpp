@@ -127,20 +127,21 @@ TEST(CockpitWindow, TheConsoleAndTheStatusBarShowWhatPassedTheLinkAndARunDisable
     const QList<QAction*> keys = c.window.actions();
     QAction* f5 = *std::ranges::find(keys, QKeySequence(Qt::Key_F5), &QAction::shortcut);
     c.main.form().Command3_Click();
-    QWidget* print = c.get<app::BitmapWindow>("Form3")->control("Command1");
+    QWidget* print = c.get<app::BitmapWindow>("Form3")->widget<window::BitmapControl::Command1>();
     QStringList during;
     c.rec.atEventPass(c.rec.eventPasses + 1, [&] {
         c.window.refreshStatus();
-        for (const char* name : {"Command2", "Command3", "Command8", "Command9", "Command10", "Command11", "Command4"})
-            if (c.main.control(name)->isEnabled()) during << name;
+        using enum window::MainControl;
+        for (const window::MainControl id : {Command2, Command3, Command8, Command9, Command10, Command11, Command4})
+            if (c.main.control(id)->isEnabled()) during << window::controlName(id);
         during << (print->isEnabled() ? "Print on" : "Print off") << (f5->isEnabled() ? "F5 on" : "F5 off");
     });
     c.main.form().setListIndex(Control::List1, 3);  // Full Cut
-    QTest::keyClick(c.main.control("List1"), Qt::Key_Return);
+    QTest::keyClick(c.main.widget<window::MainControl::List1>(), Qt::Key_Return);
     f5->trigger();
     c.window.refreshStatus();
     EXPECT_EQ(during.join(',') + " | " + c.status(), "Command4,Print off,F5 off | Done: 1 pass in 00:00:00 | 0x32 paper end");
-    EXPECT_TRUE(c.main.control("Command2")->isEnabled() && print->isEnabled() && f5->isEnabled());
+    EXPECT_TRUE(c.main.widget<window::MainControl::Command2>()->isEnabled() && print->isEnabled() && f5->isEnabled());
 
     // A port that does not open says nothing of the status the one before had.
     c.rec.serial.openError = "No such file or directory";
