@@ -2,12 +2,9 @@
 // keys and code page. The recorder is the host, the serial port and the USB; dialogs answer
 // with the file the test names.
 
-#include "app/cockpit/CockpitWindow.h"
 #include "app/cockpit/TrafficConsole.h"
 #include "app/window/BitmapWindow.h"
-#include "app/window/MainWindow.h"
-#include "support/Benches.h"
-#include "support/PrinterPeer.h"
+#include "support/CockpitGround.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -21,15 +18,8 @@ using window::Control;
 
 namespace {
 
-// The main form in the cockpit, shown; the journal listens to its link and runs; the settings
-// live in a folder of their own.
-struct Cockpit : testkit::Ground {
-    bool appReady = (testkit::ensureQtApp(), true);
-    testkit::TempDir folder;
-    bool settingsHere = (QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(folder.path())), true);
-    cockpit::Journal journal{rec};
-    app::MainWindow main{rec, rec.serial, rec.usb, codePage, ports.path()};
-    app::CockpitWindow window{main, journal, codePage};
+// The main form in the cockpit, shown; the journal listens to its link and runs.
+struct Cockpit : testkit::CockpitGround {
     QString answer;  // the dialogs' file
     QStringList suggested, notes;
     std::function<void()> whileDialogOpen;
