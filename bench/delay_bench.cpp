@@ -9,6 +9,7 @@
 //
 // Prints figures only; exits 1 when something could not be measured.
 
+#include "Measured.h"
 #include "PtyBench.h"
 #include "app/adapters/QtSerialPort.h"
 #include "link/CodePage.h"
@@ -25,7 +26,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <exception>
 #include <filesystem>
 #include <vector>
 
@@ -123,17 +123,8 @@ bool measureLongRun()
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const bool longRun = measureLongRun();
-    bool delays = false;
-    try {
-        delays = measureDelays();
-    } catch (const std::exception& e) {  // no pseudo-terminal or temporary folder to be had
-        std::fprintf(stderr, "delay_bench: %s\n", e.what());
-    }
-    std::fflush(stdout);
-    if (!longRun || !delays) {
-        std::fprintf(stderr, "delay_bench: could not measure everything\n");
-        return 1;
-    }
-    return 0;
+    return bench::measured("delay_bench", [] {
+        const bool longRun = measureLongRun();
+        return measureDelays() && longRun;
+    });
 }

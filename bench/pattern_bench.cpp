@@ -7,6 +7,7 @@
 // (QtSerialPort::osWriteCount) and send calls (SendSerialText / SendSerialBytes, one port
 // write each) per repetition. Prints figures only; exits 1 when something could not be measured.
 
+#include "Measured.h"
 #include "PtyBench.h"
 #include "app/adapters/QtSerialPort.h"
 #include "link/CodePage.h"
@@ -20,7 +21,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <filesystem>
 #include <thread>
 
@@ -105,16 +105,5 @@ bool measure()
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    bool ok = false;
-    try {
-        ok = measure();
-    } catch (const std::exception& e) {  // no pseudo-terminal or temporary folder to be had
-        std::fprintf(stderr, "pattern_bench: %s\n", e.what());
-    }
-    std::fflush(stdout);
-    if (!ok) {
-        std::fprintf(stderr, "pattern_bench: could not measure everything\n");
-        return 1;
-    }
-    return 0;
+    return bench::measured("pattern_bench", measure);
 }
