@@ -13,6 +13,7 @@
 //    memory the process gained, against the ring's bound.
 // Prints figures only; exits 1 when something could not be measured.
 
+#include "Measured.h"
 #include "cockpit/ConsoleText.h"
 #include "cockpit/Journal.h"
 #include "support/Benches.h"
@@ -204,16 +205,5 @@ bool measureMemory()
 
 int main()
 {
-    bool ok = false;
-    try {
-        ok = measureTap() && measureMemory();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cockpit_bench: %s\n", e.what());
-    }
-    std::fflush(stdout);
-    if (!ok) {
-        std::fprintf(stderr, "cockpit_bench: could not measure everything\n");
-        return 1;
-    }
-    return 0;
+    return bench::measured("cockpit_bench", [] { return measureTap() && measureMemory(); });
 }

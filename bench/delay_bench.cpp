@@ -9,6 +9,7 @@
 //
 // Prints figures only; exits 1 when something could not be measured.
 
+#include "Measured.h"
 #include "PtyBench.h"
 #include "app/adapters/QtSerialPort.h"
 #include "link/CodePage.h"
@@ -20,19 +21,12 @@
 
 #include <QCoreApplication>
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <exception>
 #include <filesystem>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -49,65 +43,6 @@ long long nowNs(clockid_t clock)
     clock_gettime(clock, &ts);
     return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
 }
-
-// The printer on the master side of a pseudo-terminal: answers every status request with
-// 0x12 and keeps the request's arrival time (CLOCK_MONOTONIC, ns).
-class FarSide {
-public:
-    explicit FarSide(int master) : m_master(master), m_thread([this] { serve(); }) {}
-    ~FarSide()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    // Arrival times of the first byte of each DLE EOT 2, once `count` of them have come
-    // (fewer after 5 s when they did not).
-    std::vector<long long> requests(std::size_t count)
-    {
-        for (int tries = 0; tries < 500; ++tries) {
-            {
-                const std::lock_guard lock(m_mutex);
-                if (m_requests.size() >= count) break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        const std::lock_guard lock(m_mutex);
-        std::vector<long long> out;
-        out.swap(m_requests);
-        return out;
-    }
-
-private:
-    void serve()
-    {
-        std::uint8_t last[3]{};
-        long long stamps[3]{};
-        while (!m_stop) {
-            pollfd p{m_master, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0) continue;
-            std::uint8_t buf[4096];
-            const ssize_t n = ::read(m_master, buf, sizeof buf);
-            const long long t = nowNs(CLOCK_MONOTONIC);
-            for (ssize_t i = 0; i < n; ++i) {
-                last[0] = last[1], last[1] = last[2], last[2] = buf[i];
-                stamps[0] = stamps[1], stamps[1] = stamps[2], stamps[2] = t;
-                // A request leaves in one write, so its first byte's stamp is the whole request's.
-                if (last[0] == 0x10 && last[1] == 0x04 && last[2] == 0x02) {
-                    const std::uint8_t answer = 0x12;
-                    (void)!::write(m_master, &answer, 1);
-                    const std::lock_guard lock(m_mutex);
-                    m_requests.push_back(stamps[0]);
-                }
-            }
-        }
-    }
-
-    int m_master;
-    std::mutex m_mutex;
-    std::vector<long long> m_requests;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 // Milliseconds from at[i] to at[i + 1], for every `step`-th i.
 std::vector<double> gapsMs(const std::vector<long long>& at, std::size_t step)
@@ -135,7 +70,7 @@ bool measureDelays()
 {
     bench::PtyBench b;
     const auto form = b.load(b.port);
-    FarSide printer(b.pty.masterFd());
+    bench::FarSide printer(b.pty.masterFd());
     form->setListIndex(Control::Combo2, kCom3);
     if (!b.port.isOpen()) {
         b.noMessages();
@@ -188,17 +123,8 @@ bool measureLongRun()
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const bool longRun = measureLongRun();
-    bool delays = false;
-    try {
-        delays = measureDelays();
-    } catch (const std::exception& e) {  // no pseudo-terminal or temporary folder to be had
-        std::fprintf(stderr, "delay_bench: %s\n", e.what());
-    }
-    std::fflush(stdout);
-    if (!longRun || !delays) {
-        std::fprintf(stderr, "delay_bench: could not measure everything\n");
-        return 1;
-    }
-    return 0;
+    return bench::measured("delay_bench", [] {
+        const bool longRun = measureLongRun();
+        return measureDelays() && longRun;
+    });
 }

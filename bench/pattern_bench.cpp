@@ -7,6 +7,7 @@
 // (QtSerialPort::osWriteCount) and send calls (SendSerialText / SendSerialBytes, one port
 // write each) per repetition. Prints figures only; exits 1 when something could not be measured.
 
+#include "Measured.h"
 #include "PtyBench.h"
 #include "app/adapters/QtSerialPort.h"
 #include "link/CodePage.h"
@@ -17,14 +18,9 @@
 
 #include <QCoreApplication>
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <filesystem>
 #include <thread>
 
@@ -64,52 +60,13 @@ private:
     app::QtSerialPort& m_port;
 };
 
-// The printer on the master side: drains the line as fast as it fills, so that the far side is
-// never what the figure measures, and answers every status request with 0x12.
-class FarSide {
-public:
-    explicit FarSide(int master) : m_master(master), m_thread([this] { serve(); }) {}
-    ~FarSide()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    std::atomic<long long> bytes{0};
-    std::atomic<int> requests{0};
-
-private:
-    void serve()
-    {
-        std::uint8_t last[3]{};
-        while (!m_stop) {
-            pollfd p{m_master, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0) continue;
-            std::uint8_t buf[4096];
-            const ssize_t n = ::read(m_master, buf, sizeof buf);
-            for (ssize_t i = 0; i < n; ++i) {
-                last[0] = last[1], last[1] = last[2], last[2] = buf[i];
-                if (last[0] == 0x10 && last[1] == 0x04 && last[2] == 0x02) {
-                    const std::uint8_t answer = 0x12;
-                    (void)!::write(m_master, &answer, 1);
-                    ++requests;
-                }
-            }
-            if (n > 0) bytes += n;
-        }
-    }
-
-    int m_master;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
-
 bool measure()
 {
     bench::PtyBench b;
     app::QtSerialPort& port = b.port;
     CountingSerial serial(port);
     const auto form = b.load(serial);
-    FarSide printer(b.pty.masterFd());
+    bench::FarSide printer(b.pty.masterFd());
     form->setListIndex(Control::Combo4, kKl330);
     form->setListIndex(Control::Combo1, kSpeed115200);
     form->setListIndex(Control::Combo2, kCom3);
@@ -134,7 +91,7 @@ bool measure()
 
     std::printf("test pattern, %d repetitions at 432 dots, 115200 set on a pty: %lld bytes in %.3f s, "
                 "%.0f bytes/s handed to the link (%lld arrived, %d status requests answered)\n",
-                kRepetitions, sent, seconds, static_cast<double>(sent) / seconds, arrived, printer.requests.load());
+                kRepetitions, sent, seconds, static_cast<double>(sent) / seconds, arrived, printer.requestCount());
     std::printf("OS writes: %d in all, %.2f per repetition (target <= 3)\n", writes,
                 static_cast<double>(writes) / kRepetitions);
     std::printf("send calls: %lld in all, %.1f per repetition (%.1f bytes per repetition); "
@@ -148,16 +105,5 @@ bool measure()
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    bool ok = false;
-    try {
-        ok = measure();
-    } catch (const std::exception& e) {  // no pseudo-terminal or temporary folder to be had
-        std::fprintf(stderr, "pattern_bench: %s\n", e.what());
-    }
-    std::fflush(stdout);
-    if (!ok) {
-        std::fprintf(stderr, "pattern_bench: could not measure everything\n");
-        return 1;
-    }
-    return 0;
+    return bench::measured("pattern_bench", measure);
 }

@@ -70,7 +70,6 @@ public:
     // A condition set by hand (a fault typed by the technician). With automatic status back
     // on, a change goes to the host at once.
     void setStatus(std::uint8_t status);
-    std::uint8_t statusByte() const { return m_status; }
     // Paper end, cover open and error keep the printer from printing.
     bool offline() const { return (m_status & 0x64) != 0; }
 

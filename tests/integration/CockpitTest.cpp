@@ -2,12 +2,9 @@
 // keys and code page. The recorder is the host, the serial port and the USB; dialogs answer
 // with the file the test names.
 
-#include "app/cockpit/CockpitWindow.h"
 #include "app/cockpit/TrafficConsole.h"
 #include "app/window/BitmapWindow.h"
-#include "app/window/MainWindow.h"
-#include "support/Benches.h"
-#include "support/PrinterPeer.h"
+#include "support/CockpitGround.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -21,15 +18,8 @@ using window::Control;
 
 namespace {
 
-// The main form in the cockpit, shown; the journal listens to its link and runs; the settings
-// live in a folder of their own.
-struct Cockpit : testkit::Ground {
-    bool appReady = (testkit::ensureQtApp(), true);
-    testkit::TempDir folder;
-    bool settingsHere = (QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(folder.path())), true);
-    cockpit::Journal journal{rec};
-    app::MainWindow main{rec, rec.serial, rec.usb, codePage, ports.path()};
-    app::CockpitWindow window{main, journal, codePage};
+// The main form in the cockpit, shown; the journal listens to its link and runs.
+struct Cockpit : testkit::CockpitGround {
     QString answer;  // the dialogs' file
     QStringList suggested, notes;
     std::function<void()> whileDialogOpen;
@@ -127,20 +117,21 @@ TEST(CockpitWindow, TheConsoleAndTheStatusBarShowWhatPassedTheLinkAndARunDisable
     const QList<QAction*> keys = c.window.actions();
     QAction* f5 = *std::ranges::find(keys, QKeySequence(Qt::Key_F5), &QAction::shortcut);
     c.main.form().Command3_Click();
-    QWidget* print = c.get<app::BitmapWindow>("Form3")->control("Command1");
+    QWidget* print = c.get<app::BitmapWindow>("Form3")->widget<window::BitmapControl::Command1>();
     QStringList during;
     c.rec.atEventPass(c.rec.eventPasses + 1, [&] {
         c.window.refreshStatus();
-        for (const char* name : {"Command2", "Command3", "Command8", "Command9", "Command10", "Command11", "Command4"})
-            if (c.main.control(name)->isEnabled()) during << name;
+        using enum window::MainControl;
+        for (const window::MainControl id : {Command2, Command3, Command8, Command9, Command10, Command11, Command4})
+            if (c.main.control(id)->isEnabled()) during << window::controlName(id);
         during << (print->isEnabled() ? "Print on" : "Print off") << (f5->isEnabled() ? "F5 on" : "F5 off");
     });
     c.main.form().setListIndex(Control::List1, 3);  // Full Cut
-    QTest::keyClick(c.main.control("List1"), Qt::Key_Return);
+    QTest::keyClick(c.main.widget<window::MainControl::List1>(), Qt::Key_Return);
     f5->trigger();
     c.window.refreshStatus();
     EXPECT_EQ(during.join(',') + " | " + c.status(), "Command4,Print off,F5 off | Done: 1 pass in 00:00:00 | 0x32 paper end");
-    EXPECT_TRUE(c.main.control("Command2")->isEnabled() && print->isEnabled() && f5->isEnabled());
+    EXPECT_TRUE(c.main.widget<window::MainControl::Command2>()->isEnabled() && print->isEnabled() && f5->isEnabled());
 
     // A port that does not open says nothing of the status the one before had.
     c.rec.serial.openError = "No such file or directory";

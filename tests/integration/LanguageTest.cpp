@@ -2,15 +2,12 @@
 // program): a complete catalogue, messages that say in words what the Korean gives as a code,
 // captions that follow the language and fit their controls.
 
-#include "app/cockpit/CockpitWindow.h"
 #include "app/i18n/Language.h"
 #include "app/window/BitmapWindow.h"
-#include "app/window/MainWindow.h"
 #include "cockpit/RunLog.h"
 #include "link/PrinterLink.h"
 #include "run/FailureText.h"
-#include "support/Benches.h"
-#include "support/PrinterPeer.h"
+#include "support/CockpitGround.h"
 #include "window/ControlTable.h"
 #include "window/Messages.h"
 
@@ -19,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 
 using namespace printbench;
 using app::Language;
@@ -42,13 +38,7 @@ QStringList clipped(const QWidget& window)
     return out;
 }
 
-struct Languages : testing::Test, testkit::Ground {
-    bool appReady = (testkit::ensureQtApp(), true);
-    testkit::TempDir settings;
-    bool settingsHere = (QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settings.path())), true);
-    cockpit::Journal journal{rec};
-    app::MainWindow main{rec, rec.serial, rec.usb, codePage, ports.path()};
-    app::CockpitWindow cockpit{main, journal, codePage};
+struct Languages : testing::Test, testkit::CockpitGround {
 
     ~Languages() override { use(Language::Korean); }
     void use(Language language)
@@ -212,7 +202,7 @@ TEST_F(Languages, CaptionsMenusAndSetTextsFollowTheLanguageAndFitTheirControls)
     ASSERT_TRUE(folderLine.startsWith("위치: ")) << folderLine.toStdString();
 
     QAction* english = nullptr;
-    for (QAction* a : cockpit.findChildren<QAction*>())
+    for (QAction* a : window.findChildren<QAction*>())
         if (a->text() == "English") english = a;
     ASSERT_NE(english, nullptr);
     english->trigger();

@@ -209,14 +209,14 @@ TEST(BitmapWindow, OpensOnlyWithAPortAtTheWorkingDirectoryAndEachUserActionReach
     // "Close" empties the selection and hides; shown again, the folder is kept.
     b.click("Command2", w);
     EXPECT_EQ(QString::number(w->isVisible()) + b.shown("List1", w) + b.shown("List2", w), "0");
-    EXPECT_TRUE(b.bitmapWindow() == w && w->control("Dir1")->property("path").toString() == b.here + "/sub");
+    EXPECT_TRUE(b.bitmapWindow() == w && w->widget<window::BitmapControl::Dir1>()->path() == b.here + "/sub");
     b.doubleClick("Dir1", 0, w);
     EXPECT_EQ(b.shown("File1", w), "a.bmp,B.BMP");
 
     // The close box destroys it: the next one starts afresh at the working directory.
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(w.isNull() && b.bitmapWindow()->control("Dir1")->property("path").toString() == b.here);
+    EXPECT_TRUE(w.isNull() && b.bitmapWindow()->widget<window::BitmapControl::Dir1>()->path() == b.here);
 }
 
 // The program answers "--help" (or "-h") and "--version" before it makes a window, so on a host

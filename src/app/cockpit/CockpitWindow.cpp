@@ -10,7 +10,6 @@
 #include "cockpit/StatusNames.h"
 #include "cockpit/TimeText.h"
 
-#include <QAbstractButton>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
@@ -83,12 +82,11 @@ CockpitWindow::CockpitWindow(MainWindow& form, cockpit::Journal& journal, link::
 
     // Return on the catalogue adds its entry, Delete on the selection removes from its entry
     // on: the double-clicks, from the keyboard.
-    m_catalogue = static_cast<QListWidget*>(m_form.control("List1"));
-    m_selected = static_cast<QListWidget*>(m_form.control("List2"));
+    m_catalogue = m_form.widget<window::MainControl::List1>();
+    m_selected = m_form.widget<window::MainControl::List2>();
     m_catalogue->installEventFilter(this);
     m_selected->installEventFilter(this);
-    connect(static_cast<QLineEdit*>(m_form.control("Text2")), &QLineEdit::textEdited, this,
-            [this] { m_form.form().repeatEdited(); });
+    connect(m_form.widget<window::MainControl::Text2>(), &QLineEdit::textEdited, this, [this] { m_form.form().repeatEdited(); });
 
     m_refresh.setInterval(250);
     connect(&m_refresh, &QTimer::timeout, this, &CockpitWindow::refreshStatus);
@@ -147,7 +145,7 @@ void CockpitWindow::buildMenus()
     file->addSeparator();
     // "End", with its button's own path.
     connect(titled(file->addAction(QString()), QT_TR_NOOP("Exit")), &QAction::triggered, this,
-            [this] { static_cast<QAbstractButton*>(m_form.control("Command1"))->click(); });
+            [this] { m_form.widget<window::MainControl::Command1>()->click(); });
 
     QMenu* view = menu(menuBar(), QT_TR_NOOP("&View"));
     QAction* console = titled(m_dock->toggleViewAction(), QT_TR_NOOP("Traffic console"));
@@ -286,13 +284,13 @@ void CockpitWindow::refreshStatus()
             m_lastStatus->setText(text);
             m_lastStatus->setStyleSheet(background(severityColour(reading.severity)));
             m_lastStatus->show();
-            m_form.control("Text6")->setToolTip(text);
+            m_form.widget<window::MainControl::Text6>()->setToolTip(text);
         }
     } else if (!m_lastStatus->isHidden()) {
         // The port chosen last did not open: the status of the one before says nothing now.
         m_lastStatus->hide();
         m_lastStatus->clear();
-        m_form.control("Text6")->setToolTip(QString());
+        m_form.widget<window::MainControl::Text6>()->setToolTip(QString());
     }
 
     // A capture that failed along the way has stopped: its tick follows, and the note says why.

@@ -4,54 +4,18 @@
 #include "window/ControlTable.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QPushButton>
 #include <QShowEvent>
 #include <QStorageInfo>
 #include <QStyle>
 
-#include <string_view>
-
 namespace printbench::app {
 
-using window::Control;
-using window::ControlKind;
-using window::ControlSpec;
+using window::BitmapControl;
 using window::Form3;
 
 namespace {
-
-QWidget* makeControl(const ControlSpec& row, QWidget* parent)
-{
-    const QString caption = QString::fromUtf8(row.caption);
-    QWidget* w = nullptr;
-    switch (row.kind) {
-    case ControlKind::DropDownList: w = new QComboBox(parent); break;
-    case ControlKind::Button: w = new QPushButton(parent); break;
-    case ControlKind::ListBox: {
-        auto* list = std::string_view(row.name) == "Dir1" ? new FolderList(parent) : new QListWidget(parent);
-        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        w = list;
-        break;
-    }
-    case ControlKind::Label:
-    default: {  // the window has no other kind of control
-        // Labels wrap their text from the top, as the help text and the folder need.
-        auto* label = new QLabel(parent);
-        label->setWordWrap(true);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        w = label;
-        break;
-    }
-    }
-    if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) setSourceText(w, caption, "Form3");
-    w->setObjectName(QString::fromUtf8(row.name));
-    w->setGeometry(row.left, row.top, row.width, row.height);
-    return w;
-}
 
 bool canEnter(const QString& folder)
 {
@@ -114,32 +78,19 @@ BitmapWindow::BitmapWindow(window::Form1& main, QWidget* parent)
 
 BitmapWindow::~BitmapWindow() = default;
 
-QWidget* BitmapWindow::control(const char* name) const
-{
-    return findChild<QWidget*>(QString::fromUtf8(name), Qt::FindDirectChildrenOnly);
-}
-
-FolderList* BitmapWindow::folders() const
-{
-    return static_cast<FolderList*>(control("Dir1"));
-}
-
-QListWidget* BitmapWindow::files() const
-{
-    return static_cast<QListWidget*>(control("File1"));
-}
-
 void BitmapWindow::buildControls()
 {
-    // Made in tab order, so the focus chain is the table's order.
-    for (const ControlSpec& row : window::bitmapWindowControls()) makeControl(row, this);
-
-    const std::pair<Control, const char*> bound[] = {
-        {Control::Dir1, "Dir1"},          {Control::File1, "File1"},     {Control::Form3List1, "List1"},
-        {Control::Form3List2, "List2"},   {Control::Label2, "Label2"},   {Control::Label11, "Label11"},
-        {Control::Label12, "Label12"},
-    };
-    for (const auto& [c, name] : bound) m_fields.bind(c, control(name));
+    // Made in tab order, so the focus chain is the table's order. Labels wrap their text from
+    // the top, as the help text and the folder need.
+    m_widgets.build(this, window::bitmapWindowControls(), "Form3", [](BitmapControl id, QWidget* parent) -> QWidget* {
+        if (id == BitmapControl::Dir1) return new FolderList(parent);
+        if (window::kindOf(id) != window::ControlKind::Label) return nullptr;
+        auto* label = new QLabel(parent);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    });
+    for (const auto& [field, id] : window::kBitmapFields) m_fields.bind(field, m_widgets[id]);
 }
 
 void BitmapWindow::fillDrives()
@@ -152,14 +103,14 @@ void BitmapWindow::fillDrives()
     if (!roots.contains(QDir::rootPath())) roots << QDir::rootPath();
     roots.sort();
     roots.removeDuplicates();
-    auto* drives = static_cast<QComboBox*>(control("Drive1"));
+    QComboBox* drives = widget<BitmapControl::Drive1>();
     drives->clear();
     drives->addItems(roots);
 }
 
 void BitmapWindow::showDriveOf(const QString& folder)
 {
-    auto* drives = static_cast<QComboBox*>(control("Drive1"));
+    QComboBox* drives = widget<BitmapControl::Drive1>();
     drives->setCurrentIndex(drives->findText(QStorageInfo(folder).rootPath()));
 }
 
@@ -196,16 +147,15 @@ void BitmapWindow::connectHandlers()
     connect(folders(), &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { goTo(folders()->target(item)); });
 
-    auto* drives = static_cast<QComboBox*>(control("Drive1"));
+    QComboBox* drives = widget<BitmapControl::Drive1>();
     connect(drives, &QComboBox::activated, this, [this, drives](int index) { goTo(drives->itemText(index)); });
 
     connect(files(), &QListWidget::itemDoubleClicked, this,
             [&f](QListWidgetItem* item) { f.File1_DblClick(item->text().toStdString()); });
-    connect(static_cast<QListWidget*>(control("List1")), &QListWidget::itemDoubleClicked, this,
-            [&f] { f.List1_DblClick(); });
+    connect(widget<BitmapControl::List1>(), &QListWidget::itemDoubleClicked, this, [&f] { f.List1_DblClick(); });
 
-    connect(static_cast<QPushButton*>(control("Command1")), &QPushButton::clicked, this, [&f] { f.Command1_Click(); });
-    connect(static_cast<QPushButton*>(control("Command2")), &QPushButton::clicked, this, [this, &f] {
+    connect(widget<BitmapControl::Command1>(), &QPushButton::clicked, this, [&f] { f.Command1_Click(); });
+    connect(widget<BitmapControl::Command2>(), &QPushButton::clicked, this, [this, &f] {
         f.Command2_Click();
         hide();
     });

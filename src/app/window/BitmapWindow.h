@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/window/ControlWidgets.h"
 #include "app/window/QtWindowFields.h"
 #include "window/Form1.h"
 #include "window/Form3.h"
@@ -37,6 +38,11 @@ private:
     QString m_path;
 };
 
+template <>
+struct ControlWidget<window::BitmapControl::Dir1> {
+    using type = FolderList;
+};
+
 // The bitmap window "비트맵 이미지 출력", built from its control table. Widgets hold the
 // folder, the files and the selection; the rules live in Form3, which prints through the main
 // window's Form1. "Close" hides the window and empties the selection; the title-bar close box
@@ -49,7 +55,10 @@ public:
     ~BitmapWindow() override;
 
     window::Form3& form() { return m_form; }
-    QWidget* control(const char* name) const;
+    // A control of the window by its id, with its class (widget<BitmapControl::Dir1>() is the
+    // FolderList).
+    template <window::BitmapControl id>
+    auto* widget() const { return m_widgets.get<id>(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -65,9 +74,10 @@ private:
     void goTo(const QString& folder);
     void connectHandlers();
 
-    FolderList* folders() const;
-    QListWidget* files() const;
+    FolderList* folders() const { return widget<window::BitmapControl::Dir1>(); }
+    QListWidget* files() const { return widget<window::BitmapControl::File1>(); }
 
+    ControlWidgets<window::BitmapControl> m_widgets;
     QtWindowFields m_fields;
     window::Form3 m_form;
 };

@@ -5,24 +5,15 @@
 #include "app/window/BitmapWindow.h"
 #include "window/ControlTable.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QPushButton>
 
 #include <functional>
 
 namespace printbench::app {
 
-using window::Control;
-using window::ControlKind;
-using window::ControlSpec;
 using window::Form1;
+using window::MainControl;
 
 namespace {
 
@@ -38,45 +29,6 @@ public:
         QComboBox::showPopup();
     }
 };
-
-QWidget* makeControl(const ControlSpec& row, QWidget* parent)
-{
-    const QString caption = QString::fromUtf8(row.caption);
-    QWidget* w = nullptr;
-    switch (row.kind) {
-    case ControlKind::MultiLineText: {
-        auto* edit = new QPlainTextEdit(parent);
-        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        edit->setTabChangesFocus(true);
-        w = edit;
-        break;
-    }
-    case ControlKind::Label: w = new QLabel(parent); break;
-    case ControlKind::DropDownList:
-        w = std::string_view(row.name) == "Combo2" ? new PortList(parent) : new QComboBox(parent);
-        break;
-    case ControlKind::Text:
-    case ControlKind::ReadOnlyText: {
-        auto* edit = new QLineEdit(caption, parent);
-        edit->setReadOnly(row.kind == ControlKind::ReadOnlyText);
-        w = edit;
-        break;
-    }
-    case ControlKind::CheckBox: w = new QCheckBox(parent); break;
-    case ControlKind::Button: w = new QPushButton(parent); break;
-    case ControlKind::ListBox: {
-        auto* list = new QListWidget(parent);
-        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        w = list;
-        break;
-    }
-    }
-    if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) setSourceText(w, caption, "Form1");
-    w->setObjectName(QString::fromUtf8(row.name));
-    w->setGeometry(row.left, row.top, row.width, row.height);
-    return w;
-}
 
 } // namespace
 
@@ -107,82 +59,68 @@ MainWindow::~MainWindow()
     qDeleteAll(findChildren<BitmapWindow*>(QString(), Qt::FindDirectChildrenOnly));
 }
 
-QWidget* MainWindow::control(const char* name) const
-{
-    return findChild<QWidget*>(QString::fromUtf8(name), Qt::FindDirectChildrenOnly);
-}
-
 void MainWindow::buildControls()
 {
-    for (const ControlSpec& row : window::mainWindowControls()) makeControl(row, this);
-
-    const std::pair<Control, const char*> bound[] = {
-        {Control::Text1, "Text1"},   {Control::Text2, "Text2"},   {Control::Text4, "Text4"},
-        {Control::Text5, "Text5"},   {Control::Text6, "Text6"},   {Control::Text7, "Text7"},
-        {Control::Text9, "Text9"},   {Control::Text10, "Text10"}, {Control::Combo1, "Combo1"},
-        {Control::Combo2, "Combo2"}, {Control::Combo3, "Combo3"}, {Control::Combo4, "Combo4"},
-        {Control::List1, "List1"},   {Control::List2, "List2"},   {Control::Check2, "Check2"},
-        {Control::Command2, "Command2"}, {Control::Command3, "Command3"},   {Control::Command8, "Command8"},
-        {Control::Command9, "Command9"}, {Control::Command10, "Command10"}, {Control::Command11, "Command11"},
-    };
-    for (const auto& [c, name] : bound) m_fields.bind(c, control(name));
+    m_widgets.build(this, window::mainWindowControls(), "Form1", [this](MainControl id, QWidget* parent) -> QWidget* {
+        if (id != MainControl::Combo2) return nullptr;
+        auto* ports = new PortList(parent);
+        ports->beforePopup = [this] { refreshPortTooltips(); };
+        return ports;
+    });
+    for (const auto& [field, id] : window::kMainFields) m_fields.bind(field, m_widgets[id]);
 
     // A wheel turned over a list would choose entries, and choosing a port opens it: lists
     // change by click or keyboard only.
-    for (const char* name : {"Combo1", "Combo2", "Combo3", "Combo4"}) control(name)->installEventFilter(this);
+    for (QComboBox* list : {widget<MainControl::Combo1>(), widget<MainControl::Combo2>(), widget<MainControl::Combo3>(),
+                            widget<MainControl::Combo4>()})
+        list->installEventFilter(this);
 
     // Double-clicking the text empties it; the editor would select a word first.
-    m_text1Viewport = static_cast<QPlainTextEdit*>(control("Text1"))->viewport();
+    m_text1Viewport = widget<MainControl::Text1>()->viewport();
     m_text1Viewport->installEventFilter(this);
 }
 
 void MainWindow::connectHandlers()
 {
     Form1& f = *m_form;
-    const auto combo = [this](const char* name) { return static_cast<QComboBox*>(control(name)); };
-    const auto line = [this](const char* name) { return static_cast<QLineEdit*>(control(name)); };
-    const auto button = [this](const char* name) { return static_cast<QPushButton*>(control(name)); };
-
     // `activated` comes from the user only, also when the shown entry is chosen again.
-    connect(combo("Combo1"), &QComboBox::activated, this, [&f] { f.Combo1_Click(); });
-    connect(combo("Combo2"), &QComboBox::activated, this, [&f] { f.Combo2_Click(); });
-    connect(combo("Combo4"), &QComboBox::activated, this, [&f] { f.Combo4_Click(); });
+    connect(widget<MainControl::Combo1>(), &QComboBox::activated, this, [&f] { f.Combo1_Click(); });
+    connect(widget<MainControl::Combo2>(), &QComboBox::activated, this, [&f] { f.Combo2_Click(); });
+    connect(widget<MainControl::Combo4>(), &QComboBox::activated, this, [&f] { f.Combo4_Click(); });
     // "Old ver" chooses the USB status member; the link keeps the choice.
-    connect(static_cast<QCheckBox*>(control("Check2")), &QCheckBox::toggled, this, [&f] { f.Check2_Click(); });
-    static_cast<PortList*>(combo("Combo2"))->beforePopup = [this] { refreshPortTooltips(); };
+    connect(widget<MainControl::Check2>(), &QCheckBox::toggled, this, [&f] { f.Check2_Click(); });
 
     // `textEdited` comes from the user only; the core runs the handler for its own changes.
-    connect(line("Text2"), &QLineEdit::textEdited, this, [&f] { f.Text2_Change(); });
-    connect(line("Text5"), &QLineEdit::textEdited, this, [&f] { f.Text5_Change(); });
-    connect(line("Text10"), &QLineEdit::textEdited, this, [&f] { f.Text10_Change(); });
+    connect(widget<MainControl::Text2>(), &QLineEdit::textEdited, this, [&f] { f.Text2_Change(); });
+    connect(widget<MainControl::Text5>(), &QLineEdit::textEdited, this, [&f] { f.Text5_Change(); });
+    connect(widget<MainControl::Text10>(), &QLineEdit::textEdited, this, [&f] { f.Text10_Change(); });
 
-    const auto list = [this](const char* name) { return static_cast<QListWidget*>(control(name)); };
-    connect(list("List1"), &QListWidget::itemDoubleClicked, this, [&f] { f.List1_DblClick(); });
-    connect(list("List2"), &QListWidget::itemDoubleClicked, this, [&f] { f.List2_DblClick(); });
+    connect(widget<MainControl::List1>(), &QListWidget::itemDoubleClicked, this, [&f] { f.List1_DblClick(); });
+    connect(widget<MainControl::List2>(), &QListWidget::itemDoubleClicked, this, [&f] { f.List2_DblClick(); });
 
-    connect(button("Command1"), &QPushButton::clicked, this, [this] {
+    connect(widget<MainControl::Command1>(), &QPushButton::clicked, this, [this] {
         m_ending = true;
         m_form->Command1_Click();
     });
-    const std::pair<const char*, void (Form1::*)()> buttons[] = {
-        {"Command2", &Form1::Command2_Click},
-        {"Command3", &Form1::Command3_Click},   {"Command4", &Form1::Command4_Click},
-        {"Command5", &Form1::Command5_Click},   {"Command6", &Form1::Command6_Click},
-        {"Command8", &Form1::Command8_Click},   {"Command9", &Form1::Command9_Click},
-        {"Command10", &Form1::Command10_Click}, {"Command11", &Form1::Command11_Click},
+    const std::pair<QPushButton*, void (Form1::*)()> buttons[] = {
+        {widget<MainControl::Command2>(), &Form1::Command2_Click},   {widget<MainControl::Command3>(), &Form1::Command3_Click},
+        {widget<MainControl::Command4>(), &Form1::Command4_Click},   {widget<MainControl::Command5>(), &Form1::Command5_Click},
+        {widget<MainControl::Command6>(), &Form1::Command6_Click},   {widget<MainControl::Command8>(), &Form1::Command8_Click},
+        {widget<MainControl::Command9>(), &Form1::Command9_Click},   {widget<MainControl::Command10>(), &Form1::Command10_Click},
+        {widget<MainControl::Command11>(), &Form1::Command11_Click},
     };
-    for (const auto& [name, handler] : buttons) {
-        connect(button(name), &QPushButton::clicked, this, [&f, handler = handler] { (f.*handler)(); });
+    for (const auto& [button, handler] : buttons) {
+        connect(button, &QPushButton::clicked, this, [&f, handler = handler] { (f.*handler)(); });
     }
-
     // "Bitmap Image" shows the bitmap window, non-modal, made anew when its close box has
     // destroyed it; "Close" only hides it.
     f.setBitmapWindowOpener([this, bitmapWindow = QPointer<BitmapWindow>()]() mutable {
         if (!bitmapWindow) {
             bitmapWindow = new BitmapWindow(*m_form, this);
             // Its "Print" starts a run too: Form1 turns it off and on with its own starters.
-            m_fields.bind(Control::Form3Command1, bitmapWindow->control("Command1"));
-            connect(bitmapWindow, &QObject::destroyed, this, [this] { m_fields.bind(Control::Form3Command1, nullptr); });
+            m_fields.bind(window::Control::Form3Command1, bitmapWindow->widget<window::BitmapControl::Command1>());
+            connect(bitmapWindow, &QObject::destroyed, this,
+                    [this] { m_fields.bind(window::Control::Form3Command1, nullptr); });
         }
         bitmapWindow->show();
         bitmapWindow->raise();
@@ -192,7 +130,7 @@ void MainWindow::connectHandlers()
 
 void MainWindow::refreshPortTooltips()
 {
-    auto* ports = static_cast<QComboBox*>(control("Combo2"));
+    QComboBox* ports = widget<MainControl::Combo2>();
     const auto targets = m_form->link().describePorts();
     for (int n = 1; n <= static_cast<int>(targets.size()) && n < ports->count(); ++n) {
         ports->setItemData(n, QString::fromStdString(targets[static_cast<std::size_t>(n - 1)].description),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/window/ControlWidgets.h"
 #include "app/window/QtWindowFields.h"
 #include "link/SerialPort.h"
 #include "link/UsbControl.h"
@@ -24,7 +25,11 @@ public:
     ~MainWindow() override;
 
     window::Form1& form() { return *m_form; }
-    QWidget* control(const char* name) const;
+    // A control of the window by its id, with its class (widget<MainControl::List1>() is a
+    // QListWidget*), or as a widget.
+    template <window::MainControl id>
+    auto* widget() const { return m_widgets.get<id>(); }
+    QWidget* control(window::MainControl id) const { return m_widgets[id]; }
 
     // Names the device each COM entry reaches, in the port list's tooltips.
     void refreshPortTooltips();
@@ -39,6 +44,7 @@ private:
     void buildControls();
     void connectHandlers();
 
+    ControlWidgets<window::MainControl> m_widgets;
     QtWindowFields m_fields;
     std::unique_ptr<window::Form1> m_form;
     QWidget* m_text1Viewport = nullptr;

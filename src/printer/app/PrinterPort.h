@@ -1,5 +1,10 @@
 #pragma once
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -24,5 +29,25 @@ public:
     // Where the host finds the printer, for the first line of the log.
     virtual std::string where() const = 0;
 };
+
+// Writes all of `n` bytes to a non-blocking descriptor, a socket (sent without SIGPIPE) or
+// not; false when it fails, or stays full for 200 ms because nobody reads the other end.
+inline bool writeWhole(int fd, const void* data, std::size_t n, bool socket)
+{
+    const auto* p = static_cast<const unsigned char*>(data);
+    while (n > 0) {
+        const ssize_t w = socket ? ::send(fd, p, n, MSG_NOSIGNAL) : ::write(fd, p, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd out{fd, POLLOUT, 0};
+            if (::poll(&out, 1, 200) <= 0) return false;
+            continue;
+        }
+        if (w <= 0) return false;
+        p += w;
+        n -= std::size_t(w);
+    }
+    return true;
+}
 
 } // namespace printbench::printer

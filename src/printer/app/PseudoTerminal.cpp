@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <pty.h>
 #include <stdexcept>
 #include <system_error>
@@ -72,20 +71,7 @@ std::size_t PseudoTerminal::receive(std::span<std::uint8_t> buffer)
 
 bool PseudoTerminal::write(const void* data, std::size_t n)
 {
-    const auto* p = static_cast<const unsigned char*>(data);
-    while (n > 0) {
-        const ssize_t w = ::write(m_master, p, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w < 0 && errno == EAGAIN) {
-            pollfd out{m_master, POLLOUT, 0};
-            if (::poll(&out, 1, 200) <= 0) return false;  // nobody reads the line
-            continue;
-        }
-        if (w <= 0) return false;
-        p += w;
-        n -= std::size_t(w);
-    }
-    return true;
+    return writeWhole(m_master, data, n, false);
 }
 
 } // namespace printbench::printer

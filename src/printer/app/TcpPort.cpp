@@ -6,7 +6,6 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -99,20 +98,7 @@ std::size_t TcpPort::receive(std::span<std::uint8_t> buffer)
 
 bool TcpPort::write(const void* data, std::size_t n)
 {
-    const auto* p = static_cast<const unsigned char*>(data);
-    while (n > 0 && m_client >= 0) {
-        const ssize_t w = ::send(m_client, p, n, MSG_NOSIGNAL);
-        if (w < 0 && errno == EINTR) continue;
-        if (w < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd out{m_client, POLLOUT, 0};
-            if (::poll(&out, 1, 200) <= 0) return false;  // the client reads nothing
-            continue;
-        }
-        if (w <= 0) return false;
-        p += w;
-        n -= std::size_t(w);
-    }
-    return n == 0;
+    return m_client >= 0 ? writeWhole(m_client, data, n, true) : n == 0;
 }
 
 std::string TcpPort::refusal() const
