@@ -27,9 +27,9 @@ bool startLanguage(std::optional<Language> chosen)
 
 } // namespace
 
-Application::Application(int& argc, char** argv, std::optional<Language> language, std::optional<std::string> usbPrinterModel)
+Application::Application(int& argc, char** argv, std::optional<Language> language, std::function<std::shared_ptr<void>()> usbPrinter)
     : m_app(argc, argv), m_languageSet(startLanguage(language)), m_host(QStringLiteral("PrintBench")),
-      m_usbPrinter(usbPrinterModel ? std::make_unique<UsbVirtualPrinter>(*usbPrinterModel, "receipts") : nullptr), m_window(m_host, m_serial, m_usb, m_codePage),
+      m_usbPrinter(usbPrinter ? usbPrinter() : nullptr), m_window(m_host, m_serial, m_usb, m_codePage),
       m_cockpit(m_window, m_journal, m_codePage)
 {
     QApplication::setApplicationName(QStringLiteral("PrintBench"));

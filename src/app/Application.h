@@ -5,7 +5,6 @@
 #include "app/adapters/QtSerialPort.h"
 #include "app/cockpit/CockpitWindow.h"
 #include "app/i18n/Language.h"
-#include "app/usb/UsbVirtualPrinter.h"
 #include "app/window/MainWindow.h"
 #include "cockpit/Journal.h"
 #include "cockpit/RunLogWriter.h"
@@ -16,6 +15,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace printbench::app {
@@ -25,10 +25,12 @@ namespace printbench::app {
 // it with the journal that the window's link and runs feed. One code page serves both routes.
 class Application {
 public:
-    // `language`: from the command line; otherwise the last session's. `usbPrinterModel`: a
-    // virtual printer of that model on an emulated USB bus (receipts into ./receipts).
+    // `language`: from the command line; otherwise the last session's. `usbPrinter`: makes the
+    // virtual printer on an emulated USB bus (`printbench --usb-virtual-printer`), once the Qt
+    // application stands and before libusb starts; it lives as long as the application. It is
+    // handed in, so that only the program links the emulated bus.
     Application(int& argc, char** argv, std::optional<Language> language = std::nullopt,
-                std::optional<std::string> usbPrinterModel = std::nullopt);
+                std::function<std::shared_ptr<void>()> usbPrinter = {});
 
     MainWindow& window() { return m_window; }
     CockpitWindow& cockpit() { return m_cockpit; }
@@ -52,7 +54,7 @@ private:
     bool m_languageSet;  // before any window is made
     QtHost m_host;
     QtSerialPort m_serial;
-    std::unique_ptr<UsbVirtualPrinter> m_usbPrinter;  // before libusb starts
+    std::shared_ptr<void> m_usbPrinter;  // before libusb starts
     link::CodePage m_codePage{link::CodePage::forEnvironment()};
     LibusbTransport m_transport;
     link::usb::UsbPrinterControl m_usb{m_transport, m_codePage};

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <functional>
+#include <memory>
 
 #ifndef PRINTBENCH_VERSION
 #define PRINTBENCH_VERSION ""
@@ -47,7 +49,9 @@ int main(int argc, char* argv[])
         return 2;
     }
     try {
-        printbench::app::Application app(argc, argv, language.language, usbModel);
+        std::function<std::shared_ptr<void>()> usbPrinter;
+        if (usbModel) usbPrinter = [&] { return std::make_shared<UsbVirtualPrinter>(*usbModel, "receipts"); };
+        printbench::app::Application app(argc, argv, language.language, usbPrinter);
         return app.exec();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "printbench: %s\n", e.what());
