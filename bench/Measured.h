@@ -25,4 +25,4 @@ int measured(const char* name, Measure measure)
     return 0;
 }
 
-} // namespace printbench::bench
+}  // namespace printbench::bench

@@ -101,7 +101,8 @@ private:
             std::uint8_t buf[4096];
             const ssize_t n = ::read(m_master, buf, sizeof buf);
             const long long t = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                    std::chrono::steady_clock::now().time_since_epoch()).count();
+                                    std::chrono::steady_clock::now().time_since_epoch())
+                                    .count();
             for (ssize_t i = 0; i < n; ++i) {
                 last[0] = last[1], last[1] = last[2], last[2] = buf[i];
                 stamps[0] = stamps[1], stamps[1] = stamps[2], stamps[2] = t;
@@ -126,4 +127,4 @@ private:
     std::thread m_thread;
 };
 
-} // namespace printbench::bench
+}  // namespace printbench::bench

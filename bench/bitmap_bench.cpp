@@ -45,7 +45,8 @@ class Gather : public link::Tap {
 public:
     void traffic(const link::Traffic& t) override
     {
-        if (t.direction == link::Traffic::Direction::Sent) pending.insert(pending.end(), t.bytes.begin(), t.bytes.end());
+        if (t.direction == link::Traffic::Direction::Sent)
+            pending.insert(pending.end(), t.bytes.begin(), t.bytes.end());
     }
     std::vector<std::uint8_t> pending;
 };
@@ -92,14 +93,16 @@ std::vector<std::uint8_t> slowPrint(const fs::path& dir)
     };
     std::vector<std::uint8_t> out;
     if (get(in, 0) != 'B' || get(in, 1) != 'M') return out;
-    for (int i = 54; i <= 57; ++i) if (get(in, i) != 0) return out;
+    for (int i = 54; i <= 57; ++i)
+        if (get(in, i) != 0) return out;
     const std::int32_t width = getLong(18), height = getLong(22), size = getLong(2);
     const std::int32_t rowBytes = (width + 7) / 8, stride = (rowBytes + 3) / 4 * 4, columnBytes = (height + 7) / 8;
     if (size != 62 + stride * height) return out;
 
     for (std::int32_t y = 0; y < height; ++y) {
         for (std::int32_t b = 0; b < rowBytes; ++b)
-            put(rows, std::int64_t{y} * rowBytes + b, static_cast<std::uint8_t>(~get(in, 62 + std::int64_t{height - 1 - y} * stride + b)));
+            put(rows, std::int64_t{y} * rowBytes + b,
+                static_cast<std::uint8_t>(~get(in, 62 + std::int64_t{height - 1 - y} * stride + b)));
     }
     for (std::int32_t x = 0; x < width; ++x) {
         for (std::int32_t k = 0; k < columnBytes; ++k) {
@@ -114,7 +117,8 @@ std::vector<std::uint8_t> slowPrint(const fs::path& dir)
     out = {0x1B, 0x33, 0x18, 0x1B, 0x4C, 0x1B, 0x54, 0x00, 0x1B, 0x57, 0, 0, 0, 0, 0xAF, 0x01, 0x08, 0x02};
     const std::int32_t n = rowBytes * 8;
     for (std::int32_t band = 0; band < (columnBytes + 2) / 3; ++band) {
-        out.insert(out.end(), {0x1B, 0x2A, 0x21, static_cast<std::uint8_t>(n & 0xFF), static_cast<std::uint8_t>(n >> 8)});
+        out.insert(out.end(),
+                   {0x1B, 0x2A, 0x21, static_cast<std::uint8_t>(n & 0xFF), static_cast<std::uint8_t>(n >> 8)});
         for (std::int32_t j = 0; j < n; ++j) {
             for (std::int32_t k = 0; k < 3; ++k) {
                 const std::int32_t at = 3 * band + k;
@@ -127,7 +131,10 @@ std::vector<std::uint8_t> slowPrint(const fs::path& dir)
     return out;
 }
 
-double ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double ms(std::chrono::steady_clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double median(std::vector<double> v)
 {
@@ -168,8 +175,8 @@ std::vector<std::uint8_t> fastWay(const std::vector<std::uint8_t>& file, double 
     rig.link.setTap(nullptr);
     std::printf("  conversion and bands: median %.3f ms over %d runs (target <= %.0f ms): %s\n", median(total), kRuns,
                 targetMs, median(total) <= targetMs ? "met" : "NOT met");
-    std::printf("    check + geometry %.4f ms, row file %.3f ms, column file %.3f ms, SendLogo %.3f ms\n", median(check),
-                median(rowFile), median(columnFile), median(bands));
+    std::printf("    check + geometry %.4f ms, row file %.3f ms, column file %.3f ms, SendLogo %.3f ms\n",
+                median(check), median(rowFile), median(columnFile), median(bands));
     return stream;
 }
 
@@ -219,7 +226,7 @@ bool measure(int width, int height, double targetMs, bool whole)
     return same && done && sameBytes;
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {

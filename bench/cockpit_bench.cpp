@@ -127,11 +127,12 @@ Cost patternCpu(Mode mode)
     // its last read.
     double lastRead = cpuSeconds(CLOCK_MONOTONIC);
     if (mode == Mode::Open)
-        for (int pass = 1; pass <= kRepetitions; ++pass) rec.atEventPass(pass, [&] {
-            if (cpuSeconds(CLOCK_MONOTONIC) - lastRead < 0.1) return;
-            console.read();
-            lastRead = cpuSeconds(CLOCK_MONOTONIC);
-        });
+        for (int pass = 1; pass <= kRepetitions; ++pass)
+            rec.atEventPass(pass, [&] {
+                if (cpuSeconds(CLOCK_MONOTONIC) - lastRead < 0.1) return;
+                console.read();
+                lastRead = cpuSeconds(CLOCK_MONOTONIC);
+            });
     form.setListIndex(Control::Combo4, 2);  // KL-330, 432 dots
     form.setListIndex(Control::Combo2, 3);  // COM3
     form.setText(Control::Text2, std::to_string(kRepetitions));
@@ -201,7 +202,7 @@ bool measureMemory()
     return journal.droppedRecords() > 0;
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {

@@ -118,7 +118,7 @@ bool measureLongRun()
     return bench.rec.text(Control::Text4) == "10000";
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char* argv[])
 {

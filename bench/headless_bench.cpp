@@ -113,7 +113,8 @@ bool firstByte(const std::string& runner)
 bool cpuPerPass(const std::string& runner, const std::string& printerProgram)
 {
     constexpr int kPasses = 10000;
-    const std::filesystem::path receipts = std::filesystem::temp_directory_path() / ("printbench-bench-" + std::to_string(getpid()));
+    const std::filesystem::path receipts = std::filesystem::temp_directory_path() /
+                                           ("printbench-bench-" + std::to_string(getpid()));
     std::vector<double> runMs, printerMs;
     for (int round = 0; round < 3; ++round) {
         int toPrinter[2], fromPrinter[2];
@@ -122,7 +123,8 @@ bool cpuPerPass(const std::string& runner, const std::string& printerProgram)
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, toPrinter[0], STDIN_FILENO);
         posix_spawn_file_actions_adddup2(&actions, fromPrinter[1], STDOUT_FILENO);
-        const pid_t printer = spawn({printerProgram, "--tcp", "0", "--log", "/dev/null", "--out", receipts.string()}, &actions);
+        const pid_t printer = spawn({printerProgram, "--tcp", "0", "--log", "/dev/null", "--out", receipts.string()},
+                                    &actions);
         posix_spawn_file_actions_destroy(&actions);
         ::close(toPrinter[0]);
         ::close(fromPrinter[1]);
@@ -137,8 +139,8 @@ bool cpuPerPass(const std::string& runner, const std::string& printerProgram)
         }
         const std::string port = first.substr(at + 10, first.find(',', at) - at - 10);
 
-        const pid_t run = spawn({runner, "--port", "tcp://127.0.0.1:" + port, "--repeat", std::to_string(kPasses), "--delay",
-                                 "0", "--quiet", "sequence", "Full Cut"});
+        const pid_t run = spawn({runner, "--port", "tcp://127.0.0.1:" + port, "--repeat", std::to_string(kPasses),
+                                 "--delay", "0", "--quiet", "sequence", "Full Cut"});
         int status = 0;
         rusage usage{};
         if (run < 0 || wait4(run, &status, 0, &usage) != run || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
@@ -169,7 +171,7 @@ bool cpuPerPass(const std::string& runner, const std::string& printerProgram)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {

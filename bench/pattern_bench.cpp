@@ -40,7 +40,10 @@ constexpr int kRepetitions = 1000;
 class CountingSerial : public link::SerialPort {
 public:
     explicit CountingSerial(app::QtSerialPort& port) : m_port(port) {}
-    link::LinkStatus open(const link::SerialSettings& s, const std::string& device) override { return m_port.open(s, device); }
+    link::LinkStatus open(const link::SerialSettings& s, const std::string& device) override
+    {
+        return m_port.open(s, device);
+    }
     void close() override { m_port.close(); }
     bool isOpen() const override { return m_port.isOpen(); }
     void write(std::span<const std::uint8_t> b, link::OutputForm form) override
@@ -100,7 +103,7 @@ bool measure()
     return arrived == sent && b.fields.text(Control::Text4) == std::to_string(kRepetitions) && b.noMessages();
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char* argv[])
 {

@@ -15,9 +15,9 @@
 //
 // Prints figures only; exits 1 when one of the two could not be measured at all.
 
-#include "protocol/Models.h"
 #include "printer/Decoder.h"
 #include "printer/VirtualPrinter.h"
+#include "protocol/Models.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -248,7 +248,8 @@ bool measureDecoding()
         decodeRates.push_back(megabytes / decodeOnce(capture, counts));
         std::uint64_t pages = 0, replies = 0;
         renderRates.push_back(megabytes / renderOnce(capture, width, pages, replies));
-        steady = steady && counts.commands == counted.counts.commands && pages == output.pages && replies == output.replies;
+        steady = steady && counts.commands == counted.counts.commands && pages == output.pages &&
+                 replies == output.replies;
     }
 
     std::printf("capture: %zu bytes (%d dots, fed in %zu-byte reads): %llu commands, %llu unknown, %llu cut short; "
@@ -291,8 +292,8 @@ public:
         }
         const std::string program = PRINTBENCH_PRINTER_PROGRAM, com = std::to_string(kCom);
         const std::string portsArg = ports.string(), outArg = out.string();
-        const char* argv[] = {program.c_str(), "--com", com.c_str(), "--model", "KR-420", "--out", outArg.c_str(),
-                              "--ports", portsArg.c_str(), nullptr};
+        const char* argv[] = {program.c_str(), "--com",        com.c_str(), "--model",        "KR-420",
+                              "--out",         outArg.c_str(), "--ports",   portsArg.c_str(), nullptr};
         const pid_t parent = ::getpid();
         m_pid = ::fork();
         if (m_pid == 0) {
@@ -448,8 +449,10 @@ bool measureFaults(const fs::path& folder)
         return false;
     }
     if (!awaitByte(line.get(), printer::status::Ok, std::chrono::seconds(2))) {
-        std::fprintf(stderr, "printer_bench: no status 0x12 within 2 s of GS a 1 (automatic status back not answered); "
-                             "the printer said:\n%s\n", printer.outputTail().c_str());
+        std::fprintf(stderr,
+                     "printer_bench: no status 0x12 within 2 s of GS a 1 (automatic status back not answered); "
+                     "the printer said:\n%s\n",
+                     printer.outputTail().c_str());
         return false;
     }
 
@@ -466,14 +469,14 @@ bool measureFaults(const fs::path& folder)
         }
         if (const auto arrived = awaitByte(line.get(), expected, std::chrono::seconds(2)))
             delays.push_back(std::chrono::duration<double, std::milli>(*arrived - typed).count());
-        else
-            ++missed;
+        else ++missed;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 
     printer.type("quit\n");
     const std::optional<int> status = printer.waitExit(std::chrono::seconds(5));
-    const bool linkGone = !fs::is_symlink(fs::symlink_status(printer.linkPath(), ec)) && !fs::exists(printer.linkPath(), ec);
+    const bool linkGone = !fs::is_symlink(fs::symlink_status(printer.linkPath(), ec)) &&
+                          !fs::exists(printer.linkPath(), ec);
 
     if (!delays.empty()) {
         std::printf("typed fault to status byte on the line (paper-end 0x32 / ok 0x12, %zu of %d arrived): "
@@ -485,13 +488,13 @@ bool measureFaults(const fs::path& folder)
         std::printf("after quit: the printer was still running after 5 s (stopped by the bench); link %s\n",
                     linkGone ? "removed" : "left behind");
     else
-        std::printf("after quit: printer ended with %s %d, link %s\n",
-                    WIFEXITED(*status) ? "exit code" : "signal",
-                    WIFEXITED(*status) ? WEXITSTATUS(*status) : WTERMSIG(*status), linkGone ? "removed" : "left behind");
+        std::printf("after quit: printer ended with %s %d, link %s\n", WIFEXITED(*status) ? "exit code" : "signal",
+                    WIFEXITED(*status) ? WEXITSTATUS(*status) : WTERMSIG(*status),
+                    linkGone ? "removed" : "left behind");
     return !delays.empty();
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {

@@ -58,7 +58,10 @@ public:
     link::LinkStatus open(const link::SerialSettings&, const std::string&) override { return {}; }
     void close() override { m_pending.clear(); }
     bool isOpen() const override { return true; }
-    void write(std::span<const std::uint8_t> b, link::OutputForm) override { m_pending.insert(m_pending.end(), b.begin(), b.end()); }
+    void write(std::span<const std::uint8_t> b, link::OutputForm) override
+    {
+        m_pending.insert(m_pending.end(), b.begin(), b.end());
+    }
     link::LinkStatus flush() override { return m_pending.clear(), link::LinkStatus{}; }
     std::optional<std::span<const std::uint8_t>> gathered() const override { return std::span(m_pending); }
     int bytesWaiting() override { return 0; }
@@ -86,8 +89,8 @@ struct Core {
         form.link().setTap(&journal);
         form.setRunObserver(&journal);
         if (runLog) {
-            writer = std::make_unique<cockpit::RunLogWriter>(*runLog, cockpit::WriterProcess{::getpid(), "runlog_bench", "bench"},
-                                                              &journal.live());
+            writer = std::make_unique<cockpit::RunLogWriter>(
+                *runLog, cockpit::WriterProcess{::getpid(), "runlog_bench", "bench"}, &journal.live());
             journal.addSink(writer.get());
         }
         for (int i = 0; i < fields.listCount(Control::List1); ++i)
@@ -106,7 +109,8 @@ double cpuPerPass(Core& core, std::int64_t passes, double seconds = 0)
 {
     core.form.setText(Control::Text2, std::to_string(passes));
     if (passes == 0) {
-        QTimer::singleShot(std::chrono::milliseconds(std::int64_t(seconds * 1000)), [&core] { core.form.Command6_Click(); });
+        QTimer::singleShot(std::chrono::milliseconds(std::int64_t(seconds * 1000)),
+                           [&core] { core.form.Command6_Click(); });
     }
     const double before = processCpuSeconds();
     core.form.Command2_Click();
@@ -135,14 +139,18 @@ void inMemory(const fs::path& folder)
             least = std::min(least, cpuPerPass(core, kPasses));
         }
     }
-    std::printf("CPU per pass in memory (least of %d runs of %d passes): %.2f us without the run log, %.2f us with it (%+.1f %%)\n",
-                kRounds, kPasses, without * 1e6, with * 1e6, (with / without - 1) * 100);
+    std::printf(
+        "CPU per pass in memory (least of %d runs of %d passes): %.2f us without the run log, %.2f us with it (%+.1f %%)\n",
+        kRounds, kPasses, without * 1e6, with * 1e6, (with / without - 1) * 100);
 }
 
 // A host whose message boxes go nowhere.
 struct QuietHost : app::QtHost {
     QuietHost() : QtHost("PrintBench") {}
-    void message(window::Icon, const window::Message& text) override { std::fprintf(stderr, "message: %s\n", text.text().c_str()); }
+    void message(window::Icon, const window::Message& text) override
+    {
+        std::fprintf(stderr, "message: %s\n", text.text().c_str());
+    }
 };
 
 bool againstThePrinter(const fs::path& folder)
@@ -150,8 +158,16 @@ bool againstThePrinter(const fs::path& folder)
     const fs::path ports = folder / "ports", receipts = folder / "receipts";
     fs::create_directories(ports);
     const std::string portsArg = ports.string(), outArg = receipts.string();
-    const char* argv[] = {PRINTBENCH_PRINTER_PROGRAM, "--com", "11", "--ports", portsArg.c_str(), "--out", outArg.c_str(),
-                          "--log", "/dev/null", nullptr};
+    const char* argv[] = {PRINTBENCH_PRINTER_PROGRAM,
+                          "--com",
+                          "11",
+                          "--ports",
+                          portsArg.c_str(),
+                          "--out",
+                          outArg.c_str(),
+                          "--log",
+                          "/dev/null",
+                          nullptr};
     posix_spawn_file_actions_t quiet;
     posix_spawn_file_actions_init(&quiet);
     posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
@@ -178,9 +194,10 @@ bool againstThePrinter(const fs::path& folder)
                 least = std::min(least, cpuPerPass(core, 0, 5));
             }
         }
-        std::printf("CPU per pass against the virtual printer (least of 3 runs of 5 s): %.1f us without the run log, %.1f us "
-                    "with it (%+.1f %%)\n",
-                    without * 1e6, with * 1e6, (with / without - 1) * 100);
+        std::printf(
+            "CPU per pass against the virtual printer (least of 3 runs of 5 s): %.1f us without the run log, %.1f us "
+            "with it (%+.1f %%)\n",
+            without * 1e6, with * 1e6, (with / without - 1) * 100);
 
         testkit::Recorder fields;
         QuietHost host;
@@ -201,14 +218,15 @@ bool againstThePrinter(const fs::path& folder)
         const double steadyMinutes = 1;
         const double perMinute = double(late.bytes - early.bytes) / steadyMinutes;
         const run::RunRecord& run = *core.journal.run();
-        std::printf("75 s soak against the virtual printer: %lld passes (%.0f a second, %llu of %llu status requests answered "
-                    "late or not at all); the log grew by %.0f bytes a minute under way, %.0f KB in an hour, and %.0f KB once "
-                    "(the start line, the first status and progress lines, the end line with the record); %.1f fsyncs a minute under way (%llu "
-                    "in all)\n",
-                    static_cast<long long>(run.passesBegun), double(run.passesBegun) / seconds,
-                    static_cast<unsigned long long>(run.statusUnanswered), static_cast<unsigned long long>(run.statusRequests),
-                    perMinute, perMinute * 60 / 1024, double(all.bytes - (late.bytes - early.bytes)) / 1024,
-                    double(late.syncs - early.syncs) / steadyMinutes, static_cast<unsigned long long>(all.syncs));
+        std::printf(
+            "75 s soak against the virtual printer: %lld passes (%.0f a second, %llu of %llu status requests answered "
+            "late or not at all); the log grew by %.0f bytes a minute under way, %.0f KB in an hour, and %.0f KB once "
+            "(the start line, the first status and progress lines, the end line with the record); %.1f fsyncs a minute under way (%llu "
+            "in all)\n",
+            static_cast<long long>(run.passesBegun), double(run.passesBegun) / seconds,
+            static_cast<unsigned long long>(run.statusUnanswered), static_cast<unsigned long long>(run.statusRequests),
+            perMinute, perMinute * 60 / 1024, double(all.bytes - (late.bytes - early.bytes)) / 1024,
+            double(late.syncs - early.syncs) / steadyMinutes, static_cast<unsigned long long>(all.syncs));
         measured = run.passesBegun > 0 && all.lines > 0;
     }
     ::kill(printer, SIGINT);
@@ -216,7 +234,7 @@ bool againstThePrinter(const fs::path& folder)
     return measured;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

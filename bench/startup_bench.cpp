@@ -65,7 +65,7 @@ double median(std::vector<double> v)
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -105,9 +105,9 @@ int main(int argc, char* argv[])
     }
     std::printf("PrintBench start-up over %d runs (%s platform)\n", runs,
                 std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "default");
-    std::printf("  process start to main window shown: median %.1f ms, worst %.1f ms (target <= 300 ms)\n",
-                median(ms), *std::max_element(ms.begin(), ms.end()));
-    std::printf("  peak resident memory after start-up: median %.1f MB, worst %.1f MB (target <= 80 MB)\n",
-                median(mb), *std::max_element(mb.begin(), mb.end()));
+    std::printf("  process start to main window shown: median %.1f ms, worst %.1f ms (target <= 300 ms)\n", median(ms),
+                *std::max_element(ms.begin(), ms.end()));
+    std::printf("  peak resident memory after start-up: median %.1f MB, worst %.1f MB (target <= 80 MB)\n", median(mb),
+                *std::max_element(mb.begin(), mb.end()));
     return 0;
 }

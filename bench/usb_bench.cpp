@@ -38,7 +38,7 @@ public:
     long long bytes = 0;
 };
 
-} // namespace
+}  // namespace
 
 int main()
 {

@@ -38,10 +38,11 @@ struct Routes {
 bool framedBand(const std::vector<std::uint8_t>& band, std::size_t n)
 {
     return band.size() == 5 + 3 * n + 1 && band[0] == 0x1B && band[1] == 0x2A && band[2] == 0x21 &&
-           band[3] == static_cast<std::uint8_t>(n & 0xFF) && band[4] == static_cast<std::uint8_t>(n >> 8) && band.back() == 0x0A;
+           band[3] == static_cast<std::uint8_t>(n & 0xFF) && band[4] == static_cast<std::uint8_t>(n >> 8) &&
+           band.back() == 0x0A;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -57,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::uint8_t> rows = bitmap::WriteRowFile(file, g);
     if (rows.size() != static_cast<std::size_t>(g.RowFileBytes)) std::abort();
     const std::vector<std::uint8_t> columns = bitmap::BuildColumnFile(rows, g);
-    if (columns.size() != static_cast<std::size_t>(g.ImageWidth) * static_cast<std::size_t>(g.ColumnBytes)) std::abort();
+    if (columns.size() != static_cast<std::size_t>(g.ImageWidth) * static_cast<std::size_t>(g.ColumnBytes))
+        std::abort();
 
     // The first band and the last, which may hold fewer than three bytes of each column.
     const std::size_t n = static_cast<std::size_t>(g.bandColumns());

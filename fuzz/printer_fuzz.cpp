@@ -21,7 +21,8 @@ public:
     void reply(std::uint8_t) override {}
     void page(const Page& page) override
     {
-        if (page.dots.height > page.height || page.dots.dots.size() != std::size_t(page.dots.width) * std::size_t(page.dots.height))
+        if (page.dots.height > page.height ||
+            page.dots.dots.size() != std::size_t(page.dots.width) * std::size_t(page.dots.height))
             std::abort();
     }
 };
@@ -48,7 +49,7 @@ std::string decodeAll(std::span<const std::uint8_t> bytes, std::size_t cut, Virt
     return out.str();
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

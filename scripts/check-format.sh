@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Checks that the C++ sources under src/, tests/, bench/ and fuzz/ are formatted as .clang-format
-# says (clang-format 14, as Debian 12 ships it); exits 1 and names the places when one is not.
+# Checks that the C++ sources under src/, bench/ and fuzz/ are formatted as .clang-format says
+# (clang-format 14, as Debian 12 ships it); exits 1 and names the places when one is not. tests/
+# is not held to it yet: wrapped at 120 columns its tables would take the tests past 40 % of the
+# source's lines, so they are to be made shorter first. FORMAT_FOLDERS names other folders.
 # With --fix, formats them in place instead. CLANG_FORMAT chooses another clang-format binary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,7 +27,7 @@ esac
 
 files=()
 while IFS= read -r -d '' f; do files+=("$f"); done \
-  < <(find src tests bench fuzz -type f \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
+  < <(find ${FORMAT_FOLDERS:-src bench fuzz} -type f \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
 
 if $fix; then
   "$clang_format" -i --style=file "${files[@]}"

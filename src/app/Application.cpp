@@ -9,9 +9,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 #include <csignal>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace printbench::app {
@@ -25,9 +25,10 @@ bool startLanguage(std::optional<Language> chosen)
     return installLanguage(language);
 }
 
-} // namespace
+}  // namespace
 
-Application::Application(int& argc, char** argv, std::optional<Language> language, std::function<std::shared_ptr<void>()> usbPrinter)
+Application::Application(int& argc, char** argv, std::optional<Language> language,
+                         std::function<std::shared_ptr<void>()> usbPrinter)
     : m_app(argc, argv), m_languageSet(startLanguage(language)), m_host(QStringLiteral("PrintBench")),
       m_usbPrinter(usbPrinter ? usbPrinter() : nullptr), m_window(m_host, m_serial, m_usb, m_codePage),
       m_cockpit(m_window, m_journal, m_codePage)
@@ -41,7 +42,8 @@ Application::Application(int& argc, char** argv, std::optional<Language> languag
         // A run stopped on the way out still gets its listening time: the answers to its last
         // requests are let in (no user input). One still running (the program ends from inside a
         // run) is closed as stopped by End.
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(cockpit::Journal::kListenMs + 20);
+        const auto until = std::chrono::steady_clock::now() +
+                           std::chrono::milliseconds(cockpit::Journal::kListenMs + 20);
         while (m_journal.listening() && std::chrono::steady_clock::now() < until) {
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             m_journal.tick();
@@ -73,10 +75,11 @@ Application::Application(int& argc, char** argv, std::optional<Language> languag
     // The run log, written ahead as runs go; its failures show in the status bar.
     m_journal.setProcessTag(std::to_string(QCoreApplication::applicationPid()));
     reportInterruptedRuns();
-    m_runLog = std::make_unique<cockpit::RunLogWriter>(
-        cockpit::defaultRunLogFolder(),
-        cockpit::WriterProcess{QCoreApplication::applicationPid(), "printbench", QSysInfo::machineHostName().toStdString()},
-        &m_journal.live());
+    m_runLog =
+        std::make_unique<cockpit::RunLogWriter>(cockpit::defaultRunLogFolder(),
+                                                cockpit::WriterProcess{QCoreApplication::applicationPid(), "printbench",
+                                                                       QSysInfo::machineHostName().toStdString()},
+                                                &m_journal.live());
     m_journal.addSink(m_runLog.get());
     m_runLogErrors.setInterval(1000);
     QObject::connect(&m_runLogErrors, &QTimer::timeout, &m_runLogErrors, [this] {
@@ -98,7 +101,8 @@ void Application::reportInterruptedRuns()
     const std::filesystem::path folder = cockpit::defaultRunLogFolder();
     std::vector<run::RunRecord> runs = cockpit::readInterruptedRuns(folder);
     for (const run::RunRecord& r : runs)
-        if (const auto error = cockpit::closeInterruptedRun(folder, r)) m_cockpit.showNote(QString::fromStdString(*error));
+        if (const auto error = cockpit::closeInterruptedRun(folder, r))
+            m_cockpit.showNote(QString::fromStdString(*error));
     if (!runs.empty()) m_journal.showEarlierRun(std::move(runs.back()));
     m_cockpit.refreshStatus();
 }
@@ -115,7 +119,7 @@ void signalled(int signal)
     [[maybe_unused]] const ssize_t w = ::write(g_signalPipe[1], &b, 1);
 }
 
-} // namespace
+}  // namespace
 
 void Application::catchSignals()
 {
@@ -155,4 +159,4 @@ int Application::exec()
     return QApplication::exec();
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

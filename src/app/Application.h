@@ -67,4 +67,4 @@ private:
     std::int64_t m_shownPass = -1;  // the pass the status bar's line was last refreshed for
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

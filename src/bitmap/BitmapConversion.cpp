@@ -112,11 +112,12 @@ std::vector<std::uint8_t> BuildColumnFile(std::span<const std::uint8_t> rowFile,
                 // Column byteColumn * 8 + i is now byte i from the top, the upper row in its top bit.
                 std::uint8_t* out = columns.data() + byteColumn * 8 * columnBytes + k;
                 const std::size_t dots = std::min<std::size_t>(8, width - byteColumn * 8);
-                for (std::size_t i = 0; i < dots; ++i) out[i * columnBytes] = static_cast<std::uint8_t>(m >> (56 - 8 * i));
+                for (std::size_t i = 0; i < dots; ++i)
+                    out[i * columnBytes] = static_cast<std::uint8_t>(m >> (56 - 8 * i));
             }
         }
     }
     return columns;
 }
 
-} // namespace printbench::bitmap
+}  // namespace printbench::bitmap

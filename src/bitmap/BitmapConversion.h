@@ -31,15 +31,15 @@ struct LogoGeometry {
     std::int32_t ImageWidth = 0;
     std::int32_t ImageHeight = 0;
     std::int32_t DeclaredFileSize = 0;
-    std::int32_t RowBytes = 0;     // ImageWidth in whole bytes
-    std::uint8_t RowPad = 0;       // stored rows are padded to 4 bytes
-    std::int32_t ColumnBytes = 0;  // ImageHeight in whole bytes
-    std::uint8_t PadRows = 0;      // blank rows below the image up to a multiple of 8
-    std::int64_t RowFileBytes = 0; // N: pixel-data bytes the row file receives
+    std::int32_t RowBytes = 0;      // ImageWidth in whole bytes
+    std::uint8_t RowPad = 0;        // stored rows are padded to 4 bytes
+    std::int32_t ColumnBytes = 0;   // ImageHeight in whole bytes
+    std::uint8_t PadRows = 0;       // blank rows below the image up to a multiple of 8
+    std::int64_t RowFileBytes = 0;  // N: pixel-data bytes the row file receives
 
     std::int32_t stride() const { return RowBytes + RowPad; }
-    std::int32_t bandColumns() const { return RowBytes * 8; }        // n
-    std::int32_t bands() const { return (ColumnBytes + 2) / 3; }     // full bands and a partial one
+    std::int32_t bandColumns() const { return RowBytes * 8; }     // n
+    std::int32_t bands() const { return (ColumnBytes + 2) / 3; }  // full bands and a partial one
 };
 
 // The geometry from the header, or why this file cannot be printed as a logo: a field with its
@@ -63,4 +63,4 @@ std::vector<std::uint8_t> WriteRowFile(std::span<const std::uint8_t> file, const
 // (the PadRows below the image) are blank.
 std::vector<std::uint8_t> BuildColumnFile(std::span<const std::uint8_t> rowFile, const LogoGeometry& g);
 
-} // namespace printbench::bitmap
+}  // namespace printbench::bitmap

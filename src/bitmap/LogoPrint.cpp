@@ -83,9 +83,10 @@ private:
     bool m_created = false;
 };
 
-} // namespace
+}  // namespace
 
-void encodeBand(const LogoGeometry& g, std::span<const std::uint8_t> columnFile, int band, std::vector<std::uint8_t>& out)
+void encodeBand(const LogoGeometry& g, std::span<const std::uint8_t> columnFile, int band,
+                std::vector<std::uint8_t>& out)
 {
     const int n = g.bandColumns();
     const std::size_t columnBytes = static_cast<std::size_t>(g.ColumnBytes);
@@ -136,7 +137,8 @@ LogoPrintResult PrintLogo(const fs::path& folder, const std::string& name, const
     if (!file) return refused(FailureKind::NotABitmap);
     switch (CheckBitmapHeader(*file)) {
     case HeaderCheck::NotABitmap: return refused(FailureKind::NotABitmap);
-    case HeaderCheck::TooShort: return refused(FailureKind::NotABitmap, "The file is shorter than the 62-byte header of a bitmap.");
+    case HeaderCheck::TooShort:
+        return refused(FailureKind::NotABitmap, "The file is shorter than the 62-byte header of a bitmap.");
     case HeaderCheck::NotBlackFirst: return refused(FailureKind::NotMonochrome);
     case HeaderCheck::Valid: break;
     }
@@ -148,11 +150,17 @@ LogoPrintResult PrintLogo(const fs::path& folder, const std::string& name, const
     const std::vector<std::uint8_t> columns = BuildColumnFile(rows, g);
     WorkFile rowFile(workFolder / kRowFileName);
     WorkFile columnFile(workFolder / kColumnFileName);
-    for (auto [work, bytes, fileName] : {std::tuple{&rowFile, std::span<const std::uint8_t>(rows), kRowFileName},
-                                         std::tuple{&columnFile, std::span<const std::uint8_t>(columns), kColumnFileName}}) {
+    for (auto [work, bytes, fileName] :
+         {std::tuple{&rowFile, std::span<const std::uint8_t>(rows), kRowFileName},
+          std::tuple{&columnFile, std::span<const std::uint8_t>(columns), kColumnFileName}}) {
         const std::string failure = work->write(bytes);
         if (!failure.empty()) {
-            return LogoPrintResult{link::Failure{FailureKind::WorkFileFailed, channel.route(), {}, {}, failure, std::nullopt,
+            return LogoPrintResult{link::Failure{FailureKind::WorkFileFailed,
+                                                 channel.route(),
+                                                 {},
+                                                 {},
+                                                 failure,
+                                                 std::nullopt,
                                                  (workFolder / fileName).string()}};
         }
     }
@@ -160,4 +168,4 @@ LogoPrintResult PrintLogo(const fs::path& folder, const std::string& name, const
     return {};
 }
 
-} // namespace printbench::bitmap
+}  // namespace printbench::bitmap

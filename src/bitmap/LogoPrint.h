@@ -20,7 +20,8 @@ inline constexpr const char* kColumnFileName = "zq_logo.ver";
 // Band `band` (counting from 0) of the column file as the printer takes it: ESC * 33 nL nH,
 // three bytes for each of the n columns (the part of the band a column holds; blank past the
 // image or below its last row), LF. `out` is resized to 5 + 3n + 1 bytes.
-void encodeBand(const LogoGeometry& g, std::span<const std::uint8_t> columnFile, int band, std::vector<std::uint8_t>& out);
+void encodeBand(const LogoGeometry& g, std::span<const std::uint8_t> columnFile, int band,
+                std::vector<std::uint8_t>& out);
 
 // The logo in page mode: line spacing and the page area, every band, then print, feed, cut and
 // recover. The parameter bytes of ESC 3 and ESC W go one at a time, the fixed commands as
@@ -41,4 +42,4 @@ struct LogoPrintResult {
 LogoPrintResult PrintLogo(const std::filesystem::path& folder, const std::string& name,
                           const std::filesystem::path& workFolder, link::PrinterChannel& channel);
 
-} // namespace printbench::bitmap
+}  // namespace printbench::bitmap

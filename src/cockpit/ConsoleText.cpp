@@ -76,7 +76,7 @@ std::string grouped(std::uint64_t n)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 std::string ConsoleText::lines(const TrafficRecord& r, const std::string& label, int utcOffsetMinutes, Filter filter)
 {
@@ -116,7 +116,8 @@ std::string ConsoleText::lines(const TrafficRecord& r, const std::string& label,
 std::string ConsoleText::droppedText(std::uint64_t records)
 {
     if (records == 0) return {};
-    return "(" + grouped(records) + (records == 1 ? " record" : " records") + " dropped before the console showed them)";
+    return "(" + grouped(records) + (records == 1 ? " record" : " records") +
+           " dropped before the console showed them)";
 }
 
 // --- The worker ------------------------------------------------------------------------------
@@ -125,7 +126,8 @@ namespace {
 constexpr std::size_t kWaitingBound = std::size_t(2) << 20;
 }
 
-ConsoleWorker::ConsoleWorker() : m_thread([this] { work(); }) {}
+ConsoleWorker::ConsoleWorker() : m_thread([this] { work(); })
+{}
 
 ConsoleWorker::~ConsoleWorker()
 {
@@ -192,4 +194,4 @@ void ConsoleWorker::work()
     }
 }
 
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

@@ -24,7 +24,8 @@ public:
     // The lines of one record (a heading first when its action differs from the last one),
     // each ending in '\n'. `label` is the record's action's. Records filtered out still go
     // through the decoders.
-    std::string lines(const TrafficRecord& r, const std::string& label, int utcOffsetMinutes, Filter filter = Filter::Both);
+    std::string lines(const TrafficRecord& r, const std::string& label, int utcOffsetMinutes,
+                      Filter filter = Filter::Both);
     // The same, with the label and the local time of `journal`.
     std::string lines(const Journal& journal, const TrafficRecord& r, Filter filter = Filter::Both)
     {
@@ -80,4 +81,4 @@ private:
     std::thread m_thread;
 };
 
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

@@ -14,11 +14,14 @@ namespace printbench::cockpit {
 namespace {
 
 // A record's share of memory: its bytes and its place in the ring.
-std::size_t footprint(const TrafficRecord& r) { return sizeof(TrafficRecord) + r.bytes.capacity(); }
+std::size_t footprint(const TrafficRecord& r)
+{
+    return sizeof(TrafficRecord) + r.bytes.capacity();
+}
 
 constexpr std::size_t kMergeLimit = 4096;  // a record grows by merging up to this many bytes
 
-} // namespace
+}  // namespace
 
 Journal::Journal(link::Host& host, Bounds bounds) : m_host(host), m_bounds(bounds)
 {
@@ -264,7 +267,8 @@ void Journal::runStarted(const run::RunSettings& settings)
     std::erase(date, '-');
     std::erase(clock, ':');
     m_run->runId = date + "-" + clock + "-" + m_processTag + "-" + std::to_string(++m_runsStarted);
-    if (const auto known = m_identities.find(settings.port); known != m_identities.end()) m_run->identity = known->second;
+    if (const auto known = m_identities.find(settings.port); known != m_identities.end())
+        m_run->identity = known->second;
     m_phase = Phase::Running;
     m_runStartMonotonic = m_lastSentMonotonic = m_lastProgress = now;
     m_progressCount = 0;
@@ -387,10 +391,10 @@ void Journal::runEnded(bool complete)
     // A fault raised the stop flag even when the run had no check left to see it: the run did
     // not succeed.
     if (m_stopCause) {
-        r.ending = *m_stopCause == run::StopCause::User    ? run::RunEnding::StoppedByUser
-                   : *m_stopCause == run::StopCause::Fault ? run::RunEnding::StoppedByFault
+        r.ending = *m_stopCause == run::StopCause::User       ? run::RunEnding::StoppedByUser
+                   : *m_stopCause == run::StopCause::Fault    ? run::RunEnding::StoppedByFault
                    : *m_stopCause == run::StopCause::LinkLost ? run::RunEnding::LinkLost
-                                                         : run::RunEnding::Failed;
+                                                              : run::RunEnding::Failed;
     } else {
         r.ending = run::RunEnding::Completed;
     }
@@ -450,7 +454,8 @@ std::string Journal::statusLine() const
     const std::string unanswered = r.statusUnanswered > 0 ? " · " + run::unansweredText(r) : "";
     switch (r.ending) {
     case run::RunEnding::Running: {
-        std::string line = "Running " + (m_lastCommand.empty() ? m_actionWords(r.settings.action) : m_lastCommand) + " ·" + pass;
+        std::string line = "Running " + (m_lastCommand.empty() ? m_actionWords(r.settings.action) : m_lastCommand) +
+                           " ·" + pass;
         line += m_passOf > 0 ? " of " + std::to_string(m_passOf) : " (until Stop)";
         line += " · " + durationText(m_host.nowMs() - m_runStartMonotonic);
         if (const auto last = lastStatus()) {
@@ -465,8 +470,9 @@ std::string Journal::statusLine() const
     case run::RunEnding::StoppedByFault: {
         std::string line = "Stopped at" + pass;
         if (r.stopStatus) {
-            line += " (" + readStatus(r.stopStatus->value).meaning + " " + hexValue(r.stopStatus->value) + " arrived in pass " +
-                    std::to_string(r.stopStatus->pass) + " at " + stampText(r.stopStatus->atMs, r.utcOffsetMinutes) + ")";
+            line += " (" + readStatus(r.stopStatus->value).meaning + " " + hexValue(r.stopStatus->value) +
+                    " arrived in pass " + std::to_string(r.stopStatus->pass) + " at " +
+                    stampText(r.stopStatus->atMs, r.utcOffsetMinutes) + ")";
         }
         return line + unanswered;
     }
@@ -476,8 +482,8 @@ std::string Journal::statusLine() const
     case run::RunEnding::NoAnswer: return "No answer from the printer at" + pass + ": " + run::unansweredText(r);
     case run::RunEnding::Interrupted: {
         // What the run log held when the program ended: as of its last line.
-        std::string line = "Interrupted: " + r.settings.label + " started " + dateText(r.startMs, r.utcOffsetMinutes) + " " +
-                           clockText(r.startMs, r.utcOffsetMinutes) + ", last recorded " +
+        std::string line = "Interrupted: " + r.settings.label + " started " + dateText(r.startMs, r.utcOffsetMinutes) +
+                           " " + clockText(r.startMs, r.utcOffsetMinutes) + ", last recorded " +
                            clockText(r.endMs, r.utcOffsetMinutes) + " at" + pass;
         if (!r.statuses.empty()) {
             const std::int32_t last = r.statuses.back().value;
@@ -526,11 +532,12 @@ std::optional<std::string> Journal::stopCapture()
 {
     if (m_capture.is_open()) {
         m_capture.close();
-        if (!m_capture && !m_captureError) m_captureError = "Closing the capture " + m_captureFile.string() + " failed.";
+        if (!m_capture && !m_captureError)
+            m_captureError = "Closing the capture " + m_captureFile.string() + " failed.";
     }
     std::optional<std::string> error;
     error.swap(m_captureError);
     return error;
 }
 
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

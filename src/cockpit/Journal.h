@@ -1,10 +1,10 @@
 #pragma once
 
-#include "run/RunObserver.h"
-#include "run/RunRecord.h"
 #include "cockpit/StatusNames.h"
 #include "link/Host.h"
 #include "link/Tap.h"
+#include "run/RunObserver.h"
+#include "run/RunRecord.h"
 
 #include <atomic>
 #include <cstdint>
@@ -49,7 +49,9 @@ public:
     virtual void runStarted(const run::RunRecord& /*r*/) {}
     // A status of the run unlike the one before it (the first, a new value, a return to normal),
     // or any fault; `unchangedBefore`: statuses equal to their predecessor since the last line.
-    virtual void statusChanged(const run::RunRecord& /*r*/, const run::StatusEvent& /*e*/, std::uint64_t /*unchangedBefore*/) {}
+    virtual void statusChanged(const run::RunRecord& /*r*/, const run::StatusEvent& /*e*/,
+                               std::uint64_t /*unchangedBefore*/)
+    {}
     // After 1 s, 2 s and 5 s, then at most every Journal::kProgressMs while the run goes, when a
     // pass, command or status comes; `unchanged` as above. Only for a sink that wants it: looking at the clock at every
     // pass for it costs a run at Delay 0 some per cent.
@@ -197,7 +199,9 @@ private:
     std::uint64_t m_droppedRecords = 0, m_droppedBytes = 0;
     std::deque<std::pair<std::uint64_t, std::string>> m_labels;  // id, text; ids rise
 
-    std::function<std::string(run::Action)> m_actionWords = [](run::Action a) { return std::string(run::actionLabel(a)); };
+    std::function<std::string(run::Action)> m_actionWords = [](run::Action a) {
+        return std::string(run::actionLabel(a));
+    };
     std::deque<run::StatusEvent> m_history;
     std::uint64_t m_historyFirst = 0;  // sequence number of m_history.front()
     bool m_badge = false;              // lastStatus() shows the last of the history
@@ -206,9 +210,9 @@ private:
     Phase m_phase = Phase::Idle;
     std::int64_t m_runStartMonotonic = 0, m_runEndMonotonic = 0;
     std::int64_t m_lastSentMonotonic = 0, m_closeAt = 0, m_lastProgress = 0;
-    std::size_t m_progressCount = 0;  // progress told of the run in progress
+    std::size_t m_progressCount = 0;                                 // progress told of the run in progress
     std::deque<std::pair<std::int64_t, std::int64_t>> m_passBegins;  // monotonic time, pass
-    std::deque<std::int64_t> m_pendingRequests;                       // monotonic send times
+    std::deque<std::int64_t> m_pendingRequests;                      // monotonic send times
     std::optional<std::int32_t> m_lastRunStatus;
     LiveCounts m_live;
     std::int64_t m_passOf = 0;
@@ -225,4 +229,4 @@ private:
     std::filesystem::path m_captureFile;
 };
 
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

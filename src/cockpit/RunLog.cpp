@@ -36,7 +36,10 @@ std::string jsonString(std::string_view s)
     return out + "\"";
 }
 
-std::string num(std::int64_t v) { return std::to_string(v); }
+std::string num(std::int64_t v)
+{
+    return std::to_string(v);
+}
 
 // The route a status came by, as the run names its own: a network printer's bytes come back on
 // the serial route's receive side.
@@ -71,8 +74,8 @@ std::string statusJson(const run::StatusEvent& e, const run::RunRecord& r)
     const StatusReading s = readStatus(e.value);
     return "{\"time\":" + jsonString(isoText(e.atMs, r.utcOffsetMinutes)) + ",\"value\":" + num(e.value) +
            ",\"hex\":" + jsonString(hexValue(e.value)) + ",\"meaning\":" + jsonString(s.meaning) +
-           ",\"class\":" + jsonString(classText(s.faultClass)) + ",\"route\":" + jsonString(routeText(e.route, r.settings)) +
-           ",\"pass\":" + num(e.pass) + "}";
+           ",\"class\":" + jsonString(classText(s.faultClass)) +
+           ",\"route\":" + jsonString(routeText(e.route, r.settings)) + ",\"pass\":" + num(e.pass) + "}";
 }
 
 // The fields every line starts with.
@@ -86,11 +89,12 @@ std::string settingsJson(const run::RunSettings& s)
     std::string sequence = "[";
     for (std::size_t i = 0; i < s.sequence.size(); ++i) sequence += (i ? "," : "") + jsonString(s.sequence[i]);
     sequence += "]";
-    return "{\"model\":" + jsonString(s.model) + ",\"port\":" + jsonString(s.port) + ",\"route\":" + jsonString(s.route) +
-           (s.device.empty() ? "" : ",\"device\":" + jsonString(s.device)) + ",\"speed\":" + jsonString(s.speed) +
-           ",\"density\":" + jsonString(s.density) + ",\"delayMs\":" + num(s.delayMs) +
-           ",\"feedDots\":" + std::to_string(s.feedDots) + ",\"sequence\":" + sequence +
-           ",\"repeatCount\":" + num(s.repeatCount) + (s.file.empty() ? "" : ",\"file\":" + jsonString(s.file)) + "}";
+    return "{\"model\":" + jsonString(s.model) + ",\"port\":" + jsonString(s.port) +
+           ",\"route\":" + jsonString(s.route) + (s.device.empty() ? "" : ",\"device\":" + jsonString(s.device)) +
+           ",\"speed\":" + jsonString(s.speed) + ",\"density\":" + jsonString(s.density) +
+           ",\"delayMs\":" + num(s.delayMs) + ",\"feedDots\":" + std::to_string(s.feedDots) +
+           ",\"sequence\":" + sequence + ",\"repeatCount\":" + num(s.repeatCount) +
+           (s.file.empty() ? "" : ",\"file\":" + jsonString(s.file)) + "}";
 }
 
 std::string identityJson(const status::PrinterIdentity& id)
@@ -120,18 +124,19 @@ std::string countsJson(const run::RunRecord& r)
 {
     return ",\"passesBegun\":" + num(r.passesBegun) + ",\"passesCompleted\":" + num(r.passesCompleted) +
            ",\"commandsExecuted\":" + num(r.commandsExecuted) + ",\"bytesSent\":" + std::to_string(r.bytesSent) +
-           ",\"bytesReceived\":" + std::to_string(r.bytesReceived) + ",\"statusRequests\":" +
-           std::to_string(r.statusRequests) + ",\"statusUnanswered\":" + std::to_string(r.statusUnanswered);
+           ",\"bytesReceived\":" + std::to_string(r.bytesReceived) +
+           ",\"statusRequests\":" + std::to_string(r.statusRequests) +
+           ",\"statusUnanswered\":" + std::to_string(r.statusUnanswered);
 }
 
 // "paper end (0x32) arrived at 14:02:11.482 in pass 17"
 std::string faultText(const run::StatusEvent& e, int tz)
 {
-    return readStatus(e.value).meaning + " (" + hexValue(e.value) + ") arrived at " + stampText(e.atMs, tz) + " in pass " +
-           num(e.pass);
+    return readStatus(e.value).meaning + " (" + hexValue(e.value) + ") arrived at " + stampText(e.atMs, tz) +
+           " in pass " + num(e.pass);
 }
 
-} // namespace
+}  // namespace
 
 std::filesystem::path defaultRunLogFolder()
 {
@@ -151,7 +156,8 @@ std::string endingText(const run::RunRecord& r)
     switch (r.ending) {
     case run::RunEnding::Running: return "running";
     case run::RunEnding::Completed: return "completed";
-    case run::RunEnding::StoppedByUser: return "stopped by " + (r.stoppedBy.empty() ? std::string("Stop") : r.stoppedBy);
+    case run::RunEnding::StoppedByUser:
+        return "stopped by " + (r.stoppedBy.empty() ? std::string("Stop") : r.stoppedBy);
     case run::RunEnding::StoppedByFault: return "stopped by a fault";
     case run::RunEnding::LinkLost: return "link lost";
     case run::RunEnding::Failed: return "not sent";
@@ -166,14 +172,16 @@ std::string runStartJson(const run::RunRecord& r, const WriterProcess& process)
     return head(r, "start") + ",\"time\":" + jsonString(isoText(r.startMs, r.utcOffsetMinutes)) +
            ",\"process\":{\"pid\":" + num(process.pid) + ",\"program\":" + jsonString(process.program) +
            ",\"host\":" + jsonString(process.host) + "}" + actionJson(r.settings) +
-           ",\"start\":" + jsonString(isoText(r.startMs, r.utcOffsetMinutes)) + ",\"settings\":" + settingsJson(r.settings) +
+           ",\"start\":" + jsonString(isoText(r.startMs, r.utcOffsetMinutes)) +
+           ",\"settings\":" + settingsJson(r.settings) +
            (r.identity ? ",\"identity\":" + identityJson(*r.identity) : "") + "}";
 }
 
 std::string runStatusJson(const run::RunRecord& r, const run::StatusEvent& e, std::uint64_t unchangedBefore)
 {
-    return head(r, "status") + ",\"time\":" + jsonString(isoText(e.atMs, r.utcOffsetMinutes)) + ",\"status\":" +
-           statusJson(e, r) + ",\"unchangedBefore\":" + std::to_string(unchangedBefore) + countsJson(r) + "}";
+    return head(r, "status") + ",\"time\":" + jsonString(isoText(e.atMs, r.utcOffsetMinutes)) +
+           ",\"status\":" + statusJson(e, r) + ",\"unchangedBefore\":" + std::to_string(unchangedBefore) +
+           countsJson(r) + "}";
 }
 
 std::string runProgressJson(const run::RunRecord& r, std::uint64_t unchanged, std::int64_t atMs)
@@ -193,7 +201,8 @@ std::string runRecordJson(const run::RunRecord& r, bool final)
     std::string stop = "{\"reason\":" + jsonString(interrupted ? "interrupted" : endingText(r));
     if (r.ending == run::RunEnding::StoppedByUser) stop += ",\"by\":" + jsonString(r.stoppedBy);
     if (r.stopStatus) stop += ",\"status\":" + statusJson(*r.stopStatus, r);
-    if (r.failure) stop += ",\"detail\":" + jsonString(run::stopDetail(r)) + ",\"failure\":" + failureJson(*r.failure, r.settings);
+    if (r.failure)
+        stop += ",\"detail\":" + jsonString(run::stopDetail(r)) + ",\"failure\":" + failureJson(*r.failure, r.settings);
     if (r.stopPass > 0) stop += ",\"pass\":" + num(r.stopPass);
     if (r.statusUnanswered > 0) stop += ",\"unanswered\":" + jsonString(run::unansweredText(r));
     stop += "}";
@@ -201,8 +210,8 @@ std::string runRecordJson(const run::RunRecord& r, bool final)
     return head(r, "end") + ",\"final\":" + (final ? "true" : "false") + actionJson(r.settings) +
            ",\"start\":" + jsonString(isoText(r.startMs, tz)) + ",\"end\":" + jsonString(isoText(r.endMs, tz)) +
            ",\"durationMs\":" + num(r.endMs - r.startMs) + ",\"settings\":" + settingsJson(r.settings) + countsJson(r) +
-           ",\"statuses\":" + statuses + ",\"statusesDropped\":" + std::to_string(r.statusesDropped) + ",\"stop\":" + stop +
-           (r.identity ? ",\"identity\":" + identityJson(*r.identity) : "") + "}";
+           ",\"statuses\":" + statuses + ",\"statusesDropped\":" + std::to_string(r.statusesDropped) +
+           ",\"stop\":" + stop + (r.identity ? ",\"identity\":" + identityJson(*r.identity) : "") + "}";
 }
 
 std::string runReportText(const run::RunRecord& r)
@@ -246,15 +255,18 @@ std::string runReportText(const run::RunRecord& r)
     row("Commands", num(r.commandsExecuted));
     row("Bytes sent", std::to_string(r.bytesSent));
     row("Bytes received", std::to_string(r.bytesReceived));
-    row("Status requests", std::to_string(r.statusRequests) +
-                               (r.statusUnanswered > 0 ? " (" + std::to_string(r.statusUnanswered) + " unanswered)" : ""));
+    row("Status requests",
+        std::to_string(r.statusRequests) +
+            (r.statusUnanswered > 0 ? " (" + std::to_string(r.statusUnanswered) + " unanswered)" : ""));
     t += "\nStatus events (" + std::to_string(r.statuses.size()) + ")\n";
     if (r.statusesDropped > 0)
-        t += "  (" + std::to_string(r.statusesDropped) + " more not kept: repeats of the status before them, or the oldest)\n";
+        t += "  (" + std::to_string(r.statusesDropped) +
+             " more not kept: repeats of the status before them, or the oldest)\n";
     for (const run::StatusEvent& e : r.statuses) {
         const StatusReading m = readStatus(e.value);
         t += "  " + stampText(e.atMs, tz) + "  pass " + num(e.pass) + "  " + hexValue(e.value) + "  " + m.meaning +
-             (m.faultClass == status::FaultClass::Normal ? "" : std::string(" [") + classText(m.faultClass) + "]") + "\n";
+             (m.faultClass == status::FaultClass::Normal ? "" : std::string(" [") + classText(m.faultClass) + "]") +
+             "\n";
     }
     return t;
 }
@@ -286,9 +298,10 @@ std::optional<JunitFailure> junitFailure(const run::RunRecord& r, bool final)
 {
     const std::int64_t inProgress = std::max<std::int64_t>(r.passesBegun, 1);
     if (!final || r.ending == run::RunEnding::Interrupted)
-        return JunitFailure{inProgress, "error", "interrupted",
-                            "the run had not ended when this was written (" +
-                                (r.passesBegun > 0 ? "pass " + num(r.passesBegun) : std::string("before its first pass")) + ")"};
+        return JunitFailure{
+            inProgress, "error", "interrupted",
+            "the run had not ended when this was written (" +
+                (r.passesBegun > 0 ? "pass " + num(r.passesBegun) : std::string("before its first pass")) + ")"};
     switch (r.ending) {
     case run::RunEnding::StoppedByFault:
         if (!r.stopStatus) return JunitFailure{inProgress, "failure", endingText(r), endingText(r)};
@@ -298,12 +311,13 @@ std::optional<JunitFailure> junitFailure(const run::RunRecord& r, bool final)
     case run::RunEnding::Failed:
         return JunitFailure{std::max<std::int64_t>(r.stopPass, 1), "failure", endingText(r),
                             endingText(r) + (r.failure ? ": " + run::stopDetail(r) : "")};
-    case run::RunEnding::NoAnswer: return JunitFailure{1, "failure", endingText(r), endingText(r) + ": " + run::unansweredText(r)};
+    case run::RunEnding::NoAnswer:
+        return JunitFailure{1, "failure", endingText(r), endingText(r) + ": " + run::unansweredText(r)};
     default: return std::nullopt;
     }
 }
 
-} // namespace
+}  // namespace
 
 std::string runJunitXml(const run::RunRecord& r, bool final)
 {
@@ -340,8 +354,8 @@ std::string runJunitXml(const run::RunRecord& r, bool final)
         }
         body += "  <testcase classname=\"" + classname + "\" name=\"pass " + num(pass) + "\"";
         if (failure && pass == failure->pass) {
-            body += ">\n    <" + failure->element + " type=\"" + xml(failure->type) + "\" message=\"" + xml(failure->message) +
-                    "\"/>\n  </testcase>\n";
+            body += ">\n    <" + failure->element + " type=\"" + xml(failure->type) + "\" message=\"" +
+                    xml(failure->message) + "\"/>\n  </testcase>\n";
         } else if (pass == skippedPass) {
             body += ">\n    <skipped message=\"" + xml(endingText(r)) + "\"/>\n  </testcase>\n";
         } else {
@@ -353,13 +367,18 @@ std::string runJunitXml(const run::RunRecord& r, bool final)
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     out += "<testsuite name=\"" + xml("printbench " + name) + "\" tests=\"" + num(elements) + "\" failures=\"" +
            (failure && !isError ? "1" : "0") + "\" errors=\"" + (isError ? "1" : "0") + "\" skipped=\"" +
-           (skippedPass ? "1" : "0") + "\" time=\"" + seconds + "\" timestamp=\"" + isoText(r.startMs, r.utcOffsetMinutes) +
-           "\">\n";
+           (skippedPass ? "1" : "0") + "\" time=\"" + seconds + "\" timestamp=\"" +
+           isoText(r.startMs, r.utcOffsetMinutes) + "\">\n";
     out += "  <properties>\n";
-    std::vector<std::pair<const char*, std::string>> properties{
-        {"runId", r.runId}, {"model", s.model}, {"port", s.port}, {"route", s.route}, {"speed", s.speed},
-        {"density", s.density}, {"delayMs", num(s.delayMs)}, {"feedDots", std::to_string(s.feedDots)},
-        {"repeatCount", num(s.repeatCount)}};
+    std::vector<std::pair<const char*, std::string>> properties{{"runId", r.runId},
+                                                                {"model", s.model},
+                                                                {"port", s.port},
+                                                                {"route", s.route},
+                                                                {"speed", s.speed},
+                                                                {"density", s.density},
+                                                                {"delayMs", num(s.delayMs)},
+                                                                {"feedDots", std::to_string(s.feedDots)},
+                                                                {"repeatCount", num(s.repeatCount)}};
     if (r.statusUnanswered > 0) properties.emplace_back("statusUnanswered", run::unansweredText(r));
     for (const auto& [key, value] : properties)
         out += "    <property name=\"" + std::string(key) + "\" value=\"" + xml(value) + "\"/>\n";
@@ -377,7 +396,7 @@ std::string csvField(const std::string& s)
     return out + "\"";
 }
 
-} // namespace
+}  // namespace
 
 std::string runReportCsv(const run::RunRecord& r)
 {
@@ -385,10 +404,10 @@ std::string runReportCsv(const run::RunRecord& r)
     for (const run::StatusEvent& e : r.statuses) {
         const StatusReading m = readStatus(e.value);
         t += isoText(e.atMs, r.utcOffsetMinutes) + "," + num(e.pass) + "," + routeText(e.route, r.settings) + "," +
-             num(e.value) + "," + hexValue(e.value) + "," + csvField(m.meaning) + "," + csvField(classText(m.faultClass)) +
-             "\n";
+             num(e.value) + "," + hexValue(e.value) + "," + csvField(m.meaning) + "," +
+             csvField(classText(m.faultClass)) + "\n";
     }
     return t;
 }
 
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

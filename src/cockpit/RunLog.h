@@ -56,4 +56,4 @@ std::string runJunitXml(const run::RunRecord& r, bool final = true);
 // a fault", "link lost", "not sent", "no answer from the printer", "interrupted", "running".
 std::string endingText(const run::RunRecord& r);
 
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

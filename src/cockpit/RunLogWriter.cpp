@@ -24,7 +24,7 @@ fs::path lockFileOf(const fs::path& folder, const std::string& runId)
     return folder / "live" / (runId + ".lock");
 }
 
-} // namespace
+}  // namespace
 
 bool writeWhole(int fd, const std::string& text)
 {
@@ -42,16 +42,17 @@ namespace {
 
 std::int64_t wallNowMs()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
-} // namespace
+}  // namespace
 
-RunLogWriter::RunLogWriter(fs::path folder, WriterProcess process, LiveCounts* live, std::chrono::milliseconds progressEvery)
+RunLogWriter::RunLogWriter(fs::path folder, WriterProcess process, LiveCounts* live,
+                           std::chrono::milliseconds progressEvery)
     : m_folder(std::move(folder)), m_process(std::move(process)), m_live(live), m_progressEvery(progressEvery),
       m_thread([this] { work(); })
-{
-}
+{}
 
 RunLogWriter::~RunLogWriter()
 {
@@ -181,7 +182,8 @@ void RunLogWriter::handle(Item& item)
         m_lockFile = lockFileOf(m_folder, item.skeleton.runId);
         // The lock first: a reader that finds the start line finds the run locked.
         m_lockFd = ::open(m_lockFile.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
-        if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX) != 0) fail("The run log's lock " + m_lockFile.string() + " cannot be taken");
+        if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX) != 0)
+            fail("The run log's lock " + m_lockFile.string() + " cannot be taken");
         const fs::path file = runLogFile(m_folder, item.skeleton);
         m_fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_APPEND | O_CLOEXEC, 0644);
         if (m_fd < 0) fail("The run log " + file.string() + " cannot be written");
@@ -258,8 +260,8 @@ std::optional<run::StatusEvent> statusFrom(const json& j)
     const auto at = parseIsoText(text(j, "time"));
     if (!at) return std::nullopt;
     const std::string route = text(j, "route");
-    return run::StatusEvent{at->wallMs, std::int32_t(integer(j, "value")), route == "usb" ? link::Route::Usb : link::Route::Serial,
-                       integer(j, "pass")};
+    return run::StatusEvent{at->wallMs, std::int32_t(integer(j, "value")),
+                            route == "usb" ? link::Route::Usb : link::Route::Serial, integer(j, "pass")};
 }
 
 // Only the lines of the writer of this schema: "{"schema":2,"runId":"...","type":"..."".
@@ -344,7 +346,8 @@ std::optional<run::RunRecord> rebuilt(const std::vector<std::string>& lines)
             r.settings = settingsFrom(j.value("settings", json::object()));
             r.settings.label = text(j, "action");
             // Lines before action ids named the action by its label only.
-            const auto action = j.contains("actionId") ? run::actionById(text(j, "actionId")) : run::actionByLabel(r.settings.label);
+            const auto action = j.contains("actionId") ? run::actionById(text(j, "actionId"))
+                                                       : run::actionByLabel(r.settings.label);
             r.settings.action = action.value_or(run::Action::Sequence);
         } else if (type == "status" || type == "progress") {
             if (const auto e = statusFrom(j.value("status", json::object()))) r.statuses.push_back(*e);
@@ -363,7 +366,7 @@ std::optional<run::RunRecord> rebuilt(const std::vector<std::string>& lines)
     return r;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<run::RunRecord> readInterruptedRuns(const fs::path& folder, int days)
 {
@@ -413,7 +416,8 @@ std::optional<std::string> closeInterruptedRun(const fs::path& folder, const run
         if (lock >= 0) ::close(lock);
         return std::nullopt;
     }
-    const std::string endLine = "{\"schema\":" + std::to_string(kRunLogSchema) + ",\"runId\":\"" + r.runId + "\",\"type\":\"end\"";
+    const std::string endLine = "{\"schema\":" + std::to_string(kRunLogSchema) + ",\"runId\":\"" + r.runId +
+                                "\",\"type\":\"end\"";
     if (readFileText(file).find(endLine) != std::string::npos) {
         ::unlink(lockFile.c_str());
         ::close(lock);
@@ -425,5 +429,4 @@ std::optional<std::string> closeInterruptedRun(const fs::path& folder, const run
     return closed;
 }
 
-
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

@@ -104,4 +104,4 @@ std::vector<run::RunRecord> readInterruptedRuns(const std::filesystem::path& fol
 // lock file; the error text when it cannot.
 std::optional<std::string> closeInterruptedRun(const std::filesystem::path& folder, const run::RunRecord& r);
 
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

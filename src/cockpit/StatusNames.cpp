@@ -34,11 +34,15 @@ StatusReading readStatus(std::int32_t value)
     }
     const auto v = static_cast<std::uint8_t>(value);
     r.faultClass = status::faultClass(v);
-    r.severity = r.faultClass == status::FaultClass::Normal ? Severity::Good
+    r.severity = r.faultClass == status::FaultClass::Normal  ? Severity::Good
                  : r.faultClass == status::FaultClass::Fault ? Severity::Warning
                                                              : Severity::Bad;
 
-    struct Bit { std::uint8_t mask; const char* name; Severity severity; };
+    struct Bit {
+        std::uint8_t mask;
+        const char* name;
+        Severity severity;
+    };
     static constexpr Bit bits[] = {
         {0x20, "paper end", Severity::Bad},
         {0x04, "cover open", Severity::Bad},
@@ -58,4 +62,4 @@ StatusReading readStatus(std::int32_t value)
     return r;
 }
 
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

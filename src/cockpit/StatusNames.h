@@ -31,4 +31,4 @@ std::string hexValue(std::int32_t value);
 // "normal", "fault", "fault that needs time to settle".
 const char* classText(status::FaultClass c);
 
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

@@ -12,7 +12,10 @@ struct Civil {
     int month, day, hour, minute, second, milli;
 };
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+std::int64_t floorDiv(std::int64_t a, std::int64_t b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 // Days since 1970-01-01 to a proleptic Gregorian date (H. Hinnant's civil_from_days).
 Civil civil(std::int64_t wallMs, int utcOffsetMinutes)
@@ -43,13 +46,13 @@ std::int64_t daysFromCivil(std::int64_t y, int m, int d)
     return era * 146097 + doe - 719468;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<IsoTime> parseIsoText(std::string_view text)
 {
     // 2026-12-07T14:02:11.123+09:00
-    if (text.size() != 29 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':' ||
-        text[19] != '.' || (text[23] != '+' && text[23] != '-') || text[26] != ':')
+    if (text.size() != 29 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
+        text[16] != ':' || text[19] != '.' || (text[23] != '+' && text[23] != '-') || text[26] != ':')
         return std::nullopt;
     const auto number = [&](std::size_t at, std::size_t n) -> std::optional<int> {
         int v = 0;
@@ -61,9 +64,11 @@ std::optional<IsoTime> parseIsoText(std::string_view text)
     };
     const auto y = number(0, 4), mo = number(5, 2), d = number(8, 2), h = number(11, 2), mi = number(14, 2),
                s = number(17, 2), ms = number(20, 3), oh = number(24, 2), om = number(27, 2);
-    if (!y || !mo || !d || !h || !mi || !s || !ms || !oh || !om || *mo < 1 || *mo > 12 || *d < 1 || *d > 31) return std::nullopt;
+    if (!y || !mo || !d || !h || !mi || !s || !ms || !oh || !om || *mo < 1 || *mo > 12 || *d < 1 || *d > 31)
+        return std::nullopt;
     const int offset = (text[23] == '-' ? -1 : 1) * (*oh * 60 + *om);
-    const std::int64_t local = daysFromCivil(*y, *mo, *d) * 86400000 + std::int64_t(*h) * 3600000 + *mi * 60000 + *s * 1000 + *ms;
+    const std::int64_t local = daysFromCivil(*y, *mo, *d) * 86400000 + std::int64_t(*h) * 3600000 + *mi * 60000 +
+                               *s * 1000 + *ms;
     return IsoTime{local - std::int64_t(offset) * 60000, offset};
 }
 
@@ -108,4 +113,4 @@ std::string durationText(std::int64_t ms)
     return buf;
 }
 
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

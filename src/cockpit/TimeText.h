@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 namespace printbench::cockpit {
 
@@ -22,4 +22,4 @@ std::optional<IsoTime> parseIsoText(std::string_view text);
 // A length of time: "00:03:12", hours growing past 99 as needed.
 std::string durationText(std::int64_t ms);
 
-} // namespace printbench::cockpit
+}  // namespace printbench::cockpit

@@ -13,7 +13,7 @@ void sendPaperCommand(link::PrinterChannel& channel, protocol::Bytes command, st
     statusAroundDelay(channel, delayMs);
 }
 
-} // namespace
+}  // namespace
 
 void statusAroundDelay(link::PrinterChannel& channel, std::int64_t delayMs)
 {
@@ -59,4 +59,4 @@ void SendFeed(link::PrinterChannel& channel, std::uint64_t dots, std::int64_t de
     if (parts.size() == 1) channel.wait(delayMs);
 }
 
-} // namespace printbench::commands
+}  // namespace printbench::commands

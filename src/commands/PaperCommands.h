@@ -24,4 +24,4 @@ std::vector<std::uint8_t> feedParts(std::uint64_t dots);
 // The status asked for, the delay, and the status asked for again.
 void statusAroundDelay(link::PrinterChannel& channel, std::int64_t delayMs);
 
-} // namespace printbench::commands
+}  // namespace printbench::commands

@@ -15,4 +15,4 @@ void RepeatRun::begin(bool show)
     if (show) m_panel.showRepetition(m_begun);
 }
 
-} // namespace printbench::commands
+}  // namespace printbench::commands

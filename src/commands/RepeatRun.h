@@ -55,4 +55,4 @@ private:
     std::int64_t m_finished = 0;
 };
 
-} // namespace printbench::commands
+}  // namespace printbench::commands

@@ -17,7 +17,7 @@ bool countReached(std::int64_t r, std::int64_t m, std::int64_t executed)
     return executed % m == 0 && executed / m == r;
 }
 
-} // namespace
+}  // namespace
 
 bool RunCatalogueCommand(std::string_view entry, link::PrinterChannel& channel, const SharedState& state,
                          SequencePanel& panel)
@@ -60,4 +60,4 @@ RunEnd RunSequence(link::PrinterChannel& channel, int densityIndex, SharedState&
     }
 }
 
-} // namespace printbench::commands
+}  // namespace printbench::commands

@@ -13,8 +13,15 @@ namespace printbench::commands {
 
 // The command catalogue, in the order of the "Command List".
 inline constexpr std::array<std::string_view, 9> kCatalogue{
-    "Print H", "Text Output", "Feed", "Full Cut", "Partial Cut", "BlackMark(Forward)",
-    "BlackMark Out(Forward)", "BlackMark(Reverse)", "BlackMark Out(Reverse)",
+    "Print H",
+    "Text Output",
+    "Feed",
+    "Full Cut",
+    "Partial Cut",
+    "BlackMark(Forward)",
+    "BlackMark Out(Forward)",
+    "BlackMark(Reverse)",
+    "BlackMark Out(Reverse)",
 };
 
 // What a sequence run reads as it goes, besides the repeat count: the selected list as it
@@ -45,4 +52,4 @@ bool RunCatalogueCommand(std::string_view entry, link::PrinterChannel& channel, 
 // route chosen when it runs.
 RunEnd RunSequence(link::PrinterChannel& channel, int densityIndex, SharedState& state, SequencePanel& panel);
 
-} // namespace printbench::commands
+}  // namespace printbench::commands

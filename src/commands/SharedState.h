@@ -15,4 +15,4 @@ struct SharedState {
     std::int16_t PrintWidthDots = 0;
 };
 
-} // namespace printbench::commands
+}  // namespace printbench::commands

@@ -25,7 +25,7 @@ void printHBlock(link::PrinterChannel& channel, int widthDots)
     }
 }
 
-} // namespace
+}  // namespace
 
 int hLineLength(int widthDots)
 {
@@ -33,10 +33,8 @@ int hLineLength(int widthDots)
     case 432:
     case 448:
     case 512:
-    case 640:
-        return widthDots / 12;
-    default:
-        return 0;
+    case 640: return widthDots / 12;
+    default: return 0;
     }
 }
 
@@ -74,4 +72,4 @@ RunEnd RunHDiagram(link::PrinterChannel& channel, SharedState& state, RunPanel& 
     }
 }
 
-} // namespace printbench::commands
+}  // namespace printbench::commands

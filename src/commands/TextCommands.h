@@ -28,4 +28,4 @@ int hLineLength(int widthDots);
 // Lines of H in one block.
 inline constexpr int kHLinesPerBlock = 21;
 
-} // namespace printbench::commands
+}  // namespace printbench::commands

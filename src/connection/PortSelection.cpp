@@ -9,7 +9,10 @@ std::optional<link::Failure> OpenSerialPort(link::PrinterLink& link, int portNum
     const std::optional<link::SerialSettings> settings = link::SerialSettings::forPort(portNumber, speedText);
     if (!settings) {
         link.closeSerial();
-        return link::Failure{link::FailureKind::BadSpeed, link::Route::Serial, "COM" + std::to_string(portNumber), {},
+        return link::Failure{link::FailureKind::BadSpeed,
+                             link::Route::Serial,
+                             "COM" + std::to_string(portNumber),
+                             {},
                              std::string(speedText)};
     }
     if (auto failure = link.openSerial(*settings)) return failure;
@@ -29,4 +32,4 @@ UsbConnection ConnectUsb(link::PrinterLink& link, const std::string& model)
     return {link.OpenUsbPrinter(model), model};
 }
 
-} // namespace printbench::connection
+}  // namespace printbench::connection

@@ -24,4 +24,4 @@ struct UsbConnection {
 };
 UsbConnection ConnectUsb(link::PrinterLink& link, const std::string& model);
 
-} // namespace printbench::connection
+}  // namespace printbench::connection

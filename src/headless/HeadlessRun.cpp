@@ -5,10 +5,10 @@
 #include "cockpit/StatusNames.h"
 #include "commands/TextCommands.h"
 #include "connection/PortSelection.h"
-#include "status/Identity.h"
 #include "patterns/TestPrints.h"
 #include "protocol/Models.h"
 #include "run/FailureText.h"
+#include "status/Identity.h"
 
 #include <algorithm>
 #include <fstream>
@@ -51,7 +51,8 @@ run::RunObserver& HeadlessRun::observe()
 int HeadlessRun::execute()
 {
     if (m_options.report)
-        if (const auto note = ReportFiles::unfinishedNote(*m_options.report)) m_errors << "printbench-run: " << *note << "\n";
+        if (const auto note = ReportFiles::unfinishedNote(*m_options.report))
+            m_errors << "printbench-run: " << *note << "\n";
     int exit = Completed;
     {
         const link::PrinterLink::HandlerScope scope(m_link);
@@ -123,12 +124,14 @@ int HeadlessRun::act()
 
     const run::Action action = m_options.action;
     // Text leaves in the host's code page; characters it lacks leave as "?", and say so.
-    const bool printsText = std::find(m_options.sequence.begin(), m_options.sequence.end(), "Text Output") != m_options.sequence.end();
+    const bool printsText = std::find(m_options.sequence.begin(), m_options.sequence.end(), "Text Output") !=
+                            m_options.sequence.end();
     if (action == run::Action::Sequence && printsText) {
         std::string missing;
         for (const std::string& ch : m_codePage.missingCharacters(m_options.text)) missing += " " + ch;
         if (!missing.empty())
-            m_errors << "printbench-run: code page " << m_codePage.name() << " cannot print" << missing << "; they leave as \"?\"\n";
+            m_errors << "printbench-run: code page " << m_codePage.name() << " cannot print" << missing
+                     << "; they leave as \"?\"\n";
     }
     const int density = densityIndex(m_options.density);
     observe().runStarted(settings());
@@ -199,8 +202,8 @@ int HeadlessRun::ending()
     if (run && run->ending == run::RunEnding::StoppedByFault) {
         if (run->stopStatus) {
             m_errors << "printbench-run: stopped by the printer: " << cockpit::hexValue(run->stopStatus->value) << " "
-                     << cockpit::readStatus(run->stopStatus->value).meaning << " (arrived in pass " << run->stopStatus->pass
-                     << ")\n";
+                     << cockpit::readStatus(run->stopStatus->value).meaning << " (arrived in pass "
+                     << run->stopStatus->pass << ")\n";
         }
         return Fault;
     }
@@ -232,7 +235,8 @@ int HeadlessRun::identify()
 std::string HeadlessRun::summary() const
 {
     const auto& run = m_journal.run();
-    if (!m_failure.empty() || !run) return "Not run: " + (m_failure.empty() ? std::string("nothing was asked") : m_failure);
+    if (!m_failure.empty() || !run)
+        return "Not run: " + (m_failure.empty() ? std::string("nothing was asked") : m_failure);
     if (!m_answer.empty()) return m_answer;
     return m_journal.statusLine();
 }
@@ -262,7 +266,8 @@ void HeadlessRun::lastWord()
 
 void HeadlessRun::usbStatusRead(std::int32_t value)
 {
-    if (const auto failure = status::ShowUsbStatus(value, *this)) m_errors << "printbench-run: " << run::failureLine(*failure) << "\n";
+    if (const auto failure = status::ShowUsbStatus(value, *this))
+        m_errors << "printbench-run: " << run::failureLine(*failure) << "\n";
 }
 
 void HeadlessRun::linkFailed(const link::Failure& failure, bool reported)
@@ -294,4 +299,4 @@ void HeadlessRun::commandRan(const std::string& name)
     observe().commandRan(name);
 }
 
-} // namespace printbench::headless
+}  // namespace printbench::headless

@@ -108,4 +108,4 @@ private:
     std::string m_answer;   // the status the printer answered, for "status"; its identity, for "identify"
 };
 
-} // namespace printbench::headless
+}  // namespace printbench::headless

@@ -19,8 +19,7 @@ namespace fs = std::filesystem;
 ReportFiles::ReportFiles(std::optional<fs::path> report, std::optional<fs::path> junit, const cockpit::Journal& journal,
                          std::ostream& errors)
     : m_report(std::move(report)), m_junit(std::move(junit)), m_journal(journal), m_errors(errors)
-{
-}
+{}
 
 void ReportFiles::runStarted(const run::RunRecord& r)
 {
@@ -87,4 +86,4 @@ std::optional<std::string> ReportFiles::unfinishedNote(const fs::path& report)
            std::to_string(j.value("passesBegun", 0)) + "; it is replaced";
 }
 
-} // namespace printbench::headless
+}  // namespace printbench::headless

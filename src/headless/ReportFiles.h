@@ -46,4 +46,4 @@ private:
     std::set<std::filesystem::path> m_failed;
 };
 
-} // namespace printbench::headless
+}  // namespace printbench::headless

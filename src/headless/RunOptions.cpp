@@ -46,7 +46,7 @@ bool oneOf(const List& list, const std::string& value)
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
-} // namespace
+}  // namespace
 
 std::optional<int> portListIndex(const std::string& port)
 {
@@ -80,8 +80,8 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
             o.quiet = true;
             continue;
         }
-        static const std::array valued{"--port", "--speed", "--model", "--density", "--delay", "--feed",
-                                       "--repeat", "--text", "--out", "--report", "--junit"};
+        static const std::array valued{"--port",   "--speed", "--model", "--density", "--delay", "--feed",
+                                       "--repeat", "--text",  "--out",   "--report",  "--junit"};
         if (!oneOf(valued, arg)) return "unknown option " + arg;
         if (i + 1 >= args.size()) return arg + " needs a value";
         const std::string value = args[++i];
@@ -94,7 +94,8 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
         };
         if (arg == "--port") o.port = value;
         else if (arg == "--speed") {
-            if (!oneOf(kSpeeds, value)) return "--speed takes one of 1200 2400 4800 9600 19200 38400 57600 115200, not \"" + value + "\"";
+            if (!oneOf(kSpeeds, value))
+                return "--speed takes one of 1200 2400 4800 9600 19200 38400 57600 115200, not \"" + value + "\"";
             o.speed = value;
         } else if (arg == "--model") {
             if (!protocol::modelPrintWidth(value)) {
@@ -104,7 +105,8 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
             }
             o.model = value;
         } else if (arg == "--density") {
-            if (!oneOf(kDensities, value == "+0" ? "0" : value)) return "--density takes a step from -5 to +5, not \"" + value + "\"";
+            if (!oneOf(kDensities, value == "+0" ? "0" : value))
+                return "--density takes a step from -5 to +5, not \"" + value + "\"";
             o.density = value == "+0" ? "0" : value;
         } else if (arg == "--delay") {
             const auto n = number(2147483647, "milliseconds");
@@ -140,10 +142,12 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
         const std::string& list = words[1];
         for (std::size_t from = 0;;) {
             const std::size_t comma = list.find(',', from);
-            const std::string name = trimmed(list.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+            const std::string name =
+                trimmed(list.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
             if (!oneOf(commands::kCatalogue, name)) {
                 std::string names;
-                for (const std::string_view entry : commands::kCatalogue) names += (names.empty() ? "" : ", ") + std::string(entry);
+                for (const std::string_view entry : commands::kCatalogue)
+                    names += (names.empty() ? "" : ", ") + std::string(entry);
                 return "\"" + name + "\" is not a command of the catalogue: " + names;
             }
             o.sequence.push_back(name);
@@ -156,4 +160,4 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
     return o;
 }
 
-} // namespace printbench::headless
+}  // namespace printbench::headless

@@ -14,15 +14,15 @@ namespace printbench::headless {
 // What printbench-run is asked to do, with the window's start-up values as defaults.
 struct RunOptions {
     run::Action action = run::Action::Sequence;  // named by its id: sequence, h-diagram, ..., identify
-    std::vector<std::string> sequence;  // catalogue names, for "sequence"
-    std::filesystem::path logo;         // for "logo"
-    std::string port;                   // COM<n>, USB, a device path or tcp://HOST[:PORT]; empty with --out
+    std::vector<std::string> sequence;           // catalogue names, for "sequence"
+    std::filesystem::path logo;                  // for "logo"
+    std::string port;                            // COM<n>, USB, a device path or tcp://HOST[:PORT]; empty with --out
     std::string speed = "19200";
-    std::optional<std::string> model;   // none: the start-up width, 432 dots
-    std::string density = "0";          // the density list's entry, "-5" to "+5"
+    std::optional<std::string> model;  // none: the start-up width, 432 dots
+    std::string density = "0";         // the density list's entry, "-5" to "+5"
     std::int64_t delayMs = 500;
     std::uint64_t feedDots = 100;
-    std::int64_t repeat = 1;            // 0: until a signal ends it
+    std::int64_t repeat = 1;  // 0: until a signal ends it
     std::string text = "Please enter the text you want to output.";
     bool oldVersion = false;
     std::optional<std::filesystem::path> out, report, junit;
@@ -41,4 +41,4 @@ std::optional<int> portListIndex(const std::string& port);
 // The density list's index of a step: "-5" is 0, "0" is 5, "+5" is 10.
 int densityIndex(const std::string& step);
 
-} // namespace printbench::headless
+}  // namespace printbench::headless

@@ -41,4 +41,4 @@ public:
     virtual void letEventsIn() = 0;
 };
 
-} // namespace printbench::link
+}  // namespace printbench::link

@@ -28,15 +28,15 @@ std::size_t utf8Length(std::string_view s)
     return len;
 }
 
-} // namespace
+}  // namespace
 
 std::string CodePage::forLocale(std::string_view locale)
 {
     // "ll_TT.charset@modifier": language and territory decide, as Windows decides by locale.
     std::string_view name = locale.substr(0, locale.find_first_of(".@"));
     const std::string_view lang = name.substr(0, name.find('_'));
-    const std::string_view territory = name.find('_') == std::string_view::npos
-                                           ? std::string_view() : name.substr(name.find('_') + 1);
+    const std::string_view territory = name.find('_') == std::string_view::npos ? std::string_view()
+                                                                                : name.substr(name.find('_') + 1);
     const auto in = [&](std::initializer_list<std::string_view> list) {
         return std::find(list.begin(), list.end(), lang) != list.end();
     };
@@ -149,4 +149,4 @@ std::vector<std::uint8_t> CodePage::encode(std::string_view utf8) const
     return out;
 }
 
-} // namespace printbench::link
+}  // namespace printbench::link

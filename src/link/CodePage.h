@@ -38,4 +38,4 @@ private:
     void* m_cd = nullptr;  // iconv_t
 };
 
-} // namespace printbench::link
+}  // namespace printbench::link

@@ -7,9 +7,9 @@ namespace printbench::link {
 std::string_view failureKindId(FailureKind kind)
 {
     static constexpr std::array<std::string_view, 13> kIds{
-        "not-open",          "no-device",       "bad-speed",     "open-failed",   "write-failed",
-        "write-timed-out",   "lost",            "usb-not-connected", "usb-unavailable", "usb-no-answer",
-        "not-a-bitmap",      "not-monochrome",  "work-file-failed",
+        "not-open",        "no-device",      "bad-speed",         "open-failed",     "write-failed",
+        "write-timed-out", "lost",           "usb-not-connected", "usb-unavailable", "usb-no-answer",
+        "not-a-bitmap",    "not-monochrome", "work-file-failed",
     };
     const auto i = static_cast<std::size_t>(kind);
     return i < kIds.size() ? kIds[i] : "unknown";
@@ -35,4 +35,4 @@ std::string portAndDevice(const Failure& f)
     return f.port + " (" + f.device + ")";
 }
 
-} // namespace printbench::link
+}  // namespace printbench::link

@@ -35,7 +35,7 @@ struct Failure {
     std::string device;  // what the port reached: "/dev/ttyS2", "tcp://192.168.1.50:9100"
     std::string reason;  // the operating system's or the driver's words (see the kinds above)
     std::optional<std::int32_t> usbResult;
-    std::string file;    // the bitmap refused, or the work file not written
+    std::string file;  // the bitmap refused, or the work file not written
 
     // A failure of the print itself rather than of the way to the printer.
     bool ofThePrint() const { return kind >= FailureKind::NotABitmap; }
@@ -48,4 +48,4 @@ std::string_view usbResultMeaning(std::int32_t result);
 // "COM3 (/dev/ttyS2)": the port, with the device it reached when that says more.
 std::string portAndDevice(const Failure& f);
 
-} // namespace printbench::link
+}  // namespace printbench::link

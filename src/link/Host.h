@@ -21,4 +21,4 @@ public:
     virtual std::int64_t nowMs() = 0;
 };
 
-} // namespace printbench::link
+}  // namespace printbench::link

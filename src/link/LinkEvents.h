@@ -25,4 +25,4 @@ public:
     virtual void linkFailed(const Failure& failure, bool reported) = 0;
 };
 
-} // namespace printbench::link
+}  // namespace printbench::link

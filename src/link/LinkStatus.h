@@ -26,4 +26,4 @@ struct LinkStatus {
     bool isOk() const { return failure == LinkFailure::None; }
 };
 
-} // namespace printbench::link
+}  // namespace printbench::link

@@ -46,7 +46,7 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<TcpAddress> parseTcpAddress(std::string_view text)
 {
@@ -94,21 +94,25 @@ PortTarget portFile(const std::string& com, const fs::path& file, const fs::path
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(file, ec);
     if (ec) return {std::nullopt, unusable + " cannot be read (" + ec.message() + ")"};
-    if (size > kLargest) return {std::nullopt, unusable + " is a file of " + std::to_string(size) + " bytes" + expected};
+    if (size > kLargest)
+        return {std::nullopt, unusable + " is a file of " + std::to_string(size) + " bytes" + expected};
     std::ifstream in(file, std::ios::binary);
     if (!in) return {std::nullopt, unusable + " cannot be read (" + std::generic_category().message(errno) + ")"};
     const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 
     if (const std::optional<TcpAddress> address = parseTcpAddress(content)) {
-        return {address->device(), com + ": raw TCP printer at " + address->text() + " (address in " + folder.string() + ")"};
+        return {address->device(),
+                com + ": raw TCP printer at " + address->text() + " (address in " + folder.string() + ")"};
     }
     // What it holds, on one line: control characters as "?", long contents cut.
     std::string shown(trimmed(content));
     if (shown.empty()) return {std::nullopt, unusable + " is empty" + expected};
-    std::replace_if(shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
+    std::replace_if(
+        shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
     if (shown.size() > 40) {
         std::size_t cut = 40;
-        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;  // not inside a UTF-8 character
+        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80)
+            --cut;  // not inside a UTF-8 character
         shown = shown.substr(0, cut) + "...";
     }
     return {std::nullopt, unusable + " holds \"" + shown + "\"" + expected};
@@ -145,7 +149,7 @@ bool naturalLess(const std::string& a, const std::string& b)
     return a.size() - i < b.size() - j;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> orderHostDevices(std::vector<std::string> devices)
 {
@@ -178,8 +182,8 @@ PortTarget resolvePort(int n, const fs::path& folder, const std::vector<std::str
         }
         std::error_code missing;
         if (!fs::exists(target, missing)) {
-            return {target.string(), com + ": " + target.string() + " (link in " + folder.string() +
-                                         "; that device does not exist)"};
+            return {target.string(),
+                    com + ": " + target.string() + " (link in " + folder.string() + "; that device does not exist)"};
         }
         return {target.string(), com + ": " + target.string() + " (link in " + folder.string() + ")"};
     }
@@ -193,4 +197,4 @@ PortTarget resolvePort(int n, const fs::path& folder, const std::vector<std::str
                               std::to_string(count) + (count == 1 ? " serial device)" : " serial devices)")};
 }
 
-} // namespace printbench::link
+}  // namespace printbench::link

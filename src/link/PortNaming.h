@@ -41,7 +41,6 @@ std::vector<std::string> orderHostDevices(std::vector<std::string> devices);
 // pseudo-terminal, a virtual printer), or a small text file holding tcp://HOST[:PORT] for a
 // raw TCP printer, whose device is then "tcp://HOST:PORT"; a file holding anything else
 // reaches no device, and its description says why.
-PortTarget resolvePort(int n, const std::filesystem::path& folder,
-                       const std::vector<std::string>& orderedHostDevices);
+PortTarget resolvePort(int n, const std::filesystem::path& folder, const std::vector<std::string>& orderedHostDevices);
 
-} // namespace printbench::link
+}  // namespace printbench::link

@@ -11,7 +11,7 @@ std::string_view asText(Bytes bytes)
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
-} // namespace
+}  // namespace
 
 // The channel of one route: the one place where a send becomes the calls of that route.
 class PrinterLink::RouteChannel : public PrinterChannel {
@@ -23,7 +23,8 @@ public:
     void command(Bytes bytes) override
     {
         if (m_route == Route::Serial) m_link.SendSerialText(asText(bytes));
-        else if (m_route == Route::Usb) for (const std::uint8_t b : bytes) m_link.SendUsbByte(b);
+        else if (m_route == Route::Usb)
+            for (const std::uint8_t b : bytes) m_link.SendUsbByte(b);
     }
 
     void byte(std::uint8_t b) override
@@ -35,7 +36,8 @@ public:
     void bytes(Bytes bytes) override
     {
         if (m_route == Route::Serial) m_link.SendSerialBytes(bytes);
-        else if (m_route == Route::Usb) for (const std::uint8_t b : bytes) m_link.SendUsbByte(b);
+        else if (m_route == Route::Usb)
+            for (const std::uint8_t b : bytes) m_link.SendUsbByte(b);
     }
 
     void text(const std::string& utf8) override
@@ -283,7 +285,8 @@ std::optional<std::uint8_t> PrinterLink::readByte()
 std::optional<std::uint8_t> PrinterLink::readAnswerByte()
 {
     const std::optional<std::uint8_t> b = m_serial.readByte();
-    if (b && m_tap) tapped(Route::Serial, Traffic::Direction::Received, std::span(&*b, 1), m_serial.lastArrivalMs(), true);
+    if (b && m_tap)
+        tapped(Route::Serial, Traffic::Direction::Received, std::span(&*b, 1), m_serial.lastArrivalMs(), true);
     return b;
 }
 
@@ -297,8 +300,7 @@ std::vector<std::uint8_t> PrinterLink::ReadUsbReply(int timeoutMs)
 
 void PrinterLink::DrainUsbReplies()
 {
-    for (int i = 0; i < 16 && !m_usb.readReply(10).empty(); ++i) {
-    }
+    for (int i = 0; i < 16 && !m_usb.readReply(10).empty(); ++i) {}
 }
 
 std::optional<std::string> PrinterLink::usbDeviceId()
@@ -401,4 +403,4 @@ void PrinterLink::serialLinkLost(const std::string& reason)
     linkFailed(Route::Serial, LinkStatus::fail(LinkFailure::Lost, reason));
 }
 
-} // namespace printbench::link
+}  // namespace printbench::link

@@ -155,4 +155,4 @@ private:
     std::unique_ptr<FollowingChannel> m_following;
 };
 
-} // namespace printbench::link
+}  // namespace printbench::link

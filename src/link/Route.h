@@ -13,4 +13,4 @@ constexpr Route routeForPortIndex(int portIndex)
     return Route::None;
 }
 
-} // namespace printbench::link
+}  // namespace printbench::link

@@ -67,4 +67,4 @@ public:
     virtual std::vector<std::string> hostDevices() const = 0;
 };
 
-} // namespace printbench::link
+}  // namespace printbench::link

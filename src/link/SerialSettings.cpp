@@ -19,7 +19,8 @@ std::string SerialSettings::text() const
 {
     static constexpr char parities[] = {'n', 'e', 'o', 'm', 's'};
     const char* stop = stopBits == StopBits::One ? "1" : stopBits == StopBits::Two ? "2" : "1.5";
-    return std::to_string(baud) + "," + parities[static_cast<int>(parity)] + "," + std::to_string(dataBits) + "," + stop;
+    return std::to_string(baud) + "," + parities[static_cast<int>(parity)] + "," + std::to_string(dataBits) + "," +
+           stop;
 }
 
-} // namespace printbench::link
+}  // namespace printbench::link

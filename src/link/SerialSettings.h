@@ -28,4 +28,4 @@ struct SerialSettings {
     std::string text() const;
 };
 
-} // namespace printbench::link
+}  // namespace printbench::link

@@ -36,4 +36,4 @@ public:
     virtual void statusRequested(Route /*route*/, std::int64_t /*atMs*/) {}
 };
 
-} // namespace printbench::link
+}  // namespace printbench::link

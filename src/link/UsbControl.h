@@ -19,7 +19,7 @@ inline constexpr std::int32_t NoSuchModel = 2;       // printers present, none o
 inline constexpr std::int32_t PermissionDenied = 3;  // the device may not be opened by this user
 inline constexpr std::int32_t Busy = 4;              // another program holds the printer
 inline constexpr std::int32_t Unavailable = 5;       // the USB stack (libusb) could not be started
-} // namespace usb_result
+}  // namespace usb_result
 
 // The USB printer control, known by its member numbers. Members 3 and 4 may gather bytes;
 // flush() hands them to the printer in order.
@@ -53,4 +53,4 @@ public:
     virtual std::optional<std::string> deviceId() { return std::nullopt; }
 };
 
-} // namespace printbench::link
+}  // namespace printbench::link

@@ -12,7 +12,7 @@ std::vector<DotRun> runs(int widthDots, int first, int step, int length)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<DotRun> bitPatternRuns(int widthDots, int line)
 {
@@ -30,10 +30,8 @@ int tileInnerCount(int widthDots)
     case 432:
     case 448:
     case 512:
-    case 640:
-        return widthDots / 12 - 2;
-    default:
-        return 0;
+    case 640: return widthDots / 12 - 2;
+    default: return 0;
     }
 }
 
@@ -48,10 +46,10 @@ std::vector<std::vector<std::uint8_t>> tileGridRows(int widthDots)
         return r;
     };
     std::vector<std::vector<std::uint8_t>> rows;
-    rows.push_back(row(0xDA, 0xC2, 0xBF));                     // top: corner, tee down, corner
+    rows.push_back(row(0xDA, 0xC2, 0xBF));                              // top: corner, tee down, corner
     for (int i = 0; i < 9; ++i) rows.push_back(row(0xC3, 0xC5, 0xB4));  // inner: tee, cross, tee
-    rows.push_back(row(0xC0, 0xC1, 0xD9));                     // bottom: corner, tee up, corner
+    rows.push_back(row(0xC0, 0xC1, 0xD9));                              // bottom: corner, tee up, corner
     return rows;
 }
 
-} // namespace printbench::patterns
+}  // namespace printbench::patterns

@@ -28,4 +28,4 @@ int tileInnerCount(int widthDots);
 // row, nine inner rows, one bottom row, each of N + 2 characters. Empty without a grid.
 std::vector<std::vector<std::uint8_t>> tileGridRows(int widthDots);
 
-} // namespace printbench::patterns
+}  // namespace printbench::patterns

@@ -19,7 +19,7 @@ void sendDotRun(link::PrinterChannel& channel, DotRun run)
     for (const std::uint8_t b : p::runPositions(run.start, run.end)) channel.byte(b);
 }
 
-} // namespace
+}  // namespace
 
 RunEnd PrintBitPattern(link::PrinterChannel& channel, SharedState& state, RunPanel& panel)
 {
@@ -44,8 +44,8 @@ RunEnd PrintBitPattern(link::PrinterChannel& channel, SharedState& state, RunPan
         run.begin(false);
         panel.showRepetition(run.begun());
         for (int i = 0; i < 10; ++i) {
-            for (const p::Bytes command : {p::Bytes(p::PatternLine1), p::Bytes(p::LineFeed), p::Bytes(p::PatternLine2),
-                                           p::Bytes(p::LineFeed)})
+            for (const p::Bytes command :
+                 {p::Bytes(p::PatternLine1), p::Bytes(p::LineFeed), p::Bytes(p::PatternLine2), p::Bytes(p::LineFeed)})
                 channel.command(command);
         }
         channel.wait(1000);
@@ -143,4 +143,4 @@ RunEnd PrintTestPattern(link::PrinterChannel& channel, int densityIndex, SharedS
     }
 }
 
-} // namespace printbench::patterns
+}  // namespace printbench::patterns

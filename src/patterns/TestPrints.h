@@ -29,4 +29,4 @@ RunEnd PrintTilePattern(link::PrinterChannel& channel, int densityIndex, SharedS
 // per repetition, with no pause between repetitions.
 RunEnd PrintTestPattern(link::PrinterChannel& channel, int densityIndex, SharedState& state, RunPanel& panel);
 
-} // namespace printbench::patterns
+}  // namespace printbench::patterns

@@ -28,7 +28,7 @@ char32_t convert(bool cp437Table, const unsigned char* bytes, std::size_t n)
     return char32_t(out[0] | out[1] << 8 | out[2] << 16 | std::uint32_t(out[3]) << 24);
 }
 
-} // namespace
+}  // namespace
 
 char32_t unicodeOf(std::uint32_t code)
 {
@@ -73,10 +73,19 @@ std::string utf8Of(std::uint32_t code)
 bool isSingleLineBox(std::uint32_t code)
 {
     switch (code) {
-    case 0xB3: case 0xB4: case 0xBF: case 0xC0: case 0xC1: case 0xC2:
-    case 0xC3: case 0xC4: case 0xC5: case 0xD9: case 0xDA: return true;
+    case 0xB3:
+    case 0xB4:
+    case 0xBF:
+    case 0xC0:
+    case 0xC1:
+    case 0xC2:
+    case 0xC3:
+    case 0xC4:
+    case 0xC5:
+    case 0xD9:
+    case 0xDA: return true;
     default: return false;
     }
 }
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

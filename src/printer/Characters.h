@@ -15,4 +15,4 @@ std::string utf8Of(std::uint32_t code);
 // The single-line box-drawing characters of code page 437 the tile grid prints.
 bool isSingleLineBox(std::uint32_t code);
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

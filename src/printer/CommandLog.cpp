@@ -20,8 +20,14 @@ std::string hexBytes(std::span<const std::uint8_t> bytes)
     return s;
 }
 
-std::string n(std::int32_t v) { return std::to_string(v); }
-std::string dots(std::int32_t v) { return n(v) + (v == 1 ? " dot" : " dots"); }
+std::string n(std::int32_t v)
+{
+    return std::to_string(v);
+}
+std::string dots(std::int32_t v)
+{
+    return n(v) + (v == 1 ? " dot" : " dots");
+}
 
 // A SUB parameter the way it was sent: the digit characters in quotes, bytes as numbers.
 std::string subParameter(std::int32_t v)
@@ -44,10 +50,14 @@ std::string bitImage(const Command& c)
 std::string blackMark(std::int32_t v)
 {
     switch (v) {
-    case 1: case '1': return "black mark forward: feed to the next mark";
-    case 0: case '0': return "black mark out forward: feed from the mark to the cut position";
-    case 3: case '3': return "black mark reverse: back to the mark";
-    case 2: case '2': return "black mark out reverse: back from the cut position to the mark";
+    case 1:
+    case '1': return "black mark forward: feed to the next mark";
+    case 0:
+    case '0': return "black mark out forward: feed from the mark to the cut position";
+    case 3:
+    case '3': return "black mark reverse: back to the mark";
+    case 2:
+    case '2': return "black mark out reverse: back from the cut position to the mark";
     default: return "black mark move with an unknown parameter (ignored)";
     }
 }
@@ -66,9 +76,12 @@ std::string statusKind(std::int32_t v)
 std::string printerIdKind(std::int32_t v)
 {
     switch (v) {
-    case 1: case '1': return "transmit the printer ID (model)";
-    case 2: case '2': return "transmit the printer ID (type)";
-    case 3: case '3': return "transmit the printer ID (ROM version)";
+    case 1:
+    case '1': return "transmit the printer ID (model)";
+    case 2:
+    case '2': return "transmit the printer ID (type)";
+    case 3:
+    case '3': return "transmit the printer ID (ROM version)";
     case 65: return "transmit the firmware version";
     case 66: return "transmit the maker name";
     case 67: return "transmit the model name";
@@ -78,7 +91,7 @@ std::string printerIdKind(std::int32_t v)
     }
 }
 
-} // namespace
+}  // namespace
 
 std::string describe(const Command& c)
 {
@@ -98,12 +111,13 @@ std::string describe(const Command& c)
     case Op::PageMode: return "ESC L: select page mode";
     case Op::StandardMode: return "ESC S: select standard mode";
     case Op::PageDirection:
-        return "ESC T " + n(c.a) + ": page print direction" + (c.a == 0 || c.a == '0' ? ", left to right from the upper left" : "");
+        return "ESC T " + n(c.a) + ": page print direction" +
+               (c.a == 0 || c.a == '0' ? ", left to right from the upper left" : "");
     case Op::PageArea:
-        return "ESC W x=" + n(c.a) + " y=" + n(c.b) + " width=" + n(c.c) + " height=" + n(c.d) + ": page mode print area";
+        return "ESC W x=" + n(c.a) + " y=" + n(c.b) + " width=" + n(c.c) + " height=" + n(c.d) +
+               ": page mode print area";
     case Op::PrintPage: return "ESC FF: print the page";
-    case Op::AutoStatusBack:
-        return "GS a " + n(c.a) + ": automatic status back " + (c.a ? "on" : "off");
+    case Op::AutoStatusBack: return "GS a " + n(c.a) + ": automatic status back " + (c.a ? "on" : "off");
     case Op::Density: return "GS ( K 49 m=" + n(c.a) + ": print density " + (c.a > 0 ? "+" : "") + n(c.a);
     case Op::GsCut: return "GS V " + n(c.a) + ": " + (c.a == 0 || c.a == 48 || c.a == 65 ? "full cut" : "partial cut");
     case Op::PrinterId: return "GS I " + n(c.a) + ": " + printerIdKind(c.a);
@@ -112,7 +126,9 @@ std::string describe(const Command& c)
     case Op::StatusRequest: return "DLE EOT " + n(c.a) + ": " + statusKind(c.a);
     case Op::Recover:
         return "DLE ENQ " + n(c.a) + ": " +
-               (c.a == 2 ? "recover from an error, clearing the buffers" : c.a == 1 ? "recover from an error" : "real-time request of an unknown kind (ignored)");
+               (c.a == 2   ? "recover from an error, clearing the buffers"
+                : c.a == 1 ? "recover from an error"
+                           : "real-time request of an unknown kind (ignored)");
     case Op::PatternAddress: return "SUB \"" + n(c.a) + "\": address pattern line " + n(c.a);
     case Op::PatternClear: return "SUB \"C\": clear the addressed pattern line";
     case Op::PatternRun:
@@ -157,4 +173,4 @@ void CommandLog::command(const Command& c)
     line(c.offset, describe(c));
 }
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

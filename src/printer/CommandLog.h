@@ -41,4 +41,4 @@ private:
     std::uint64_t m_unknown = 0;
 };
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

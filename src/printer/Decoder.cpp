@@ -8,11 +8,23 @@ namespace {
 
 constexpr std::uint8_t LF = 0x0A, FF = 0x0C, CR = 0x0D, DLE = 0x10, SUB = 0x1A, ESC = 0x1B, FS = 0x1C, GS = 0x1D;
 
-int word(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
+int word(const std::uint8_t* p)
+{
+    return p[0] | (p[1] << 8);
+}
 
-bool isLead(std::uint8_t b) { return b >= 0x81 && b <= 0xFE; }
-bool isTrail(std::uint8_t b) { return b >= 0x41 && b <= 0xFE; }
-bool isBoxByte(std::uint8_t b) { return b >= 0xB3 && b <= 0xDA; }
+bool isLead(std::uint8_t b)
+{
+    return b >= 0x81 && b <= 0xFE;
+}
+bool isTrail(std::uint8_t b)
+{
+    return b >= 0x41 && b <= 0xFE;
+}
+bool isBoxByte(std::uint8_t b)
+{
+    return b >= 0xB3 && b <= 0xDA;
+}
 
 // Length of a command from its first two bytes, where that is all it takes; 0 when more of it
 // must be seen.
@@ -21,16 +33,27 @@ std::size_t fixedLength(std::uint8_t first, std::uint8_t second)
     switch (first) {
     case ESC:
         switch (second) {
-        case '@': case '2': case 'i': case 'm': case 'L': case 'S': case FF: return 2;
-        case '3': case 'J': case 'd': case 'T': return 3;
+        case '@':
+        case '2':
+        case 'i':
+        case 'm':
+        case 'L':
+        case 'S':
+        case FF: return 2;
+        case '3':
+        case 'J':
+        case 'd':
+        case 'T': return 3;
         case 'W': return 10;
         case '*': return 0;
         default: return 2;  // unknown
         }
     case GS:
         switch (second) {
-        case 'a': case 'I': return 3;
-        case '(': case 'V': return 0;
+        case 'a':
+        case 'I': return 3;
+        case '(':
+        case 'V': return 0;
         default: return 2;
         }
     case FS: return 2;
@@ -38,14 +61,15 @@ std::size_t fixedLength(std::uint8_t first, std::uint8_t second)
     case SUB:
         switch (second) {
         case 'W': return 6;
-        case 'x': case 'b': return 3;
+        case 'x':
+        case 'b': return 3;
         default: return 2;
         }
     default: return 1;
     }
 }
 
-} // namespace
+}  // namespace
 
 Decoder::Parse Decoder::parse(const std::uint8_t* p, std::size_t n) const
 {
@@ -108,7 +132,11 @@ void Decoder::deliver(const std::uint8_t* p, std::size_t length, CommandSink& si
         unknown();
     } else if (b == ESC) {
         switch (x) {
-        case '@': op(Op::Initialize); m_kanji = true; m_box = false; break;
+        case '@':
+            op(Op::Initialize);
+            m_kanji = true;
+            m_box = false;
+            break;
         case '2': op(Op::DefaultLineSpacing); break;
         case '3': op(Op::LineSpacing, p[2]); break;
         case 'J': op(Op::PrintAndFeed, p[2]); break;
@@ -156,7 +184,8 @@ void Decoder::deliver(const std::uint8_t* p, std::size_t length, CommandSink& si
         op(x == 0x04 ? Op::StatusRequest : Op::Recover, p[2]);
     } else if (b == SUB) {
         switch (x) {
-        case '1': case '2': op(Op::PatternAddress, x - '0'); break;
+        case '1':
+        case '2': op(Op::PatternAddress, x - '0'); break;
         case 'C': op(Op::PatternClear); break;
         case 'O': op(Op::PatternStart); break;
         case 'F': op(Op::PatternFinish); break;
@@ -226,4 +255,4 @@ void Decoder::finish(CommandSink& sink)
     m_pending.clear();
 }
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

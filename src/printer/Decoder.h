@@ -10,40 +10,40 @@ namespace printbench::printer {
 // What a command asks of the printer. The comments give the bytes and the meaning of the
 // fields a to d.
 enum class Op : std::uint8_t {
-    Char,               // a printable character; a = its code: one byte, or lead << 8 | trail
-    LineFeed,           // LF
-    CarriageReturn,     // CR
-    FormFeed,           // FF
-    Initialize,         // ESC @
-    DefaultLineSpacing, // ESC 2
-    LineSpacing,        // ESC 3 n; a = n
-    PrintAndFeed,       // ESC J n; a = n
-    FeedLines,          // ESC d n; a = n
-    FullCut,            // ESC i
-    PartialCut,         // ESC m
-    BitImage,           // ESC * m nL nH d...; a = m, b = columns, data = the dot bytes
-    PageMode,           // ESC L
-    StandardMode,       // ESC S
-    PageDirection,      // ESC T n; a = n
-    PageArea,           // ESC W xL xH yL yH dxL dxH dyL dyH; a = x, b = y, c = width, d = height
-    PrintPage,          // ESC FF
-    AutoStatusBack,     // GS a n; a = n
-    Density,            // GS ( K pL pH 49 m; a = m as a signed step
-    GsCut,              // GS V m [n]; a = m, b = n
-    PrinterId,          // GS I n; a = n
-    KanjiOn,            // FS &
-    KanjiOff,           // FS .
-    StatusRequest,      // DLE EOT n; a = n
-    Recover,            // DLE ENQ n; a = n
-    PatternAddress,     // SUB "1" or SUB "2"; a = 1 or 2
-    PatternClear,       // SUB "C"
-    PatternRun,         // SUB "W" sL sH eL eH; a = s, b = e
-    PatternStart,       // SUB "O"
-    PatternFinish,      // SUB "F"
-    BoxTable,           // SUB "x" n; a = n
-    BlackMark,          // SUB "b" n; a = n
-    Unknown,            // bytes this printer does not understand; data = them
-    Incomplete,         // the input ended inside a command; data = its bytes so far
+    Char,                // a printable character; a = its code: one byte, or lead << 8 | trail
+    LineFeed,            // LF
+    CarriageReturn,      // CR
+    FormFeed,            // FF
+    Initialize,          // ESC @
+    DefaultLineSpacing,  // ESC 2
+    LineSpacing,         // ESC 3 n; a = n
+    PrintAndFeed,        // ESC J n; a = n
+    FeedLines,           // ESC d n; a = n
+    FullCut,             // ESC i
+    PartialCut,          // ESC m
+    BitImage,            // ESC * m nL nH d...; a = m, b = columns, data = the dot bytes
+    PageMode,            // ESC L
+    StandardMode,        // ESC S
+    PageDirection,       // ESC T n; a = n
+    PageArea,            // ESC W xL xH yL yH dxL dxH dyL dyH; a = x, b = y, c = width, d = height
+    PrintPage,           // ESC FF
+    AutoStatusBack,      // GS a n; a = n
+    Density,             // GS ( K pL pH 49 m; a = m as a signed step
+    GsCut,               // GS V m [n]; a = m, b = n
+    PrinterId,           // GS I n; a = n
+    KanjiOn,             // FS &
+    KanjiOff,            // FS .
+    StatusRequest,       // DLE EOT n; a = n
+    Recover,             // DLE ENQ n; a = n
+    PatternAddress,      // SUB "1" or SUB "2"; a = 1 or 2
+    PatternClear,        // SUB "C"
+    PatternRun,          // SUB "W" sL sH eL eH; a = s, b = e
+    PatternStart,        // SUB "O"
+    PatternFinish,       // SUB "F"
+    BoxTable,            // SUB "x" n; a = n
+    BlackMark,           // SUB "b" n; a = n
+    Unknown,             // bytes this printer does not understand; data = them
+    Incomplete,          // the input ended inside a command; data = its bytes so far
 };
 
 struct Command {
@@ -92,4 +92,4 @@ private:
     bool m_box = false;
 };
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

@@ -41,4 +41,4 @@ struct Page {
 
 const char* endName(Page::End end);
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

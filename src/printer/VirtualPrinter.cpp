@@ -12,8 +12,8 @@ namespace printbench::printer {
 
 namespace {
 
-constexpr int MarkHeight = 8;        // a black mark as drawn on the paper
-constexpr int MarkToCutter = 24;     // feed of a black mark "out" move
+constexpr int MarkHeight = 8;     // a black mark as drawn on the paper
+constexpr int MarkToCutter = 24;  // feed of a black mark "out" move
 constexpr int DefaultPageHeight = 1024;
 
 // The single-line box-drawing characters of code page 437, drawn 2 dots wide through the
@@ -23,17 +23,17 @@ void drawBox(std::uint32_t code, std::vector<std::uint8_t>& mask)
     constexpr int W = VirtualPrinter::CellWidth, H = VirtualPrinter::CellHeight;
     bool up = false, down = false, left = false, right = false;
     switch (code) {
-    case 0xB3: up = down = true; break;                         // │
-    case 0xB4: up = down = left = true; break;                  // ┤
-    case 0xBF: left = down = true; break;                       // ┐
-    case 0xC0: up = right = true; break;                        // └
-    case 0xC1: left = right = up = true; break;                 // ┴
-    case 0xC2: left = right = down = true; break;               // ┬
-    case 0xC3: up = down = right = true; break;                 // ├
-    case 0xC4: left = right = true; break;                      // ─
-    case 0xC5: up = down = left = right = true; break;          // ┼
-    case 0xD9: up = left = true; break;                         // ┘
-    case 0xDA: down = right = true; break;                      // ┌
+    case 0xB3: up = down = true; break;                 // │
+    case 0xB4: up = down = left = true; break;          // ┤
+    case 0xBF: left = down = true; break;               // ┐
+    case 0xC0: up = right = true; break;                // └
+    case 0xC1: left = right = up = true; break;         // ┴
+    case 0xC2: left = right = down = true; break;       // ┬
+    case 0xC3: up = down = right = true; break;         // ├
+    case 0xC4: left = right = true; break;              // ─
+    case 0xC5: up = down = left = right = true; break;  // ┼
+    case 0xD9: up = left = true; break;                 // ┘
+    case 0xDA: down = right = true; break;              // ┌
     default: break;
     }
     const int cx = W / 2 - 1, cy = H / 2 - 1;  // the 2 x 2 dots in the middle
@@ -52,7 +52,8 @@ void drawMissing(int width, std::vector<std::uint8_t>& mask)
 {
     for (int y = 2; y < VirtualPrinter::CellHeight - 2; ++y) {
         for (int x = 1; x < width - 1; ++x) {
-            mask[std::size_t(y * width + x)] = y == 2 || y == VirtualPrinter::CellHeight - 3 || x == 1 || x == width - 2;
+            mask[std::size_t(y * width + x)] = y == 2 || y == VirtualPrinter::CellHeight - 3 || x == 1 ||
+                                               x == width - 2;
         }
     }
 }
@@ -74,7 +75,7 @@ void mergeRow(std::uint8_t* __restrict to, const std::uint8_t* __restrict from, 
     for (int x = 0; x < n; ++x) to[x] = std::max(to[x], from[x]);
 }
 
-} // namespace
+}  // namespace
 
 const char* endName(Page::End end)
 {
@@ -89,7 +90,8 @@ const char* endName(Page::End end)
 
 std::optional<std::uint8_t> conditionByte(std::string_view typed)
 {
-    while (!typed.empty() && (typed.back() == ' ' || typed.back() == '\r' || typed.back() == '\t')) typed.remove_suffix(1);
+    while (!typed.empty() && (typed.back() == ' ' || typed.back() == '\r' || typed.back() == '\t'))
+        typed.remove_suffix(1);
     while (!typed.empty() && (typed.front() == ' ' || typed.front() == '\t')) typed.remove_prefix(1);
     if (typed == "ok") return status::Ok;
     if (typed == "paper-end") return status::PaperEnd;
@@ -109,7 +111,8 @@ std::optional<std::uint8_t> conditionByte(std::string_view typed)
 }
 
 VirtualPrinter::VirtualPrinter(int paperWidth, PrinterOutput& output, GlyphSource* font, Identity identity)
-    : m_width(paperWidth), m_output(output), m_font(font), m_identity(std::move(identity)), m_line(paperWidth, CellHeight)
+    : m_width(paperWidth), m_output(output), m_font(font), m_identity(std::move(identity)),
+      m_line(paperWidth, CellHeight)
 {
     m_paper.width = paperWidth;
     initialize();
@@ -173,9 +176,12 @@ void VirtualPrinter::identify(int n)
     using enum protocol::PrinterId;
     const std::string* text = nullptr;
     switch (n) {
-    case int(Model): case '1': m_output.reply(0x20); return;
-    case int(Type): case '2': m_output.reply(0x02); return;
-    case int(RomVersion): case '3': m_output.reply(0x10); return;
+    case int(Model):
+    case '1': m_output.reply(0x20); return;
+    case int(Type):
+    case '2': m_output.reply(0x02); return;
+    case int(RomVersion):
+    case '3': m_output.reply(0x10); return;
     case int(Firmware): text = &m_identity.firmware; break;
     case int(Maker): text = &m_identity.maker; break;
     case int(ModelName): text = &m_identity.model; break;
@@ -300,10 +306,8 @@ Dots& VirtualPrinter::target()
 
 void VirtualPrinter::markUsed(int bottom)
 {
-    if (m_pageMode)
-        m_pageRows = std::clamp(bottom, m_pageRows, m_page.height);
-    else
-        m_lineUsed = true;
+    if (m_pageMode) m_pageRows = std::clamp(bottom, m_pageRows, m_page.height);
+    else m_lineUsed = true;
 }
 
 void VirtualPrinter::clearPage()
@@ -510,17 +514,20 @@ void VirtualPrinter::blackMark(int move)
 {
     printLine();
     switch (move) {
-    case 1: case '1':  // forward to the mark, and 3: back to it; the paper shows the mark
-    case 3: case '3': {
+    case 1:
+    case '1':  // forward to the mark, and 3: back to it; the paper shows the mark
+    case 3:
+    case '3': {
         reserve(MarkHeight);
         for (int y = 0; y < MarkHeight; ++y) std::memset(m_paper.row(int(m_paperY) + y), ink(), std::size_t(m_width));
         m_inked = true;
         feed(MarkHeight);
         break;
     }
-    case 0: case '0': feed(MarkToCutter); break;  // from the mark out to the cutter
-    default: break;                                // back from the cutter: nothing to show
+    case 0:
+    case '0': feed(MarkToCutter); break;  // from the mark out to the cutter
+    default: break;                       // back from the cutter: nothing to show
     }
 }
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

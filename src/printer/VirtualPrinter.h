@@ -39,7 +39,7 @@ inline constexpr std::uint8_t Ok = 0x12;
 inline constexpr std::uint8_t PaperEnd = 0x32;
 inline constexpr std::uint8_t CoverOpen = 0x04;
 inline constexpr std::uint8_t Error = 0x52;
-} // namespace status
+}  // namespace status
 
 // The byte a condition typed by name or as "status 0xNN" sets; none for anything else.
 std::optional<std::uint8_t> conditionByte(std::string_view typed);
@@ -120,8 +120,8 @@ private:
     int m_lineSpacing = DefaultLineSpacing;
     int m_density = 0;
 
-    Dots m_line;         // one line of characters and images, waiting for LF
-    int m_x = 0;         // next column in the line or the page
+    Dots m_line;  // one line of characters and images, waiting for LF
+    int m_x = 0;  // next column in the line or the page
     bool m_lineUsed = false;
 
     bool m_pageMode = false;
@@ -131,16 +131,16 @@ private:
 
     std::array<std::vector<std::uint8_t>, 2> m_patternLines;
     std::vector<std::uint8_t> m_patternRow;  // the addressed line in ink, as it prints
-    int m_patternAddressed = 0;  // 0 or 1
+    int m_patternAddressed = 0;              // 0 or 1
     bool m_patternPrinting = false;
 
-    Dots m_paper;        // paper printed since the last cut; rows allocated as ink reaches them
-    long m_paperY = 0;   // the print position on it
+    Dots m_paper;       // paper printed since the last cut; rows allocated as ink reaches them
+    long m_paperY = 0;  // the print position on it
     bool m_inked = false;
     int m_pageNumber = 0;
-    int m_piece = 0;     // pieces of the paper since the last cut already handed over
+    int m_piece = 0;  // pieces of the paper since the last cut already handed over
 
     std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> m_glyphs;
 };
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

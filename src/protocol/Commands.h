@@ -14,6 +14,7 @@ using Bytes = std::span<const std::uint8_t>;
 template <std::size_t N>
 using Command = std::array<std::uint8_t, N>;
 
+// clang-format off
 // --- Status and recovery -------------------------------------------------------------------
 inline constexpr Command<3> AutoStatusBackOn{0x1D, 0x61, 0x01};  // GS a 1
 inline constexpr Command<3> StatusRequest{0x10, 0x04, 0x02};     // DLE EOT 2: the offline status
@@ -99,5 +100,6 @@ inline constexpr Command<2> PrintPage{0x1B, 0x0C};            // ESC FF
 inline constexpr Command<2> StandardMode{0x1B, 0x53};         // ESC S
 // ESC * 33: a 24-dot double-density band; nL nH (the columns) and three bytes a column follow.
 inline constexpr Command<3> BitImage24{0x1B, 0x2A, 0x21};
+// clang-format on
 
-} // namespace printbench::protocol
+}  // namespace printbench::protocol

@@ -11,7 +11,7 @@ const ActionName& named(Action action)
     return kActionNames.front();
 }
 
-} // namespace
+}  // namespace
 
 std::string_view actionLabel(Action action)
 {
@@ -42,4 +42,4 @@ std::optional<Action> actionByLabel(std::string_view label)
     return std::nullopt;
 }
 
-} // namespace printbench::run
+}  // namespace printbench::run

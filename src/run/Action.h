@@ -40,4 +40,4 @@ std::string_view actionEnglish(Action action);
 std::optional<Action> actionById(std::string_view id);
 std::optional<Action> actionByLabel(std::string_view label);
 
-} // namespace printbench::run
+}  // namespace printbench::run

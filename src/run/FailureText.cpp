@@ -12,7 +12,7 @@ std::string usbResultText(const link::Failure& f)
     return std::string(link::usbResultMeaning(r)) + " (result " + std::to_string(r) + ")";
 }
 
-} // namespace
+}  // namespace
 
 std::string failureReason(const link::Failure& f)
 {
@@ -57,4 +57,4 @@ std::string stopDetail(const RunRecord& r)
     return r.failure ? failureReason(*r.failure) : std::string();
 }
 
-} // namespace printbench::run
+}  // namespace printbench::run

@@ -17,4 +17,4 @@ std::string failureLine(const link::Failure& failure);
 // The record's detail of its stop: the reason of its failure, empty when none.
 std::string stopDetail(const RunRecord& record);
 
-} // namespace printbench::run
+}  // namespace printbench::run

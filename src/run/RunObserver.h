@@ -40,4 +40,4 @@ public:
     virtual void runEnded(bool /*complete*/) {}
 };
 
-} // namespace printbench::run
+}  // namespace printbench::run

@@ -36,7 +36,7 @@ struct RunSettings {
     std::string speed, density;
     std::int64_t delayMs = 0;
     std::uint64_t feedDots = 0;
-    std::int64_t repeatCount = 0;    // 0: until stopped
+    std::int64_t repeatCount = 0;       // 0: until stopped
     std::vector<std::string> sequence;  // the selected list of a sequence run
     std::string file;                   // the bitmap of a logo print
 };
@@ -68,10 +68,10 @@ struct RunRecord {
     // request or within the listening time after it (a USB status read that returned nothing).
     std::uint64_t statusRequests = 0, statusUnanswered = 0;
     RunEnding ending = RunEnding::Running;
-    std::string stoppedBy;                  // "Stop", "End", "SIGTERM", "SIGINT", "SIGHUP"
-    std::int64_t stopPass = 0;              // the pass in progress when the stop was asked
-    std::optional<StatusEvent> stopStatus;  // the fault that stopped the run
-    std::optional<link::Failure> failure;   // why the link was lost, why nothing was sent
+    std::string stoppedBy;                            // "Stop", "End", "SIGTERM", "SIGINT", "SIGHUP"
+    std::int64_t stopPass = 0;                        // the pass in progress when the stop was asked
+    std::optional<StatusEvent> stopStatus;            // the fault that stopped the run
+    std::optional<link::Failure> failure;             // why the link was lost, why nothing was sent
     std::optional<status::PrinterIdentity> identity;  // last read on the port in this session
 };
 
@@ -84,7 +84,8 @@ inline std::string noModelChosen(int widthDots)
 // "12 of 40 status requests unanswered"
 inline std::string unansweredText(const RunRecord& r)
 {
-    return std::to_string(r.statusUnanswered) + " of " + std::to_string(r.statusRequests) + " status requests unanswered";
+    return std::to_string(r.statusUnanswered) + " of " + std::to_string(r.statusRequests) +
+           " status requests unanswered";
 }
 
-} // namespace printbench::run
+}  // namespace printbench::run

@@ -10,4 +10,4 @@ void Density(link::PrinterChannel& channel, int densityIndex)
     channel.byte(protocol::densityStep(densityIndex));
 }
 
-} // namespace printbench::status
+}  // namespace printbench::status

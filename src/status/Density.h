@@ -9,4 +9,4 @@ namespace printbench::status {
 // and no delay follow.
 void Density(link::PrinterChannel& channel, int densityIndex);
 
-} // namespace printbench::status
+}  // namespace printbench::status

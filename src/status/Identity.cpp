@@ -56,7 +56,7 @@ IdentityAnswer ask(link::PrinterLink& link, const IdentityQuery& q, std::int64_t
     }
 }
 
-} // namespace
+}  // namespace
 
 void IdentityAnswer::take(std::uint8_t b)
 {
@@ -77,12 +77,15 @@ std::vector<std::pair<std::string, std::string>> PrinterIdentity::rows() const
 {
     const auto byte = [](const std::optional<std::uint8_t>& b) { return b ? byteText(*b) : "no answer"; };
     const auto text = [](const std::optional<std::string>& t) { return t ? *t : "no answer"; };
+    // clang-format off
     std::vector<std::pair<std::string, std::string>> out{
         {"Model ID", byte(modelId)},      {"Type ID", byte(typeId)},     {"ROM version", byte(romVersion)},
         {"Firmware version", text(firmware)}, {"Maker", text(maker)},     {"Model name", text(modelName)},
         {"Serial number", text(serialNumber)}, {"Fonts", text(fonts)},
     };
-    for (const auto& [name, value] : {std::pair{"USB MFG", &usbMaker}, std::pair{"USB MDL", &usbModel}, std::pair{"USB SN", &usbSerial}})
+    // clang-format on
+    for (const auto& [name, value] :
+         {std::pair{"USB MFG", &usbMaker}, std::pair{"USB MDL", &usbModel}, std::pair{"USB SN", &usbSerial}})
         if (*value) out.emplace_back(name, **value);
     return out;
 }
@@ -117,4 +120,4 @@ PrinterIdentity ReadIdentity(link::PrinterLink& link, std::int64_t waitMs)
     return id;
 }
 
-} // namespace printbench::status
+}  // namespace printbench::status

@@ -29,11 +29,13 @@ struct IdentityQuery {
     const char* name;
     bool text;  // answered as 5F, ASCII text, 00; otherwise one byte
 };
+// clang-format off
 inline constexpr IdentityQuery kIdentityQueries[] = {
     {1, "Model ID", false},         {2, "Type ID", false},  {3, "ROM version", false},
     {65, "Firmware version", true}, {66, "Maker", true},    {67, "Model name", true},
     {68, "Serial number", true},    {69, "Fonts", true},
 };
+// clang-format on
 
 // Takes the bytes of one answer as they arrive; complete once the answer is whole. A text
 // answer is 5F, then its text, then 00; bytes before its 5F are not part of it.
@@ -59,4 +61,4 @@ private:
 // printer's IN endpoint (what it sent unasked read away first), and the device ID is read too.
 PrinterIdentity ReadIdentity(link::PrinterLink& link, std::int64_t waitMs = 1000);
 
-} // namespace printbench::status
+}  // namespace printbench::status

@@ -54,5 +54,4 @@ void ClearStatus(link::PrinterChannel& channel)
     channel.command(protocol::AutoStatusBackOn);
 }
 
-} // namespace printbench::status
-
+}  // namespace printbench::status

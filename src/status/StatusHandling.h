@@ -35,4 +35,4 @@ void AskStatus(link::PrinterChannel& channel);
 // "Status Clear": DLE ENQ 2, 300 ms, ESC @, GS a 1.
 void ClearStatus(link::PrinterChannel& channel);
 
-} // namespace printbench::status
+}  // namespace printbench::status

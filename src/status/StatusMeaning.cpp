@@ -27,4 +27,4 @@ std::string statusDisplayText(std::int32_t value)
     return text + upperHex(static_cast<std::uint32_t>(value));
 }
 
-} // namespace printbench::status
+}  // namespace printbench::status

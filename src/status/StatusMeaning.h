@@ -21,4 +21,4 @@ std::string statusDisplayText(std::int32_t value);
 // Upper-case hexadecimal without leading zeros, of the value's 32-bit pattern.
 std::string upperHex(std::uint32_t value);
 
-} // namespace printbench::status
+}  // namespace printbench::status

@@ -90,7 +90,7 @@ constexpr std::array kBitmapControls{
 static_assert(inIdOrder<MainControl>(kMainControls, kMainControlCount));
 static_assert(inIdOrder<BitmapControl>(kBitmapControls, kBitmapControlCount));
 
-} // namespace
+}  // namespace
 
 std::span<const ControlSpec> mainWindowControls()
 {
@@ -111,9 +111,10 @@ const char* controlName(Control c)
     for (const auto& [field, id] : kBitmapFields) {
         if (field != c) continue;
         const auto same = [name = std::string_view(controlName(id))](const char* n) { return n == name; };
-        return std::ranges::any_of(detail::kMainNames, same) ? detail::kForm3Names[static_cast<std::size_t>(id)] : controlName(id);
+        return std::ranges::any_of(detail::kMainNames, same) ? detail::kForm3Names[static_cast<std::size_t>(id)]
+                                                             : controlName(id);
     }
     return "?";
 }
 
-} // namespace printbench::window
+}  // namespace printbench::window

@@ -29,7 +29,7 @@ bool digitsGreaterThan(std::string_view digits, std::string_view limit)
     return digits > limit;
 }
 
-} // namespace
+}  // namespace
 
 std::uint64_t wholeNumber(std::string_view text, std::uint64_t max)
 {
@@ -78,4 +78,4 @@ void Form1::CheckPortSelected()
     MsgBox(Icon::Critical, forms::SelectPort);
 }
 
-} // namespace printbench::window
+}  // namespace printbench::window

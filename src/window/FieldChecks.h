@@ -9,4 +9,4 @@ namespace printbench::window {
 // value beyond `max` (40 digits, say) is `max`.
 std::uint64_t wholeNumber(std::string_view text, std::uint64_t max);
 
-} // namespace printbench::window
+}  // namespace printbench::window

@@ -18,8 +18,7 @@ Form1::Form1(WindowHost& host, WindowFields& fields, link::SerialPort& serial, l
              const link::CodePage& codePage, std::filesystem::path portFolder)
     : m_host(host), m_fields(fields), m_link(serial, usb, host, codePage, *this, std::move(portFolder)),
       m_codePage(codePage)
-{
-}
+{}
 
 // --- Start-up and the window's own controls ---------------------------------------------
 
@@ -43,7 +42,8 @@ void Form1::Form_Load()
     for (const auto& [model, width] : protocol::kModelWidths) m_fields.addListItem(Control::Combo4, std::string(model));
     setListIndex(Control::Combo4, 0);
 
-    for (const std::string_view command : commands::kCatalogue) m_fields.addListItem(Control::List1, std::string(command));
+    for (const std::string_view command : commands::kCatalogue)
+        m_fields.addListItem(Control::List1, std::string(command));
 
     setText(Control::Text9, std::to_string(m_fields.listCount(Control::List2)));
 
@@ -169,8 +169,7 @@ void Form1::Combo2_Click()
         if (usb.connected()) m_link.channel(Route::Usb).requestStatus();
         break;
     }
-    case Route::None:
-        break;  // "Port Select" leaves an open port open
+    case Route::None: break;  // "Port Select" leaves an open port open
     }
 }
 
@@ -214,7 +213,8 @@ void Form1::Command2_Click()
     if (m_running || refuseWithoutPort()) return;
     if (!textCanLeave()) return;
     Run run(*this, run::Action::Sequence);
-    const bool complete = commands::RunSequence(m_link.current(), densityIndex(), m_state, *this) == commands::RunEnd::Complete;
+    const bool complete = commands::RunSequence(m_link.current(), densityIndex(), m_state, *this) ==
+                          commands::RunEnd::Complete;
     run.ended(complete);
     if (complete) repeatResetByRun();
     if (complete) setText(Control::Text2, "1");
@@ -230,7 +230,8 @@ void Form1::Command6_Click()
 bool Form1::textCanLeave()
 {
     bool printsText = false;
-    for (int i = 0; i < m_fields.listCount(Control::List2); ++i) printsText |= m_fields.listItem(Control::List2, i) == "Text Output";
+    for (int i = 0; i < m_fields.listCount(Control::List2); ++i)
+        printsText |= m_fields.listItem(Control::List2, i) == "Text Output";
     if (!printsText) return true;
     const std::vector<std::string> missing = m_codePage.missingCharacters(m_fields.text(Control::Text1));
     if (missing.empty()) return true;
@@ -431,8 +432,8 @@ Form1::Run::~Run()
 
 void Form1::enableStarters(bool on)
 {
-    for (const Control c : {Control::Command2, Control::Command3, Control::Command8, Control::Command9, Control::Command10,
-                            Control::Command11, Control::Form3Command1})
+    for (const Control c : {Control::Command2, Control::Command3, Control::Command8, Control::Command9,
+                            Control::Command10, Control::Command11, Control::Form3Command1})
         m_fields.setEnabled(c, on);
 }
 
@@ -450,7 +451,8 @@ run::RunSettings Form1::runSettings(run::Action action) const
     s.feedDots = wholeNumber(m_fields.text(Control::Text10), 1010);
     s.repeatCount = static_cast<std::int64_t>(wholeNumber(m_fields.text(Control::Text2), INT64_MAX));
     if (action == run::Action::Sequence)
-        for (int i = 0; i < m_fields.listCount(Control::List2); ++i) s.sequence.push_back(m_fields.listItem(Control::List2, i));
+        for (int i = 0; i < m_fields.listCount(Control::List2); ++i)
+            s.sequence.push_back(m_fields.listItem(Control::List2, i));
     return s;
 }
 
@@ -462,7 +464,8 @@ std::string Form1::portTarget() const
 SequenceFields Form1::sequenceFields() const
 {
     SequenceFields s;
-    for (int i = 0; i < m_fields.listCount(Control::List2); ++i) s.entries.push_back(m_fields.listItem(Control::List2, i));
+    for (int i = 0; i < m_fields.listCount(Control::List2); ++i)
+        s.entries.push_back(m_fields.listItem(Control::List2, i));
     s.repeat = repeatSet();
     s.delay = m_fields.text(Control::Text5);
     s.feed = m_fields.text(Control::Text10);
@@ -510,7 +513,8 @@ int Form1::chooseLists(const ListTexts& lists)
             if (m_fields.listItem(list, i) == text) return i;
         return -1;
     };
-    for (const auto& [list, text] : {std::pair{Control::Combo4, lists.model}, std::pair{Control::Combo3, lists.density}})
+    for (const auto& [list, text] :
+         {std::pair{Control::Combo4, lists.model}, std::pair{Control::Combo3, lists.density}})
         if (const int i = indexOf(list, text); i >= 0 && i != m_fields.listIndex(list)) setListIndex(list, i);
     const int speed = indexOf(Control::Combo1, lists.speed);
     if (speed < 0 || speed == m_fields.listIndex(Control::Combo1)) return 0;
@@ -534,4 +538,4 @@ int Form1::restoreSession(const SessionFields& session)
     return keptBy;
 }
 
-} // namespace printbench::window
+}  // namespace printbench::window

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "run/RunObserver.h"
 #include "commands/SequenceRunner.h"
 #include "commands/SharedState.h"
 #include "link/PrinterLink.h"
+#include "run/RunObserver.h"
 #include "status/Identity.h"
 #include "status/StatusHandling.h"
 #include "window/SessionFields.h"
@@ -190,9 +190,9 @@ private:
     run::RunObserver m_noObserver;
     run::RunObserver* m_observer = &m_noObserver;
     bool m_running = false;
-    std::string m_endAfterRun;  // the way out asked for during the run; empty: none
+    std::string m_endAfterRun;   // the way out asked for during the run; empty: none
     bool m_modelChosen = false;  // the model list was chosen after start-up: its width is used
-    std::string m_repeatSet;  // empty: "Repeat Rating" shows the count the technician set
+    std::string m_repeatSet;     // empty: "Repeat Rating" shows the count the technician set
 };
 
-} // namespace printbench::window
+}  // namespace printbench::window

@@ -8,8 +8,7 @@ using link::PrinterLink;
 
 Form3::Form3(Form1& main, WindowFields& fields, std::filesystem::path workFolder)
     : m_main(main), m_fields(fields), m_workFolder(std::move(workFolder))
-{
-}
+{}
 
 void Form3::Form_Load()
 {
@@ -84,4 +83,4 @@ void Form3::Command1_Click()
     m_main.MsgBox(Icon::None, forms::LogoSent);
 }
 
-} // namespace printbench::window
+}  // namespace printbench::window

@@ -18,11 +18,11 @@ public:
     Form3(Form1& main, WindowFields& fields, std::filesystem::path workFolder = ".");
 
     void Form_Load();
-    void Dir1_Change();                             // the labels follow the folder
+    void Dir1_Change();                            // the labels follow the folder
     void File1_DblClick(const std::string& name);  // appends "n. name"
-    void List1_DblClick();                          // removes the entry and all after it
-    void Command2_Click();                          // "Close": empties the selection
-    void Command1_Click();                          // "Print"
+    void List1_DblClick();                         // removes the entry and all after it
+    void Command2_Click();                         // "Close": empties the selection
+    void Command1_Click();                         // "Print"
 
 private:
     void removeTail(int from);
@@ -32,4 +32,4 @@ private:
     std::filesystem::path m_workFolder;
 };
 
-} // namespace printbench::window
+}  // namespace printbench::window

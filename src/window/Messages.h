@@ -34,13 +34,14 @@ std::string fillForm(std::string_view form, const std::vector<std::string>& valu
 namespace forms {
 extern const MessageForm OnlyNumberBang, OnlyNumber, Max1010, SelectPort;
 extern const MessageForm UsbConnected, UsbFailed;
-extern const MessageForm NotABitmap, NotABitmapWhy, NotMonochrome, NotMonochromeWhy, NoFileSelected, LogoSent, WorkFileFailed;
+extern const MessageForm NotABitmap, NotABitmapWhy, NotMonochrome, NotMonochromeWhy, NoFileSelected, LogoSent,
+    WorkFileFailed;
 extern const MessageForm Location;
 extern const MessageForm OpenFailed, BadSpeed, NoDevice, NotOpen, Lost, SendFailed, UsbSendFailed;
 extern const MessageForm CharactersMissing, SendAsQuestionMarks, Cancel;
-} // namespace forms
+}  // namespace forms
 
 // The message box that tells of a failure.
 Message failureMessage(const link::Failure& failure);
 
-} // namespace printbench::window
+}  // namespace printbench::window

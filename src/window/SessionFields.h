@@ -26,4 +26,4 @@ struct SessionFields {
     bool oldVersion = false;
 };
 
-} // namespace printbench::window
+}  // namespace printbench::window

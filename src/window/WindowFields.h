@@ -9,18 +9,41 @@ namespace printbench::window {
 
 // The main window's controls that handlers read or write. Names are those of the window.
 enum class Control {
-    Text1, Text2, Text4, Text5, Text6, Text7, Text9, Text10,
-    Combo1, Combo2, Combo3, Combo4,
-    List1, List2,
+    Text1,
+    Text2,
+    Text4,
+    Text5,
+    Text6,
+    Text7,
+    Text9,
+    Text10,
+    Combo1,
+    Combo2,
+    Combo3,
+    Combo4,
+    List1,
+    List2,
     Check2,
     // The buttons that start a run, an H diagram, a test print or the bitmap window.
-    Command2, Command3, Command8, Command9, Command10, Command11,
+    Command2,
+    Command3,
+    Command8,
+    Command9,
+    Command10,
+    Command11,
     // The bitmap window: its folder list (text: the folder's path), file list, the numbered
     // selection and the hidden list of bare names, and its labels.
-    Dir1, File1, Form3List1, Form3List2, Label2, Label11, Label12,
+    Dir1,
+    File1,
+    Form3List1,
+    Form3List2,
+    Label2,
+    Label11,
+    Label12,
     Form3Command1,  // "Print"
 };
-inline constexpr std::size_t kControlCount = static_cast<std::size_t>(Control::Form3Command1) + 1;  // the last one above
+inline constexpr std::size_t kControlCount = static_cast<std::size_t>(Control::Form3Command1) +
+                                             1;  // the last one above
 
 const char* controlName(Control c);
 
@@ -58,4 +81,4 @@ public:
     }
 };
 
-} // namespace printbench::window
+}  // namespace printbench::window

@@ -25,4 +25,4 @@ public:
     virtual void endProgram() = 0;
 };
 
-} // namespace printbench::window
+}  // namespace printbench::window

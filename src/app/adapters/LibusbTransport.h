@@ -37,8 +37,7 @@ public:
 
     // The timeout covers the whole call, however many transfers it takes.
     TransportError bulkOut(std::uint8_t endpoint, std::span<const std::uint8_t> bytes, int timeoutMs) override;
-    TransportError bulkIn(std::uint8_t endpoint, std::vector<std::uint8_t>& out, int maxBytes,
-                          int timeoutMs) override;
+    TransportError bulkIn(std::uint8_t endpoint, std::vector<std::uint8_t>& out, int maxBytes, int timeoutMs) override;
     std::optional<std::uint8_t> portStatus(const InterfaceInfo& interface) override;
 
 private:
@@ -51,4 +50,4 @@ private:
     int m_claimed = -1;  // interface number, -1 when none
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -13,7 +13,8 @@
 
 namespace printbench::app {
 
-QtHost::QtHost(QString title) : m_title(std::move(title)) {}
+QtHost::QtHost(QString title) : m_title(std::move(title))
+{}
 
 void QtHost::sleep(std::int64_t ms)
 {
@@ -45,7 +46,7 @@ QString shown(const window::Message& text)
     return s;
 }
 
-} // namespace
+}  // namespace
 
 void QtHost::message(Icon icon, const window::Message& text)
 {
@@ -75,8 +76,7 @@ bool QtHost::ask(const window::Message& text, const window::Message& yes, const 
 
 std::int64_t QtHost::nowMs()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -95,4 +95,4 @@ void QtHost::endProgram()
     QCoreApplication::quit();
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -47,4 +47,4 @@ private:
     bool m_ending = false;
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

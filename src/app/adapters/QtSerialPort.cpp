@@ -57,10 +57,8 @@ bool meansLinkTrouble(QSerialPort::SerialPortError error)
     case QSerialPort::ReadError:
     case QSerialPort::WriteError:
     case QSerialPort::PermissionError:
-    case QSerialPort::UnknownError:
-        return true;
-    default:
-        return false;
+    case QSerialPort::UnknownError: return true;
+    default: return false;
     }
 }
 
@@ -89,7 +87,7 @@ std::string troubleText(QSerialPort::SerialPortError error, const QString& qtTex
     return detail.empty() ? what : what + " (" + detail + ")";
 }
 
-} // namespace
+}  // namespace
 
 QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent)
 {
@@ -400,7 +398,8 @@ std::string QtSerialPort::socketTrouble() const
 {
     if (m_socket.error() == QAbstractSocket::RemoteHostClosedError) return "the printer closed the connection";
     const std::string detail = m_socket.errorString().toStdString();
-    return detail.empty() ? "the connection to the printer broke" : "the connection to the printer broke (" + detail + ")";
+    return detail.empty() ? "the connection to the printer broke"
+                          : "the connection to the printer broke (" + detail + ")";
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -107,4 +107,4 @@ private:
     bool m_reported = false;
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -51,7 +51,7 @@ QString background(const QColor& colour)
 
 const QString kSequenceFilter = QStringLiteral("PrintBench sequences (*.json);;All files (*)");
 
-} // namespace
+}  // namespace
 
 CockpitWindow::CockpitWindow(MainWindow& form, cockpit::Journal& journal, link::CodePage& codePage, QWidget* parent)
     : QMainWindow(parent), m_form(form), m_journal(journal), m_codePage(codePage)
@@ -61,9 +61,8 @@ CockpitWindow::CockpitWindow(MainWindow& form, cockpit::Journal& journal, link::
     setWindowIcon(form.windowIcon());
     setCentralWidget(&m_form);
     // Runs are named as the window's buttons read, in the window's language.
-    m_journal.setActionWords([](run::Action a) {
-        return QCoreApplication::translate("Form1", run::actionLabel(a).data()).toStdString();
-    });
+    m_journal.setActionWords(
+        [](run::Action a) { return QCoreApplication::translate("Form1", run::actionLabel(a).data()).toStdString(); });
 
     chooseFile = [this](const QString& caption, const QString& suggested, const QString& filter, bool save) {
         return save ? QFileDialog::getSaveFileName(this, caption, suggested, filter)
@@ -86,7 +85,8 @@ CockpitWindow::CockpitWindow(MainWindow& form, cockpit::Journal& journal, link::
     m_selected = m_form.widget<window::MainControl::List2>();
     m_catalogue->installEventFilter(this);
     m_selected->installEventFilter(this);
-    connect(m_form.widget<window::MainControl::Text2>(), &QLineEdit::textEdited, this, [this] { m_form.form().repeatEdited(); });
+    connect(m_form.widget<window::MainControl::Text2>(), &QLineEdit::textEdited, this,
+            [this] { m_form.form().repeatEdited(); });
 
     m_refresh.setInterval(250);
     connect(&m_refresh, &QTimer::timeout, this, &CockpitWindow::refreshStatus);
@@ -134,10 +134,13 @@ void CockpitWindow::buildMenus()
     m_capture = titled(file->addAction(QString()), QT_TR_NOOP("Record capture…"));
     m_capture->setCheckable(true);
     connect(m_capture, &QAction::triggered, this, &CockpitWindow::recordCapture);
-    connect(titled(file->addAction(QString()), QT_TR_NOOP("Save console as text…")), &QAction::triggered, this, &CockpitWindow::saveConsole);
-    connect(titled(file->addAction(QString()), QT_TR_NOOP("Save run report…")), &QAction::triggered, this, &CockpitWindow::saveRunReport);
+    connect(titled(file->addAction(QString()), QT_TR_NOOP("Save console as text…")), &QAction::triggered, this,
+            &CockpitWindow::saveConsole);
+    connect(titled(file->addAction(QString()), QT_TR_NOOP("Save run report…")), &QAction::triggered, this,
+            &CockpitWindow::saveRunReport);
     file->addSeparator();
-    connect(titled(file->addAction(QString()), QT_TR_NOOP("Save sequence…")), &QAction::triggered, this, &CockpitWindow::saveSequence);
+    connect(titled(file->addAction(QString()), QT_TR_NOOP("Save sequence…")), &QAction::triggered, this,
+            &CockpitWindow::saveSequence);
     QAction* open = titled(file->addAction(QString()), QT_TR_NOOP("Open sequence…"));
     connect(open, &QAction::triggered, this, &CockpitWindow::openSequence);
     QAction* restore = titled(file->addAction(QString()), QT_TR_NOOP("Restore last session"));
@@ -180,7 +183,8 @@ void CockpitWindow::buildMenus()
     // The windows' language: Korean, the program's own, or English; kept for the next start.
     QMenu* languages = menu(settingsMenu, QT_TR_NOOP("Language"));
     auto* languageGroup = new QActionGroup(this);
-    for (const auto& [language, name] : {std::pair(Language::Korean, QT_TR_NOOP("한국어 (Korean)")), std::pair(Language::English, QT_TR_NOOP("English"))}) {
+    for (const auto& [language, name] : {std::pair(Language::Korean, QT_TR_NOOP("한국어 (Korean)")),
+                                         std::pair(Language::English, QT_TR_NOOP("English"))}) {
         QAction* a = titled(languages->addAction(QString()), name);
         a->setCheckable(true);
         a->setChecked(language == currentLanguage());
@@ -194,13 +198,15 @@ void CockpitWindow::buildMenus()
 
     QMenu* help = menu(menuBar(), QT_TR_NOOP("&Help"));
     connect(titled(help->addAction(QString()), QT_TR_NOOP("About PrintBench")), &QAction::triggered, this, [this] {
-        QMessageBox::about(this, tr("About PrintBench"),
-                           tr("PrintBench %1\nA test bench for thermal receipt printers.").arg(QStringLiteral(PRINTBENCH_VERSION)));
+        QMessageBox::about(
+            this, tr("About PrintBench"),
+            tr("PrintBench %1\nA test bench for thermal receipt printers.").arg(QStringLiteral(PRINTBENCH_VERSION)));
     });
 
     // Nothing changes what a run reads pass after pass (the fields, the code page) while it goes.
     m_idleOnly = {open, restore, codePages->menuAction(), identify};
-    for (QMenu* menu : {file, printer, settingsMenu}) connect(menu, &QMenu::aboutToShow, this, &CockpitWindow::updateActions);
+    for (QMenu* menu : {file, printer, settingsMenu})
+        connect(menu, &QMenu::aboutToShow, this, &CockpitWindow::updateActions);
 
     // Run and Stop from the keyboard.
     m_run = titled(new QAction(this), QT_TR_NOOP("Run"));
@@ -235,7 +241,8 @@ void CockpitWindow::changeEvent(QEvent* event)
     if (event->type() == QEvent::LanguageChange) {
         for (const auto& [action, title] : m_titles) action->setText(tr(title));
         m_dock->setWindowTitle(tr("Traffic console"));
-        for (QAction* a : m_languages->actions()) a->setChecked(a->data().toString() == languageCode(currentLanguage()));
+        for (QAction* a : m_languages->actions())
+            a->setChecked(a->data().toString() == languageCode(currentLanguage()));
         refreshStatus();
     }
     QMainWindow::changeEvent(event);
@@ -296,7 +303,8 @@ void CockpitWindow::refreshStatus()
     // A capture that failed along the way has stopped: its tick follows, and the note says why.
     if (const bool capturing = m_journal.capturing(); m_capture->isChecked() != capturing) {
         m_capture->setChecked(capturing);
-        if (const auto error = capturing ? std::nullopt : m_journal.stopCapture()) showNote(QString::fromStdString(*error));
+        if (const auto error = capturing ? std::nullopt : m_journal.stopCapture())
+            showNote(QString::fromStdString(*error));
     }
     updateActions();
 }
@@ -351,7 +359,8 @@ void CockpitWindow::saveRunReport()
     const QString start = QString::fromStdString(cockpit::dateText(run->startMs, run->utcOffsetMinutes) + "-" +
                                                  cockpit::clockText(run->startMs, run->utcOffsetMinutes))
                               .remove(QLatin1Char(':'));
-    QString path = chooseFile(tr("Save run report"), QStringLiteral("run-%1.txt").arg(start), tr("Run reports (*.txt)"), true);
+    QString path = chooseFile(tr("Save run report"), QStringLiteral("run-%1.txt").arg(start), tr("Run reports (*.txt)"),
+                              true);
     if (path.isEmpty()) return;
     // The text under the name chosen (".txt" added when it has none), the status values
     // beside it as CSV.
@@ -418,7 +427,8 @@ void CockpitWindow::chooseCodePage(const QString& name)
 void CockpitWindow::noteSpeedKept(int comPort, const std::string& speed, const QString& source)
 {
     if (comPort)
-        showNote(tr("Speed %1 of %2 left as it is: COM%3 is open").arg(QString::fromStdString(speed), source).arg(comPort));
+        showNote(
+            tr("Speed %1 of %2 left as it is: COM%3 is open").arg(QString::fromStdString(speed), source).arg(comPort));
 }
 
 QString CockpitWindow::layoutText() const
@@ -473,4 +483,4 @@ bool CockpitWindow::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -44,7 +44,8 @@ public:
 
     // The file the technician picks, empty when the dialog is cancelled; `save` for a file to
     // write, `suggested` its name the dialog starts with. Tests answer in place of the dialog.
-    std::function<QString(const QString& caption, const QString& suggested, const QString& filter, bool save)> chooseFile;
+    std::function<QString(const QString& caption, const QString& suggested, const QString& filter, bool save)>
+        chooseFile;
     // A message box about the cockpit's own work (files, the capture).
     std::function<void(QMessageBox::Icon icon, const QString& text)> notify;
 
@@ -112,4 +113,4 @@ private:
     std::int64_t m_beepedRunStart = INT64_MIN;  // a run stopped by a fault beeps once
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

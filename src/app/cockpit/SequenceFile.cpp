@@ -53,7 +53,7 @@ void getTexts(const Keys& keys, Fields& fields, Get get)
         if (const std::optional<QString> text = get(QLatin1String(key))) fields.*member = text->toStdString();
 }
 
-} // namespace
+}  // namespace
 
 QByteArray sequenceJson(const SequenceFile& file)
 {
@@ -79,7 +79,8 @@ std::optional<SequenceFile> readSequence(const QByteArray& json, SequenceFile ba
 
     if (const QJsonValue entries = o.value(QStringLiteral("entries")); entries.isArray()) {
         base.sequence.entries.clear();
-        for (const QJsonValue& entry : entries.toArray()) base.sequence.entries.push_back(entry.toString().toStdString());
+        for (const QJsonValue& entry : entries.toArray())
+            base.sequence.entries.push_back(entry.toString().toStdString());
     }
     // Files of earlier versions hold no lists and no code page: those stay as they are.
     const auto get = [&o](const QString& key) -> std::optional<QString> {
@@ -119,4 +120,4 @@ std::optional<window::SessionFields> loadSession(QSettings& settings)
     return session;
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -29,4 +29,4 @@ std::optional<SequenceFile> readSequence(const QByteArray& json, SequenceFile ba
 void saveSession(QSettings& settings, const window::SessionFields& session);
 std::optional<window::SessionFields> loadSession(QSettings& settings);
 
-} // namespace printbench::app
+}  // namespace printbench::app

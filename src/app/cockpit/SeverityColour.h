@@ -17,4 +17,4 @@ inline QColor severityColour(cockpit::Severity s)
     return {};
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

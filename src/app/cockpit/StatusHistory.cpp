@@ -94,4 +94,4 @@ void StatusHistory::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

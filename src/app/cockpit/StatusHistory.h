@@ -40,4 +40,4 @@ private:
     QTableWidget* m_table = nullptr;
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -14,8 +14,7 @@ namespace printbench::app {
 
 using cockpit::ConsoleText;
 
-TrafficConsole::TrafficConsole(cockpit::Journal& journal, QWidget* parent)
-    : QWidget(parent), m_journal(journal)
+TrafficConsole::TrafficConsole(cockpit::Journal& journal, QWidget* parent) : QWidget(parent), m_journal(journal)
 {
     m_pause = new QPushButton(this);
     m_pause->setObjectName(QStringLiteral("Pause"));
@@ -104,4 +103,4 @@ void TrafficConsole::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

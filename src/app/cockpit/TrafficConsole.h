@@ -52,4 +52,4 @@ private:
     QLabel* m_dropped = nullptr;
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

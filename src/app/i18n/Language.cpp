@@ -48,7 +48,7 @@ QSettings settings()
     return QSettings(QStringLiteral("PrintBench"), QStringLiteral("PrintBench"));
 }
 
-} // namespace
+}  // namespace
 
 std::optional<Language> languageNamed(const QString& name)
 {
@@ -154,4 +154,4 @@ QString translatedMessage(const window::Message& message)
     return QString::fromStdString(window::fillForm(form.toStdString(), message.values));
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -50,4 +50,4 @@ void retranslateTexts(QWidget* top);
 // language: its form translated by the catalogue, then filled with its values.
 QString translatedMessage(const window::Message& message);
 
-} // namespace printbench::app
+}  // namespace printbench::app

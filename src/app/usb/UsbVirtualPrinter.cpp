@@ -2,7 +2,6 @@
 
 #include "protocol/Models.h"
 
-
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -19,14 +18,17 @@ int widthOf(const std::string& model)
     return *width;
 }
 
-} // namespace
+}  // namespace
 
 UsbVirtualPrinter::UsbVirtualPrinter(const std::string& model, const std::filesystem::path& receipts)
-    : m_receipts(receipts, [](const std::string& note) { std::fprintf(stderr, "# USB virtual printer: receipt %s\n", note.c_str()); }),
+    : m_receipts(
+          receipts,
+          [](const std::string& note) { std::fprintf(stderr, "# USB virtual printer: receipt %s\n", note.c_str()); }),
       m_printer(widthOf(model), *this, &m_font, {.model = model})
 {
     if (!printer::UsbTestbed::preloaded())
-        throw std::runtime_error("--usb-virtual-printer needs umockdev's preload: start PrintBench under umockdev-wrapper");
+        throw std::runtime_error(
+            "--usb-virtual-printer needs umockdev's preload: start PrintBench under umockdev-wrapper");
     printer::EmulatedUsbPrinter::Setup setup;
     setup.deviceId = "MFG:PrintBench;MDL:" + model + ";CMD:ESC/POS;SN:" + m_printer.identity().serial + ";";
     setup.product = "PrintBench virtual printer";
@@ -81,7 +83,8 @@ std::string UsbVirtualPrinter::restartUnderPreload(char** argv)
     for (char** a = argv; *a; ++a) args.push_back(*a);
     args.push_back(nullptr);
     execvp(args[0], args.data());
-    return std::string("umockdev-wrapper could not be started: ") + std::strerror(errno) + " (Debian package: umockdev)";
+    return std::string("umockdev-wrapper could not be started: ") + std::strerror(errno) +
+           " (Debian package: umockdev)";
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -50,4 +50,4 @@ private:
     std::mutex m_mutex;  // the printer is fed on umockdev's thread
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -43,7 +43,7 @@ QPixmap drawIcon(int size)
     return pixmap;
 }
 
-} // namespace
+}  // namespace
 
 QIcon appIcon()
 {
@@ -52,4 +52,4 @@ QIcon appIcon()
     return icon;
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -23,7 +23,7 @@ bool canEnter(const QString& folder)
     return info.isDir() && info.isReadable() && info.isExecutable();
 }
 
-} // namespace
+}  // namespace
 
 bool FolderList::enter(const QString& folder)
 {
@@ -41,7 +41,8 @@ void FolderList::refresh()
 {
     clear();
     const QDir dir(m_path);
-    if (!dir.isRoot()) addItem(new QListWidgetItem(style()->standardIcon(QStyle::SP_FileDialogToParent), QStringLiteral("..")));
+    if (!dir.isRoot())
+        addItem(new QListWidgetItem(style()->standardIcon(QStyle::SP_FileDialogToParent), QStringLiteral("..")));
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
     for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
         addItem(new QListWidgetItem(folderIcon, name));
@@ -181,4 +182,4 @@ void BitmapWindow::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

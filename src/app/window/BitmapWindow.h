@@ -58,7 +58,10 @@ public:
     // A control of the window by its id, with its class (widget<BitmapControl::Dir1>() is the
     // FolderList).
     template <window::BitmapControl id>
-    auto* widget() const { return m_widgets.get<id>(); }
+    auto* widget() const
+    {
+        return m_widgets.get<id>();
+    }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -82,4 +85,4 @@ private:
     window::Form3 m_form;
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -18,15 +18,40 @@
 namespace printbench::app {
 
 // The Qt class of each kind of control.
-template <window::ControlKind> struct KindWidget;
-template <> struct KindWidget<window::ControlKind::MultiLineText> { using type = QPlainTextEdit; };
-template <> struct KindWidget<window::ControlKind::Label> { using type = QLabel; };
-template <> struct KindWidget<window::ControlKind::DropDownList> { using type = QComboBox; };
-template <> struct KindWidget<window::ControlKind::Text> { using type = QLineEdit; };
-template <> struct KindWidget<window::ControlKind::ReadOnlyText> { using type = QLineEdit; };
-template <> struct KindWidget<window::ControlKind::CheckBox> { using type = QCheckBox; };
-template <> struct KindWidget<window::ControlKind::Button> { using type = QPushButton; };
-template <> struct KindWidget<window::ControlKind::ListBox> { using type = QListWidget; };
+template <window::ControlKind>
+struct KindWidget;
+template <>
+struct KindWidget<window::ControlKind::MultiLineText> {
+    using type = QPlainTextEdit;
+};
+template <>
+struct KindWidget<window::ControlKind::Label> {
+    using type = QLabel;
+};
+template <>
+struct KindWidget<window::ControlKind::DropDownList> {
+    using type = QComboBox;
+};
+template <>
+struct KindWidget<window::ControlKind::Text> {
+    using type = QLineEdit;
+};
+template <>
+struct KindWidget<window::ControlKind::ReadOnlyText> {
+    using type = QLineEdit;
+};
+template <>
+struct KindWidget<window::ControlKind::CheckBox> {
+    using type = QCheckBox;
+};
+template <>
+struct KindWidget<window::ControlKind::Button> {
+    using type = QPushButton;
+};
+template <>
+struct KindWidget<window::ControlKind::ListBox> {
+    using type = QListWidget;
+};
 
 // The Qt class of a control: its kind's, or a class of its own that the window makes for it
 // (declared beside that class, as BitmapWindow's folder list is).
@@ -38,7 +63,8 @@ struct ControlWidget {
 // Makes one row's widget, of its kind's class unless `own` is given (a label, drop-down list or
 // list of a class of its own): named, placed and, labels and buttons, captioned with the
 // translation context `context`.
-inline QWidget* makeControl(const window::ControlSpec& row, QWidget* window, const char* context, QWidget* own = nullptr)
+inline QWidget* makeControl(const window::ControlSpec& row, QWidget* window, const char* context,
+                            QWidget* own = nullptr)
 {
     using ControlKind = window::ControlKind;
     const QString caption = QString::fromUtf8(row.caption);
@@ -89,7 +115,8 @@ public:
                const std::function<QWidget*(Id, QWidget*)>& own = {})
     {
         for (std::size_t i = 0; i < table.size(); ++i)
-            m_widgets.push_back(makeControl(table[i], window, context, own ? own(static_cast<Id>(i), window) : nullptr));
+            m_widgets.push_back(
+                makeControl(table[i], window, context, own ? own(static_cast<Id>(i), window) : nullptr));
     }
 
     template <Id id>
@@ -104,4 +131,4 @@ private:
     std::vector<QWidget*> m_widgets;
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -30,7 +30,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 MainWindow::MainWindow(window::WindowHost& host, link::SerialPort& serial, link::UsbControl& usb,
                        const link::CodePage& codePage, std::filesystem::path portFolder, QWidget* parent)
@@ -103,10 +103,14 @@ void MainWindow::connectHandlers()
         m_form->Command1_Click();
     });
     const std::pair<QPushButton*, void (Form1::*)()> buttons[] = {
-        {widget<MainControl::Command2>(), &Form1::Command2_Click},   {widget<MainControl::Command3>(), &Form1::Command3_Click},
-        {widget<MainControl::Command4>(), &Form1::Command4_Click},   {widget<MainControl::Command5>(), &Form1::Command5_Click},
-        {widget<MainControl::Command6>(), &Form1::Command6_Click},   {widget<MainControl::Command8>(), &Form1::Command8_Click},
-        {widget<MainControl::Command9>(), &Form1::Command9_Click},   {widget<MainControl::Command10>(), &Form1::Command10_Click},
+        {widget<MainControl::Command2>(), &Form1::Command2_Click},
+        {widget<MainControl::Command3>(), &Form1::Command3_Click},
+        {widget<MainControl::Command4>(), &Form1::Command4_Click},
+        {widget<MainControl::Command5>(), &Form1::Command5_Click},
+        {widget<MainControl::Command6>(), &Form1::Command6_Click},
+        {widget<MainControl::Command8>(), &Form1::Command8_Click},
+        {widget<MainControl::Command9>(), &Form1::Command9_Click},
+        {widget<MainControl::Command10>(), &Form1::Command10_Click},
         {widget<MainControl::Command11>(), &Form1::Command11_Click},
     };
     for (const auto& [button, handler] : buttons) {
@@ -165,4 +169,4 @@ void MainWindow::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

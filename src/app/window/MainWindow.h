@@ -20,15 +20,19 @@ class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
-    MainWindow(window::WindowHost& host, link::SerialPort& serial, link::UsbControl& usb, const link::CodePage& codePage,
-               std::filesystem::path portFolder = link::defaultPortFolder(), QWidget* parent = nullptr);
+    MainWindow(window::WindowHost& host, link::SerialPort& serial, link::UsbControl& usb,
+               const link::CodePage& codePage, std::filesystem::path portFolder = link::defaultPortFolder(),
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     window::Form1& form() { return *m_form; }
     // A control of the window by its id, with its class (widget<MainControl::List1>() is a
     // QListWidget*), or as a widget.
     template <window::MainControl id>
-    auto* widget() const { return m_widgets.get<id>(); }
+    auto* widget() const
+    {
+        return m_widgets.get<id>();
+    }
     QWidget* control(window::MainControl id) const { return m_widgets[id]; }
 
     // Names the device each COM entry reaches, in the port list's tooltips.
@@ -51,4 +55,4 @@ private:
     bool m_ending = false;
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

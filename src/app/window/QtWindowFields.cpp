@@ -145,4 +145,4 @@ bool QtWindowFields::isEnabled(Control c) const
     return w && w->isEnabled();
 }
 
-} // namespace printbench::app
+}  // namespace printbench::app

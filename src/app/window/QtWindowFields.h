@@ -35,4 +35,4 @@ private:
     std::map<Control, QWidget*> m_widgets;
 };
 
-} // namespace printbench::app
+}  // namespace printbench::app

@@ -88,7 +88,9 @@ public:
     void processEvents() override {}
     std::int64_t nowMs() override
     {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     }
 };
 
@@ -108,7 +110,7 @@ struct OwnPortFolder {
     }
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -137,7 +139,8 @@ int main(int argc, char* argv[])
         const std::string port = options.port;
         if (options.out) {
             if (port == "USB") {
-                std::cerr << "printbench-run: --out writes the bytes of the serial route; it does not go with --port USB\n";
+                std::cerr
+                    << "printbench-run: --out writes the bytes of the serial route; it does not go with --port USB\n";
                 return headless::Usage;
             }
             own.emplace();
@@ -167,7 +170,8 @@ int main(int argc, char* argv[])
         realHost.watchDuringSleeps(&serialPort);
         headless::HeadlessRun run(options, serial, usb, host, codePage, folder, portIndex, std::cerr);
         run.journal().setProcessTag(std::to_string(::getpid()));
-        run.journal().setClock(QDateTime::currentMSecsSinceEpoch() - host.nowMs(), QDateTime::currentDateTime().offsetFromUtc() / 60);
+        run.journal().setClock(QDateTime::currentMSecsSinceEpoch() - host.nowMs(),
+                               QDateTime::currentDateTime().offsetFromUtc() / 60);
         // On a terminal, one line of progress, four times a second at most.
         bool live = !options.quiet && ::isatty(STDERR_FILENO);
         auto lastShown = std::chrono::steady_clock::time_point();

@@ -22,7 +22,7 @@ bool isBulk(const EndpointInfo& e)
     return (e.attributes & 0x03) == 2;
 }
 
-} // namespace
+}  // namespace
 
 std::map<std::string, std::string> parseDeviceId(std::string_view id)
 {
@@ -96,8 +96,7 @@ int transferTimeoutMs(std::size_t bytes)
 
 UsbPrinterControl::UsbPrinterControl(UsbTransport& transport, const CodePage& codePage)
     : m_transport(transport), m_codePage(codePage)
-{
-}
+{}
 
 void UsbPrinterControl::disconnect()
 {
@@ -165,16 +164,14 @@ LinkStatus UsbPrinterControl::flush()
         const std::size_t count = std::min(kMaxTransferBytes, bytes.size() - at);
         const int timeout = transferTimeoutMs(count);
         switch (m_transport.bulkOut(m_printer->out, std::span(bytes).subspan(at, count), timeout)) {
-        case TransportError::None:
-            continue;
+        case TransportError::None: continue;
         case TransportError::Timeout:
             return LinkStatus::fail(LinkFailure::WriteTimedOut,
                                     "the USB printer did not take the bytes within " + std::to_string(timeout) + " ms");
         case TransportError::NoDevice:
             disconnect();
             return LinkStatus::fail(LinkFailure::Lost, "the USB printer was disconnected");
-        default:
-            return LinkStatus::fail(LinkFailure::WriteFailed, "the USB transfer to the printer failed");
+        default: return LinkStatus::fail(LinkFailure::WriteFailed, "the USB transfer to the printer failed");
         }
     }
     return LinkStatus::ok();
@@ -221,4 +218,4 @@ std::int32_t UsbPrinterControl::readStatusOldFirmware()
     return status ? *status : -1;
 }
 
-} // namespace printbench::link::usb
+}  // namespace printbench::link::usb

@@ -66,4 +66,4 @@ private:
     std::vector<std::uint8_t> m_pending;
 };
 
-} // namespace printbench::link::usb
+}  // namespace printbench::link::usb

@@ -40,7 +40,7 @@ enum class TransportError {
     Busy,      // another program or driver holds the interface
     NoDevice,  // the device is gone
     Timeout,
-    Pipe,      // the endpoint stalled
+    Pipe,  // the endpoint stalled
     Io,
     Other,
 };
@@ -72,4 +72,4 @@ public:
     virtual std::optional<std::uint8_t> portStatus(const InterfaceInfo& interface) = 0;
 };
 
-} // namespace printbench::link::usb
+}  // namespace printbench::link::usb

@@ -50,4 +50,4 @@ inline bool writeWhole(int fd, const void* data, std::size_t n, bool socket)
     return true;
 }
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

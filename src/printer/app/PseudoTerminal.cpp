@@ -15,7 +15,8 @@ namespace printbench::printer {
 
 PseudoTerminal::PseudoTerminal(const fs::path& portFolder, int comNumber)
 {
-    if (comNumber < 1 || comNumber > 11) throw std::runtime_error("COM" + std::to_string(comNumber) + " is not a port of PrintBench: choose 1 to 11");
+    if (comNumber < 1 || comNumber > 11)
+        throw std::runtime_error("COM" + std::to_string(comNumber) + " is not a port of PrintBench: choose 1 to 11");
     char name[256] = {};
     termios raw{};
     cfmakeraw(&raw);
@@ -36,8 +37,9 @@ PseudoTerminal::PseudoTerminal(const fs::path& portFolder, int comNumber)
             const std::string target = fs::read_symlink(link, ec).string();
             ::close(m_master);
             ::close(m_slave);
-            throw std::runtime_error(link.string() + " already leads to " + target +
-                                     " (another virtual printer or a real port): choose another --com or remove the link");
+            throw std::runtime_error(
+                link.string() + " already leads to " + target +
+                " (another virtual printer or a real port): choose another --com or remove the link");
         }
         fs::remove(link, ec);
     } else if (fs::exists(fs::symlink_status(link, ec))) {
@@ -74,4 +76,4 @@ bool PseudoTerminal::write(const void* data, std::size_t n)
     return writeWhole(m_master, data, n, false);
 }
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

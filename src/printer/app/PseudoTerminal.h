@@ -35,4 +35,4 @@ private:
     std::filesystem::path m_link;
 };
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

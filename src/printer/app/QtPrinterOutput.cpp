@@ -111,10 +111,12 @@ void PngFolder::write(const Page& page)
     fs::remove(inProgressPath(), ec);
     if (page.piece == 1) m_firstPiece = file;
     if (!save(page, path)) return;
-    std::string text = path.string() + ": " + std::to_string(page.dots.width) + " x " + std::to_string(page.height) + " dots, ";
+    std::string text = path.string() + ": " + std::to_string(page.dots.width) + " x " + std::to_string(page.height) +
+                       " dots, ";
     const std::string piece = "piece " + std::to_string(page.piece);
     if (page.end == Page::End::Continued) text += piece + (page.piece == 1 ? " of a long receipt, " : ", ");
-    else if (page.piece > 1) text += piece + " of " + std::to_string(page.piece) + " (" + m_firstPiece + " to " + file + "), ";
+    else if (page.piece > 1)
+        text += piece + " of " + std::to_string(page.piece) + " (" + m_firstPiece + " to " + file + "), ";
     m_note(text + endName(page.end));
 }
 
@@ -123,4 +125,4 @@ void PngFolder::writeInProgress(const Page& page)
     save(page, inProgressPath());
 }
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

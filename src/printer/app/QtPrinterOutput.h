@@ -48,4 +48,4 @@ private:
     std::string m_firstPiece;  // the file of the receipt's first piece
 };
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

@@ -28,7 +28,7 @@ std::string endpoint(const sockaddr_storage& address, socklen_t length)
     return endpoint(host, port);
 }
 
-} // namespace
+}  // namespace
 
 TcpPort::TcpPort(const std::string& address, int port, std::function<void(const std::string&)> note)
     : m_note(std::move(note))
@@ -106,4 +106,4 @@ std::string TcpPort::refusal() const
     return m_client < 0 ? "no client is connected" : "the connection refuses it";
 }
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

@@ -35,4 +35,4 @@ private:
     std::function<void(const std::string&)> m_note;
 };
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

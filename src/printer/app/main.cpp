@@ -2,7 +2,6 @@
 // port. It answers status requests, takes faults typed on its standard input, logs every
 // command it decodes and renders what it prints into PNG receipts, one per cut.
 
-#include "protocol/Models.h"
 #include "link/PortNaming.h"
 #include "printer/CommandLog.h"
 #include "printer/Decoder.h"
@@ -10,6 +9,7 @@
 #include "printer/app/PseudoTerminal.h"
 #include "printer/app/QtPrinterOutput.h"
 #include "printer/app/TcpPort.h"
+#include "protocol/Models.h"
 
 #include <QGuiApplication>
 
@@ -57,30 +57,30 @@ struct Options {
 
 std::string usage()
 {
-    std::string text =
-        "usage: printbench-printer [--com N] [--ports DIR] [--model NAME] [--out DIR] [--log FILE]\n"
-        "       printbench-printer --tcp PORT [--listen ADDR] [--model NAME] [--out DIR] [--log FILE]\n"
-        "       printbench-printer --decode FILE [--model NAME] [--out DIR] [--log FILE]\n"
-        "       printbench-printer --help | --version\n"
-        "\n"
-        "  --com N       link the printer's line as COM<N> (1 to 11) in PrintBench's port folder (11)\n"
-        "  --ports DIR   port folder ($XDG_CONFIG_HOME/printbench/ports)\n"
-        "  --tcp PORT    serve a raw printer stream on TCP port PORT (9100 as network printers; 0 for\n"
-        "                any free port, named on the first line) instead of a serial line. One client\n"
-        "                at a time: the next waits until it disconnects; the paper stays between them\n"
-        "  --listen ADDR the address --tcp listens on (127.0.0.1; 0.0.0.0 for every network)\n"
-        "  --model NAME  printer model, which sets the paper width (KR-420)\n"
-        "  --out DIR     folder for the rendered receipts, one PNG per cut (receipts)\n"
-        "  --log FILE    the decoded commands go to FILE instead of standard output\n"
-        "  --decode FILE decode and render a captured byte stream instead of serving a port\n"
-        "  --firmware TEXT\n"
-        "                the firmware version GS I 65 answers, in printable ASCII (1.00)\n"
-        "  --serial TEXT the serial number GS I 68 answers, in printable ASCII (PB-0001)\n"
-        "\n"
-        "Models and their paper widths:\n";
+    std::string text = "usage: printbench-printer [--com N] [--ports DIR] [--model NAME] [--out DIR] [--log FILE]\n"
+                       "       printbench-printer --tcp PORT [--listen ADDR] [--model NAME] [--out DIR] [--log FILE]\n"
+                       "       printbench-printer --decode FILE [--model NAME] [--out DIR] [--log FILE]\n"
+                       "       printbench-printer --help | --version\n"
+                       "\n"
+                       "  --com N       link the printer's line as COM<N> (1 to 11) in PrintBench's port folder (11)\n"
+                       "  --ports DIR   port folder ($XDG_CONFIG_HOME/printbench/ports)\n"
+                       "  --tcp PORT    serve a raw printer stream on TCP port PORT (9100 as network printers; 0 for\n"
+                       "                any free port, named on the first line) instead of a serial line. One client\n"
+                       "                at a time: the next waits until it disconnects; the paper stays between them\n"
+                       "  --listen ADDR the address --tcp listens on (127.0.0.1; 0.0.0.0 for every network)\n"
+                       "  --model NAME  printer model, which sets the paper width (KR-420)\n"
+                       "  --out DIR     folder for the rendered receipts, one PNG per cut (receipts)\n"
+                       "  --log FILE    the decoded commands go to FILE instead of standard output\n"
+                       "  --decode FILE decode and render a captured byte stream instead of serving a port\n"
+                       "  --firmware TEXT\n"
+                       "                the firmware version GS I 65 answers, in printable ASCII (1.00)\n"
+                       "  --serial TEXT the serial number GS I 68 answers, in printable ASCII (PB-0001)\n"
+                       "\n"
+                       "Models and their paper widths:\n";
     const auto& models = printbench::protocol::kModelWidths;
     for (std::size_t i = 0; i < models.size(); ++i) {
-        text += (i % 3 ? "   " : "  ") + std::string(models[i].first) + " " + std::to_string(models[i].second) + " dots";
+        text += (i % 3 ? "   " : "  ") + std::string(models[i].first) + " " + std::to_string(models[i].second) +
+                " dots";
         if (i % 3 == 2 || i + 1 == models.size()) text += "\n";
     }
     return text + "\nOn standard input, one per line: ok, paper-end, cover-open, error, status 0xNN, quit.\n";
@@ -98,8 +98,8 @@ std::optional<int> number(const std::string& text, long low, long high)
 
 std::optional<Options> parse(int argc, char** argv, std::string& error)
 {
-    static constexpr std::string_view kWithValue[] = {"--com", "--model", "--out", "--log", "--decode", "--ports",
-                                                       "--tcp", "--listen", "--firmware", "--serial"};
+    static constexpr std::string_view kWithValue[] = {"--com",   "--model", "--out",    "--log",      "--decode",
+                                                      "--ports", "--tcp",   "--listen", "--firmware", "--serial"};
     Options o;
     bool serial = false, listen = false;  // --com or --ports, --listen given
     for (int i = 1; i < argc; ++i) {
@@ -268,8 +268,7 @@ class Both : public CommandSink {
 public:
     Both(CommandLog& log, VirtualPrinter& printer, Output& output, Notes* sharing)
         : m_log(log), m_printer(printer), m_output(output), m_sharing(sharing)
-    {
-    }
+    {}
     void command(const Command& c) override
     {
         if (m_sharing) m_sharing->settle();
@@ -346,7 +345,8 @@ int serve(PrinterPort& port, Decoder& decoder, CommandSink& sink, CommandLog& lo
                         notes.line("# condition " + command + text);
                         printer.setStatus(*status);
                     } else {
-                        notes.line("# not understood: \"" + command + "\"; type ok, paper-end, cover-open, error, status 0xNN or quit");
+                        notes.line("# not understood: \"" + command +
+                                   "\"; type ok, paper-end, cover-open, error, status 0xNN or quit");
                     }
                 }
             }
@@ -361,13 +361,14 @@ int serve(PrinterPort& port, Decoder& decoder, CommandSink& sink, CommandLog& lo
         }
         if (printer.offline() != wasOffline) {
             wasOffline = printer.offline();
-            notes.line(wasOffline ? "# offline: what arrives now is not printed until the fault is cleared" : "# online again");
+            notes.line(wasOffline ? "# offline: what arrives now is not printed until the fault is cleared"
+                                  : "# online again");
         }
     }
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -402,9 +403,11 @@ int main(int argc, char** argv)
         std::unique_ptr<PrinterPort> port;
         std::string ended = "# ended";
         if (options->tcp) {
-            port = std::make_unique<TcpPort>(options->listen, *options->tcp, [&](const std::string& text) { notes.line("# " + text); });
+            port = std::make_unique<TcpPort>(options->listen, *options->tcp,
+                                             [&](const std::string& text) { notes.line("# " + text); });
         } else if (!options->decode) {
-            auto line = std::make_unique<PseudoTerminal>(options->ports ? *options->ports : printbench::link::defaultPortFolder(), options->com);
+            auto line = std::make_unique<PseudoTerminal>(
+                options->ports ? *options->ports : printbench::link::defaultPortFolder(), options->com);
             ended += "; " + line->linkPath().string() + " removed";
             port = std::move(line);
         }
@@ -412,7 +415,8 @@ int main(int argc, char** argv)
         QtGlyphs font;
         Output output(pngs, notes);
         const int width = *printbench::protocol::modelPrintWidth(options->model);
-        VirtualPrinter printer(width, output, &font, {.firmware = options->firmware, .model = options->model, .serial = options->serial});
+        VirtualPrinter printer(width, output, &font,
+                               {.firmware = options->firmware, .model = options->model, .serial = options->serial});
         Decoder decoder;
         CommandLog log(logStream);
         Both sink(log, printer, output, options->log ? nullptr : &notes);
@@ -426,8 +430,8 @@ int main(int argc, char** argv)
         std::signal(SIGPIPE, SIG_IGN);
 
         output.port = port.get();
-        notes.line("# " + options->model + " (" + std::to_string(width) + " dots) on " + port->where() + ", receipts into " +
-                   pngs.folder().string() + ", font " + font.familyName().toStdString());
+        notes.line("# " + options->model + " (" + std::to_string(width) + " dots) on " + port->where() +
+                   ", receipts into " + pngs.folder().string() + ", font " + font.familyName().toStdString());
         const int result = serve(*port, decoder, sink, log, printer, pngs, notes);
         decoder.finish(sink);
         log.flush();

@@ -22,6 +22,7 @@ namespace {
 constexpr std::uint8_t BulkOut = 0x01, BulkIn = 0x82;
 
 // Device, configuration, interface (printer class, bidirectional) and the two bulk endpoints.
+// clang-format off
 const std::vector<std::uint8_t> kDescriptors{
     0x12, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x40, 0x34, 0x12, 0x20, 0x04, 0x00, 0x01, 0x01, 0x02, 0x00, 0x01,
     0x09, 0x02, 0x20, 0x00, 0x01, 0x01, 0x00, 0xC0, 0x32,
@@ -29,6 +30,7 @@ const std::vector<std::uint8_t> kDescriptors{
     0x07, 0x05, BulkOut, 0x02, 0x40, 0x00, 0x00,
     0x07, 0x05, BulkIn, 0x02, 0x40, 0x00, 0x00,
 };
+// clang-format on
 
 // The kernel's capabilities as a current kernel on an xHCI host reports them: one URB per
 // transfer, however long.
@@ -63,7 +65,7 @@ std::string stringDescriptor(const std::string& ascii)
     return d;
 }
 
-} // namespace
+}  // namespace
 
 struct EmulatedUsbPrinter::State {
     mutable std::mutex mutex;
@@ -136,9 +138,7 @@ std::pair<long, int> EmulatedUsbPrinter::State::call(gulong request, UMockdevIoc
     std::lock_guard lock(mutex);
     if (gone) return {-1, ENODEV};
     switch (request) {
-    case USBDEVFS_GET_CAPABILITIES:
-        argument<std::uint32_t>(arg) = kCapabilities;
-        return {0, 0};
+    case USBDEVFS_GET_CAPABILITIES: argument<std::uint32_t>(arg) = kCapabilities; return {0, 0};
     case USBDEVFS_IOCTL:  // the kernel driver given back
         if (argument<usbdevfs_ioctl>(arg).ioctl_code != int(USBDEVFS_CONNECT)) return {-1, ENOTTY};
         if (claimed >= 0) return {-1, EBUSY};
@@ -161,8 +161,7 @@ std::pair<long, int> EmulatedUsbPrinter::State::call(gulong request, UMockdevIoc
         claimed = -1;
         events.push_back("release 0");
         return {0, 0};
-    case USBDEVFS_SUBMITURB:
-        return submit(arg);
+    case USBDEVFS_SUBMITURB: return submit(arg);
     case USBDEVFS_DISCARDURB: {
         // The argument is the URB's address in the client; a discarded URB is reaped with ENOENT.
         gulong address = 0;
@@ -183,8 +182,7 @@ std::pair<long, int> EmulatedUsbPrinter::State::call(gulong request, UMockdevIoc
         u.release();
         return {0, 0};
     }
-    default:
-        return {-1, ENOTTY};
+    default: return {-1, ENOTTY};
     }
 }
 
@@ -195,7 +193,8 @@ std::pair<long, int> EmulatedUsbPrinter::State::submit(UMockdevIoctlData* arg)
     g_object_ref(u.data);
     const usbdevfs_urb& urb = *u.get();
     if (urb.buffer_length > 0) {
-        u.buffer = umockdev_ioctl_data_resolve(u.data, offsetof(usbdevfs_urb, buffer), std::size_t(urb.buffer_length), nullptr);
+        u.buffer = umockdev_ioctl_data_resolve(u.data, offsetof(usbdevfs_urb, buffer), std::size_t(urb.buffer_length),
+                                               nullptr);
         if (!u.buffer) {
             u.release();
             return {-1, EFAULT};
@@ -243,8 +242,7 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer state
     EmulatedUsbPrinter::State& s = **static_cast<Held*>(state);
     try {
         result = s.call(umockdev_ioctl_client_get_request(client), umockdev_ioctl_client_get_arg(client));
-    } catch (const Fault&) {
-    }
+    } catch (const Fault&) {}
     // The receiver may answer at once (send()): it is called with the lock let go.
     std::vector<std::uint8_t> delivery;
     std::function<void(std::vector<std::uint8_t>)> receiver;
@@ -258,9 +256,10 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer state
     return TRUE;
 }
 
-} // namespace
+}  // namespace
 
-UsbTestbed::UsbTestbed() : m_testbed(preloaded() ? umockdev_testbed_new() : nullptr) {}
+UsbTestbed::UsbTestbed() : m_testbed(preloaded() ? umockdev_testbed_new() : nullptr)
+{}
 
 UsbTestbed::~UsbTestbed()
 {
@@ -317,9 +316,11 @@ void EmulatedUsbPrinter::plugIn()
     std::string descriptors;
     for (const std::uint8_t b : kDescriptors) descriptors += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
     const std::string device = "P: /devices/1-" + address + "\nN: " + node.substr(5) + "\nE: DEVNAME=" + node +
-                               "\nE: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\nE: BUSNUM=001\nE: DEVNUM=" + node.substr(node.size() - 3) +
-                               "\nA: busnum=1\\n\nA: devnum=" + address + "\\n\nA: speed=12\\n\nA: bConfigurationValue=1\\n\n"
-                               "A: dev=189:" + std::to_string(m_setup.address - 1) + "\\n\nH: descriptors=" + descriptors + "\n";
+                               "\nE: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\nE: BUSNUM=001\nE: DEVNUM=" +
+                               node.substr(node.size() - 3) + "\nA: busnum=1\\n\nA: devnum=" + address +
+                               "\\n\nA: speed=12\\n\nA: bConfigurationValue=1\\n\n"
+                               "A: dev=189:" +
+                               std::to_string(m_setup.address - 1) + "\\n\nH: descriptors=" + descriptors + "\n";
     GError* error = nullptr;
     if (!umockdev_testbed_add_from_string(m_testbed.get(), device.c_str(), &error)) {
         const std::string why = error ? error->message : "?";
@@ -329,8 +330,9 @@ void EmulatedUsbPrinter::plugIn()
     m_sysfsPath = "/sys/devices/1-" + address;
     umockdev_testbed_uevent(m_testbed.get(), m_sysfsPath.c_str(), "add");
     UMockdevIoctlBase* handler = umockdev_ioctl_base_new();
-    g_signal_connect_data(handler, "handle-ioctl", G_CALLBACK(onIoctl), new Held(m_state),
-                          [](gpointer held, GClosure*) { delete static_cast<Held*>(held); }, GConnectFlags(0));
+    g_signal_connect_data(
+        handler, "handle-ioctl", G_CALLBACK(onIoctl), new Held(m_state),
+        [](gpointer held, GClosure*) { delete static_cast<Held*>(held); }, GConnectFlags(0));
     umockdev_testbed_attach_ioctl(m_testbed.get(), node.c_str(), handler, nullptr);
     g_object_unref(handler);
 }
@@ -384,10 +386,25 @@ void EmulatedUsbPrinter::vanishAfter(std::size_t bytes)
     s->vanishAfter = s->outBytes + bytes;
 }
 
-void EmulatedUsbPrinter::setPortStatus(std::uint8_t byte) { locked()->portStatus = byte; }
-void EmulatedUsbPrinter::claimedElsewhere(bool busy) { locked()->busy = busy; }
-std::vector<std::vector<std::uint8_t>> EmulatedUsbPrinter::outTransfers() const { return locked()->out; }
-std::string EmulatedUsbPrinter::driver() const { return locked()->driver; }
-std::vector<std::string> EmulatedUsbPrinter::events() const { return locked()->events; }
+void EmulatedUsbPrinter::setPortStatus(std::uint8_t byte)
+{
+    locked()->portStatus = byte;
+}
+void EmulatedUsbPrinter::claimedElsewhere(bool busy)
+{
+    locked()->busy = busy;
+}
+std::vector<std::vector<std::uint8_t>> EmulatedUsbPrinter::outTransfers() const
+{
+    return locked()->out;
+}
+std::string EmulatedUsbPrinter::driver() const
+{
+    return locked()->driver;
+}
+std::vector<std::string> EmulatedUsbPrinter::events() const
+{
+    return locked()->events;
+}
 
-} // namespace printbench::printer
+}  // namespace printbench::printer

@@ -57,8 +57,8 @@ public:
     void setReceiver(std::function<void(std::vector<std::uint8_t>)> receiver);
     void send(const std::vector<std::uint8_t>& bytes);
     void setPortStatus(std::uint8_t byte);
-    void claimedElsewhere(bool busy);                     // claiming fails with EBUSY
-    void vanishAfter(std::size_t bytes);                  // every call fails with ENODEV from then
+    void claimedElsewhere(bool busy);     // claiming fails with EBUSY
+    void vanishAfter(std::size_t bytes);  // every call fails with ENODEV from then
     void lockNode();  // the device node's mode becomes 000: only a process that overrides file modes opens it
     // Removes the device from the testbed (and its node); plugIn() adds it again, fresh.
     void unplug();
@@ -86,4 +86,4 @@ private:
     std::string m_sysfsPath;
 };
 
-} // namespace printbench::printer
+}  // namespace printbench::printer
