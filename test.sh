@@ -7,6 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 
+echo "== Format (clang-format 14) and layers =="
+scripts/check-format.sh
+cmake -P scripts/check-layers.cmake
+
 export QT_QPA_PLATFORM=offscreen
 
 echo "== Build (build/) =="
