@@ -41,9 +41,7 @@ namespace {
 // In the window's language; the core joins lines with CR LF, a label breaks on LF.
 QString shown(const window::Message& text)
 {
-    QString s = translatedMessage(text);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return s;
+    return translatedMessage(text).split(QStringLiteral("\r\n")).join(QLatin1Char('\n'));
 }
 
 }  // namespace
