@@ -131,7 +131,7 @@ LogoPrintResult PrintLogo(const fs::path& folder, const std::string& name, const
 {
     using link::FailureKind;
     const auto refused = [&](FailureKind kind, const std::string& reason = {}) {
-        return LogoPrintResult{link::Failure{kind, channel.route(), {}, {}, reason, std::nullopt, name}};
+        return LogoPrintResult{link::Failure::of(kind, channel.route(), {}, {}, reason).withFile(name)};
     };
     const auto file = readFile(folder / name);
     if (!file) return refused(FailureKind::NotABitmap);
@@ -155,13 +155,8 @@ LogoPrintResult PrintLogo(const fs::path& folder, const std::string& name, const
           std::tuple{&columnFile, std::span<const std::uint8_t>(columns), kColumnFileName}}) {
         const std::string failure = work->write(bytes);
         if (!failure.empty()) {
-            return LogoPrintResult{link::Failure{FailureKind::WorkFileFailed,
-                                                 channel.route(),
-                                                 {},
-                                                 {},
-                                                 failure,
-                                                 std::nullopt,
-                                                 (workFolder / fileName).string()}};
+            return LogoPrintResult{link::Failure::of(FailureKind::WorkFileFailed, channel.route(), {}, {}, failure)
+                                       .withFile((workFolder / fileName).string())};
         }
     }
     SendLogo(channel, g, columns);

@@ -9,11 +9,8 @@ std::optional<link::Failure> OpenSerialPort(link::PrinterLink& link, int portNum
     const std::optional<link::SerialSettings> settings = link::SerialSettings::forPort(portNumber, speedText);
     if (!settings) {
         link.closeSerial();
-        return link::Failure{link::FailureKind::BadSpeed,
-                             link::Route::Serial,
-                             "COM" + std::to_string(portNumber),
-                             {},
-                             std::string(speedText)};
+        return link::Failure::of(link::FailureKind::BadSpeed, link::Route::Serial, "COM" + std::to_string(portNumber),
+                                 {}, std::string(speedText));
     }
     if (auto failure = link.openSerial(*settings)) return failure;
     link.channel(link::Route::Serial).command(protocol::AutoStatusBackOn);
@@ -22,9 +19,7 @@ std::optional<link::Failure> OpenSerialPort(link::PrinterLink& link, int portNum
 
 link::Failure UsbConnection::failure() const
 {
-    link::Failure f{link::FailureKind::UsbUnavailable, link::Route::Usb, "USB"};
-    f.usbResult = result;
-    return f;
+    return link::Failure::of(link::FailureKind::UsbUnavailable, link::Route::Usb, "USB").withUsbResult(result);
 }
 
 UsbConnection ConnectUsb(link::PrinterLink& link, const std::string& model)

@@ -37,6 +37,17 @@ struct Failure {
     std::optional<std::int32_t> usbResult;
     std::string file;  // the bitmap refused, or the work file not written
 
+    static Failure of(FailureKind kind, Route route, std::string port = {}, std::string device = {},
+                      std::string reason = {})
+    {
+        Failure f;
+        f.kind = kind, f.route = route, f.port = std::move(port), f.device = std::move(device);
+        f.reason = std::move(reason);
+        return f;
+    }
+    Failure& withUsbResult(std::int32_t result) { return usbResult = result, *this; }
+    Failure& withFile(std::string name) { return file = std::move(name), *this; }
+
     // A failure of the print itself rather than of the way to the printer.
     bool ofThePrint() const { return kind >= FailureKind::NotABitmap; }
 };

@@ -252,9 +252,9 @@ std::optional<Failure> PrinterLink::openSerial(const SerialSettings& settings)
     closeSerial();
     const std::string com = "COM" + std::to_string(settings.portNumber);
     const PortTarget target = describePort(settings.portNumber);
-    if (!target.device) return Failure{FailureKind::NoDevice, Route::Serial, com, {}, target.description};
+    if (!target.device) return Failure::of(FailureKind::NoDevice, Route::Serial, com, {}, target.description);
     const LinkStatus status = m_serial.open(settings, *target.device);
-    if (!status.isOk()) return Failure{FailureKind::OpenFailed, Route::Serial, com, *target.device, status.reason};
+    if (!status.isOk()) return Failure::of(FailureKind::OpenFailed, Route::Serial, com, *target.device, status.reason);
     m_openPort = settings.portNumber;
     m_openDevice = *target.device;
     m_failedInHandler = false;
@@ -354,7 +354,7 @@ void PrinterLink::letEventsIn()
 // reached, and the adapter's reason. A serial line that failed is closed.
 void PrinterLink::linkFailed(Route route, const LinkStatus& status)
 {
-    Failure failure{FailureKind::WriteFailed, route, {}, {}, status.reason};
+    Failure failure = Failure::of(FailureKind::WriteFailed, route, {}, {}, status.reason);
     switch (status.failure) {
     case LinkFailure::NotOpen: failure.kind = FailureKind::NotOpen; break;
     case LinkFailure::Lost: failure.kind = FailureKind::Lost; break;

@@ -31,9 +31,7 @@ FaultClass ReceiveStatus(link::PrinterLink& link, StatusView& view)
 std::optional<link::Failure> ShowUsbStatus(std::int32_t value, StatusView& view)
 {
     if (value == -1) {
-        link::Failure f{link::FailureKind::UsbNoAnswer, link::Route::Usb, "USB"};
-        f.usbResult = value;
-        return f;
+        return link::Failure::of(link::FailureKind::UsbNoAnswer, link::Route::Usb, "USB").withUsbResult(value);
     }
     view.showStatus("");
     view.showStatus(statusDisplayText(value));

@@ -85,34 +85,32 @@ TEST(Language, EachFailureIsWordedByTheWindowThePrintbenchRunLineAndTheRunLog)
         std::string korean, english, line, stop;
     };
     const auto usb = [](FailureKind kind, std::int32_t result) {
-        link::Failure f{kind, Route::Usb, "USB"};
-        f.usbResult = result;
-        return f;
+        return link::Failure::of(kind, Route::Usb, "USB").withUsbResult(result);
     };
     const std::string usbKo = ",USB포트를 열수 없습니다.\r\n프린터 및 케이블을 확인하시고 다시 시도해 주십시오";
     const std::string usbEn = ".\r\nThe USB port could not be opened: check the printer and its cable, then try again. (Returned data: ";
     const Row rows[] = {
-        {"open failed", {FailureKind::OpenFailed, Route::Serial, "COM3", "/dev/ttyS2", "Permission denied"},
+        {"open failed", link::Failure::of(FailureKind::OpenFailed, Route::Serial, "COM3", "/dev/ttyS2", "Permission denied"),
          "COM3 could not be opened.\r\nDevice: /dev/ttyS2\r\nReason: Permission denied",
          "COM3 could not be opened.\r\nDevice: /dev/ttyS2\r\nReason: Permission denied",
          "COM3 (/dev/ttyS2) could not be opened: Permission denied",
          R"j("detail":"Permission denied","failure":{"kind":"open-failed","route":"serial","port":"COM3","device":"/dev/ttyS2","reason":"Permission denied"})j"},
-        {"bad speed", {FailureKind::BadSpeed, Route::Serial, "COM3", "", "fast"},
+        {"bad speed", link::Failure::of(FailureKind::BadSpeed, Route::Serial, "COM3", "", "fast"),
          "COM3 could not be opened.\r\nReason: the speed \"fast\" is not a number",
          "COM3 could not be opened.\r\nReason: the speed \"fast\" is not a number",
          "COM3 could not be opened: the speed \"fast\" is not a number",
          R"j("detail":"the speed \"fast\" is not a number","failure":{"kind":"bad-speed","route":"serial","port":"COM3","reason":"fast"})j"},
-        {"lost", {FailureKind::Lost, Route::Serial, "COM3", "/dev/ttyS2", "The device went away"},
+        {"lost", link::Failure::of(FailureKind::Lost, Route::Serial, "COM3", "/dev/ttyS2", "The device went away"),
          "The connection to COM3 (/dev/ttyS2) was lost; the port has been closed.\r\nReason: The device went away",
          "The connection to COM3 (/dev/ttyS2) was lost; the port has been closed.\r\nReason: The device went away",
          "the connection to COM3 (/dev/ttyS2) was lost: The device went away",
          R"j("detail":"The device went away","failure":{"kind":"lost","route":"serial","port":"COM3","device":"/dev/ttyS2","reason":"The device went away"})j"},
-        {"not open", {FailureKind::NotOpen, Route::Serial, "COM4"},
+        {"not open", link::Failure::of(FailureKind::NotOpen, Route::Serial, "COM4"),
          "COM4 is not open, so nothing was sent.\r\nChoose the port again once the printer is connected.",
          "COM4 is not open, so nothing was sent.\r\nChoose the port again once the printer is connected.",
          "COM4 is not open, so nothing was sent",
          R"j("detail":"the port is not open, so nothing was sent","failure":{"kind":"not-open","route":"serial","port":"COM4"})j"},
-        {"usb send", {FailureKind::WriteTimedOut, Route::Usb, "USB", "", "the printer did not take the bytes"},
+        {"usb send", link::Failure::of(FailureKind::WriteTimedOut, Route::Usb, "USB", "", "the printer did not take the bytes"),
          "Sending to the USB printer failed.\r\nReason: the printer did not take the bytes",
          "Sending to the USB printer failed.\r\nReason: the printer did not take the bytes",
          "sending to the USB printer failed: the printer did not take the bytes",
@@ -127,12 +125,12 @@ TEST(Language, EachFailureIsWordedByTheWindowThePrintbenchRunLineAndTheRunLog)
         {"usb no answer", usb(FailureKind::UsbNoAnswer, -1), "[Returned Data]:-1" + usbKo, "The USB printer did not answer" + usbEn + "-1)",
          "the USB printer's status could not be read: The USB printer did not answer (result -1)",
          R"j("detail":"The USB printer did not answer (result -1)","failure":{"kind":"usb-no-answer","route":"usb","port":"USB","usbResult":-1})j"},
-        {"not a bitmap", {FailureKind::NotABitmap, Route::Serial, "", "", "The image has no width or no height.", {}, "%1.bmp"},
+        {"not a bitmap", link::Failure::of(FailureKind::NotABitmap, Route::Serial, "", "", "The image has no width or no height.").withFile("%1.bmp"),
          "비트맵 파일이 틀립니다...\r\n파일명: %1.bmp\r\nThe image has no width or no height.",
          "The file is not a bitmap that can be printed.\r\nFile: %1.bmp\r\nThe image has no width or no height.",
          "nothing was printed: %1.bmp is not a bitmap that can be printed: The image has no width or no height.",
          R"j("detail":"%1.bmp is not a bitmap that can be printed: The image has no width or no height.","failure":{"kind":"not-a-bitmap","route":"serial","reason":"The image has no width or no height.","file":"%1.bmp"})j"},
-        {"not monochrome", {FailureKind::NotMonochrome, Route::Usb, "", "", "", {}, "logo.bmp"},
+        {"not monochrome", link::Failure::of(FailureKind::NotMonochrome, Route::Usb).withFile("logo.bmp"),
          "컬러가 흑백이 아닙니다. 흑백으로 바꿔주십시오...\r\n파일명: logo.bmp",
          "The image is not black and white: please convert it to monochrome.\r\nFile: logo.bmp",
          "nothing was printed: logo.bmp is not black and white: convert it to monochrome",
