@@ -36,12 +36,18 @@ std::string quoted(const std::string& s)
     return out + "\"";
 }
 
+std::vector<std::string> Recorder::lines(std::initializer_list<std::string_view> prefixes) const
+{
+    std::vector<std::string> out;
+    for (const std::string& line : timeline)
+        if (std::ranges::any_of(prefixes, [&](std::string_view p) { return line.starts_with(p); })) out.push_back(line);
+    return out;
+}
+
 std::string Recorder::only(std::initializer_list<std::string_view> prefixes) const
 {
     std::string out;
-    for (const std::string& line : timeline)
-        if (std::ranges::any_of(prefixes, [&](std::string_view p) { return line.starts_with(p); }))
-            out += (out.empty() ? "" : " | ") + line;
+    for (const std::string& line : lines(prefixes)) out += (out.empty() ? "" : " | ") + line;
     return out;
 }
 

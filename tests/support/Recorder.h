@@ -195,6 +195,8 @@ public:
     // Lines that start with one of the prefixes, joined by " | "; the same for what a printer
     // or a user notices (traffic, sleeps, event passes, messages, the end of the program).
     std::string only(std::initializer_list<std::string_view> prefixes) const;
+    // The same lines as a list, for comparisons that name the line that differs.
+    std::vector<std::string> lines(std::initializer_list<std::string_view> prefixes) const;
     std::string wire() const { return only({"serial ", "usb ", "sleep ", "events ", "message ", "end program"}); }
     // The bytes of every serial write and USB call in lines [first, last), as one hex string.
     std::string stream(std::size_t first = 0, std::size_t last = SIZE_MAX) const;
