@@ -55,13 +55,16 @@ TEST(BitmapHeader, GeometryRefusalsAndTheCheckOrder)
     for (const auto& [w, h, rowBytes, rowPad, columnBytes, padRows] : std::vector<std::array<int, 6>>{
              {1, 8, 1, 3, 1, 0}, {32, 9, 4, 0, 2, 7}, {33, 1, 5, 3, 1, 7}, {10, 3, 2, 2, 1, 5}, {300, 24, 38, 2, 3, 0},
              {8, 17, 1, 3, 3, 7}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
         const LogoGeometry g = *logoGeometry(monochromeBmp(w, h, {})).geometry;
         EXPECT_EQ(std::vector<int>({g.RowBytes, g.RowPad, g.ColumnBytes, g.PadRows, int(g.RowFileBytes)}),
-                  std::vector<int>({rowBytes, rowPad, columnBytes, padRows, h * rowBytes})) << w << "x" << h;
+                  std::vector<int>({rowBytes, rowPad, columnBytes, padRows, h * rowBytes}));
     }
     // Width 8: RowBytes 1, stride 4, so N = (declared size - 62) / 4 to the nearest, halves even.
-    for (const auto& [pixelBytes, n] : std::vector<std::pair<std::uint32_t, int>>{{6, 2}, {10, 2}, {14, 4}, {7, 2}, {16, 4}})
-        EXPECT_EQ(logoGeometry(with(monochromeBmp(8, 4, {}), 2, 62 + pixelBytes)).geometry->RowFileBytes, n) << pixelBytes;
+    for (const auto& [pixelBytes, n] : std::vector<std::pair<std::uint32_t, int>>{{6, 2}, {10, 2}, {14, 4}, {7, 2}, {16, 4}}) {
+        SCOPED_TRACE(pixelBytes);
+        EXPECT_EQ(logoGeometry(with(monochromeBmp(8, 4, {}), 2, 62 + pixelBytes)).geometry->RowFileBytes, n);
+    }
 
     // Refused with a reason before anything is allocated: a declared size (at 2) below one stored
     // row or beyond the file, a negative, zero or huge width (at 18) or height (at 22), more than
@@ -71,8 +74,10 @@ TEST(BitmapHeader, GeometryRefusalsAndTheCheckOrder)
     for (const Bytes& file : {with(base, 2, 62 + 3), with(base, 2, 78 + 1), with(base, 2, 0x7FFFFFFF), with(base, 22, -4u),
                               with(base, 18, 0x80000000u), with(base, 18, 0), with(base, 22, 0), with(base, 22, 0x7FFFFFFF),
                               with(base, 18, 0x7FFFFFF9), monochromeBmp(32761, 1, {}), with(base, 22, 255 * 24 + 1),
-                              Bytes(base.begin(), base.begin() + 60)})
-        EXPECT_TRUE(!logoGeometry(file).geometry && !logoGeometry(file).refusal.empty()) << hex(std::span(file).first(26));
+                              Bytes(base.begin(), base.begin() + 60)}) {
+        SCOPED_TRACE(hex(std::span(file).first(26)));
+        EXPECT_TRUE(!logoGeometry(file).geometry && !logoGeometry(file).refusal.empty());
+    }
     EXPECT_TRUE(logoGeometry(with(base, 22, 255 * 24)).geometry && logoGeometry(with(base, 2, 62 + 4)).geometry &&
                 logoGeometry(monochromeBmp(32760, 1, {})).geometry);
 
@@ -81,8 +86,10 @@ TEST(BitmapHeader, GeometryRefusalsAndTheCheckOrder)
              {monochromeBmp(8, 1, {{0}}), HeaderCheck::Valid}, {Bytes{}, HeaderCheck::NotABitmap},
              {Bytes{'B', 'M'}, HeaderCheck::TooShort}, {with(monochromeBmp(8, 1, {{0}}, 1), 0, 0x4E42), HeaderCheck::NotABitmap},
              {monochromeBmp(8, 1, {{0}}, 0x01000000), HeaderCheck::NotBlackFirst},
-             {monochromeBmp(8, 1, {{0}}, 0x00FFFFFF), HeaderCheck::NotBlackFirst}})  // white first
-        EXPECT_EQ(CheckBitmapHeader(file), check) << hex(file);
+             {monochromeBmp(8, 1, {{0}}, 0x00FFFFFF), HeaderCheck::NotBlackFirst}}) {  // white first
+        SCOPED_TRACE(hex(file));
+        EXPECT_EQ(CheckBitmapHeader(file), check);
+    }
 }
 
 TEST(BitmapConversion, WorkedExamplesTrailingBytesAndLargePictures)
@@ -99,6 +106,7 @@ TEST(BitmapConversion, WorkedExamplesTrailingBytesAndLargePictures)
 
     std::mt19937 random(7);
     for (const auto& [w, h] : std::vector<std::pair<int, int>>{{577, 19}, {13, 50}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
         std::vector<Bytes> rows(std::size_t(h), Bytes(std::size_t(w + 7) / 8));
         for (auto& row : rows) std::generate(row.begin(), row.end(), [&] { return static_cast<std::uint8_t>(random()); });
         const LogoGeometry g = *logoGeometry(monochromeBmp(w, h, rows)).geometry;
@@ -108,7 +116,7 @@ TEST(BitmapConversion, WorkedExamplesTrailingBytesAndLargePictures)
             for (int y = 0; y < g.ColumnBytes * 8; ++y)  // blank below the image
                 wrong += bool(columns.at(std::size_t(x * g.ColumnBytes + y / 8)) & (0x80 >> (y % 8))) !=
                          (y < h && !(rows[std::size_t(y)][std::size_t(x / 8)] & (0x80 >> (x % 8))));
-        EXPECT_EQ(wrong, 0) << w << "x" << h;
+        EXPECT_EQ(wrong, 0);
     }
 }
 
@@ -119,6 +127,7 @@ TEST(LogoPrint, TheTransmissionOnEachRouteAndTheBands)
     for (const auto& [route, seen] : std::vector<std::pair<link::Route, std::string>>{
              {link::Route::Serial, kTenByThreeStream + " / 8/12/0 / serial bytes " + kTenByThreeStream.substr(54, 161)},
              {link::Route::Usb, kTenByThreeStream + " / 0/0/84 / "}, {link::Route::None, " / 0/0/0 / "}}) {
+        SCOPED_TRACE(route == link::Route::Serial ? "serial" : route == link::Route::Usb ? "USB" : "no route");
         Logo b;
         link::PrinterChannel& channel = route == link::Route::None ? b.link.channel(route) : b.route(route == link::Route::Usb);
         EXPECT_TRUE(b.print(kTenByThree, channel).sent());
@@ -131,6 +140,7 @@ TEST(LogoPrint, TheTransmissionOnEachRouteAndTheBands)
     // Black pictures 8 wide: height, the bands (ESC * 33 lines) and the last band's first column.
     for (const auto& [height, seen] : std::vector<std::pair<int, std::string>>{
              {8, "1 FF 00 00"}, {24, "1 FF FF FF"}, {40, "2 FF FF 00"}}) {
+        SCOPED_TRACE(height);
         Logo b;
         b.print(monochromeBmp(8, height, std::vector<Bytes>(std::size_t(height), {0x00})), b.serial());
         const std::string bands = b.rec.only({"serial bytes 1B 2A 21 08 00"});
@@ -156,6 +166,7 @@ TEST(LogoPrint, RefusalsAndWorkFileFailuresSendNothing)
         return (r.failure->kind == link::FailureKind::WorkFileFailed ? "" : "refused: ") + window::failureMessage(*r.failure).text();
     };
     for (const auto& [bytes, message] : cases) {
+        SCOPED_TRACE(message);
         Logo b;
         EXPECT_EQ(shown(b.print(bytes, b.serial())) + b.rec.wire() + (b.workFilesLeft() ? " / work files left" : ""),
                   "refused: " + message);

@@ -46,14 +46,15 @@ TEST(Catalogue, EachCommandOnEachRoute)
         {"full cut", "", "", ""},  // no catalogue name: nothing, not counted
     };
     for (const auto& [entry, text, serial, usb] : rows) {
+        SCOPED_TRACE(entry + (" " + testkit::quoted(text)));
         testkit::Rig s, u, none;
         s.state.PrintWidthDots = u.state.PrintWidthDots = none.state.PrintWidthDots = 894;
         u.rec.delay = 0;
         s.rec.printText = u.rec.printText = none.rec.printText = text;
-        EXPECT_EQ(commands::RunCatalogueCommand(entry, s.serial(), s.state, s.rec), !serial.empty()) << entry;
+        EXPECT_EQ(commands::RunCatalogueCommand(entry, s.serial(), s.state, s.rec), !serial.empty());
         commands::RunCatalogueCommand(entry, u.usb(), u.state, u.rec);
         commands::RunCatalogueCommand(entry, none.link.channel(link::Route::None), none.state, none.rec);
-        EXPECT_EQ(s.rec.wire() + " / " + u.rec.wire() + " / " + none.rec.wire(), serial + " / " + usb + " / ") << entry;
+        EXPECT_EQ(s.rec.wire() + " / " + u.rec.wire() + " / " + none.rec.wire(), serial + " / " + usb + " / ");
     }
 }
 
@@ -62,6 +63,7 @@ TEST(FeedAndPrintH, WorkedAmountsAndWidthsOnBothRoutes)
     // Amount and its parts of at most 255 dots (ESC J and the part each); only a single part waits.
     for (const auto& [amount, parts] : std::vector<std::pair<std::uint64_t, std::string>>{
              {0, "00"}, {255, "FF"}, {256, "FF 01"}, {510, "FF FF"}, {760, "FF FF FA"}, {1010, "FF FF FF F5"}}) {
+        SCOPED_TRACE(amount);
         testkit::Rig s, u;
         commands::SendFeed(s.serial(), amount, 500);
         commands::SendFeed(u.usb(), amount, 500);
@@ -71,15 +73,16 @@ TEST(FeedAndPrintH, WorkedAmountsAndWidthsOnBothRoutes)
             usb += (i ? " | " : "") + std::string("usb byte 1B | usb byte 4A | usb byte ") + parts.substr(i, 2);
         }
         const std::string wait = parts.size() == 2 ? " | sleep 500" : "";
-        EXPECT_EQ(s.rec.wire() + " / " + u.rec.wire(), serial + wait + " / " + usb + wait) << amount;
+        EXPECT_EQ(s.rec.wire() + " / " + u.rec.wire(), serial + wait + " / " + usb + wait);
     }
 
     for (const auto& [width, letters] : std::vector<std::pair<int, int>>{{432, 36}, {448, 37}, {512, 42}, {640, 53}, {894, 0}}) {
+        SCOPED_TRACE(width);
         testkit::Rig s, u;  // letters per line; none at 894
         commands::SendPrintH(s.serial(), width, 500);
         commands::SendPrintH(u.usb(), width, 500);
-        EXPECT_EQ(s.rec.wire(), hBlock(false, letters) + "sleep 500 | serial text 10 04 02") << width;
-        EXPECT_EQ(u.rec.wire(), hBlock(true, letters) + "sleep 500 | usb status member 6 -> 18") << width;
+        EXPECT_EQ(s.rec.wire(), hBlock(false, letters) + "sleep 500 | serial text 10 04 02");
+        EXPECT_EQ(u.rec.wire(), hBlock(true, letters) + "sleep 500 | usb status member 6 -> 18");
     }
 }
 
@@ -95,12 +98,13 @@ TEST(HDiagram, PrintsOncePollsEverySecondAndShowsThePollsOnUsb)
                            "serial text 10 04 02 | events 3 | sleep 1000 | serial text 10 04 02 | events 4"},
     };
     for (const auto& [usb, width, repeat, stopAt, seen] : rows) {
+        SCOPED_TRACE((usb ? "USB, count " : "serial, count ") + std::to_string(repeat));
         testkit::Rig r;
         r.state.PrintWidthDots = width;
         r.rec.repeat = repeat;
         r.state.StopRequested = 1;
         r.rec.atEventPass(stopAt, [&r] { r.state.StopRequested = 1; });
         commands::RunHDiagram(r.route(usb), r.state, r.rec);
-        EXPECT_EQ(r.rec.only({"serial", "usb", "events", "sleep", "repeated"}), seen) << usb << " " << repeat;
+        EXPECT_EQ(r.rec.only({"serial", "usb", "events", "sleep", "repeated"}), seen);
     }
 }

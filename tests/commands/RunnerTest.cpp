@@ -8,6 +8,7 @@
 using namespace printbench;
 using commands::RunEnd;
 using commands::RunSequence;
+using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -36,18 +37,19 @@ TEST(Runner, PassesRunTheListInOrderAndCountOnlyTheEntriesThatRan)
     // Entries, count, route, and the passes with the cuts and USB calls in them. An empty list makes
     // one pass; an entry that matches no name is not counted: R × n = 2 is met at pass 2, 6 at pass 6.
     const std::string cut = "serial text 1B 69";
-    const std::vector<std::tuple<std::vector<std::string>, int, bool, std::string>> rows{
-        {{}, 7, true, "usb byte 1D | usb byte 28 | usb byte 4B | usb byte 02 | usb byte 00 | usb byte 31 | usb byte 00 | "
-                      "events 1"},
-        {{"Partial Cut", "Full Cut", "Partial Cut"}, 1, false, "events 1 | serial text 1B 6D | " + cut + " | serial text 1B 6D"},
-        {{"Full Cut", "full cut"}, 1, false, "events 1 | " + cut + " | events 2 | " + cut},
-        {{"Full Cut", "full cut"}, 3, false, "events 1 | " + cut + " | events 2 | " + cut + " | events 3 | " + cut +
-                                                 " | events 4 | " + cut + " | events 5 | " + cut + " | events 6 | " + cut},
+    const std::vector<std::tuple<std::vector<std::string>, int, bool, Lines>> rows{
+        {{}, 7, true, {"usb byte 1D", "usb byte 28", "usb byte 4B", "usb byte 02", "usb byte 00", "usb byte 31", "usb byte 00",
+                       "events 1"}},
+        {{"Partial Cut", "Full Cut", "Partial Cut"}, 1, false, {"events 1", "serial text 1B 6D", cut, "serial text 1B 6D"}},
+        {{"Full Cut", "full cut"}, 1, false, {"events 1", cut, "events 2", cut}},
+        {{"Full Cut", "full cut"}, 3, false,
+         {"events 1", cut, "events 2", cut, "events 3", cut, "events 4", cut, "events 5", cut, "events 6", cut}},
     };
     for (const auto& [entries, repeat, usb, seen] : rows) {
+        SCOPED_TRACE(std::to_string(entries.size()) + " entries, count " + std::to_string(repeat));
         Sequence r(entries, repeat, usb);
         EXPECT_EQ(r.go(), RunEnd::Complete);
-        EXPECT_EQ(r.rec.only({"events", "serial text 1B 6", "usb byte"}), seen) << seen;
+        EXPECT_EQ(r.rec.lines({"events", "serial text 1B 6", "usb byte"}), seen);
     }
     Sequence many({"Partial Cut"}, 65537);  // beyond 16 bits: ends exactly
     many.rec.recording = false;
@@ -64,9 +66,9 @@ TEST(Runner, EventPassesStopEditAndRerouteTheRun)
     zero.state.StopRequested = 1;     // left by an earlier run: starting clears it
     zero.rec.atEventPass(4, [&] { zero.state.StopRequested = 1; });
     EXPECT_EQ(zero.go(), RunEnd::Stopped);
-    EXPECT_EQ(zero.rec.only({"repeated", "serial text 1B 69"}) + " | " + zero.rec.timeline.back(),
-              "repeated 1 | serial text 1B 69 | repeated 2 | serial text 1B 69 | repeated 3 | serial text 1B 69 | repeated 4 | "
-              "highlight 0");
+    EXPECT_EQ(zero.rec.lines({"repeated", "serial text 1B 69"}),
+              (Lines{"repeated 1", "serial text 1B 69", "repeated 2", "serial text 1B 69", "repeated 3", "serial text 1B 69", "repeated 4"}));
+    EXPECT_EQ(zero.rec.timeline.back(), "highlight 0");
 
     Sequence lowered({"Feed"}, 5);  // below the passes made: the equality never holds again
     lowered.rec.atEventPass(4, [&] { lowered.rec.repeat = 2; });
@@ -85,7 +87,7 @@ TEST(Runner, EventPassesStopEditAndRerouteTheRun)
     Sequence moved({"Partial Cut"}, 2);
     moved.rec.atEventPass(2, [&] { moved.link.selectPort(12); });
     moved.go();
-    EXPECT_EQ(moved.rec.only({"serial text 1B 6D", "usb byte"}), "serial text 1B 6D | usb byte 1B | usb byte 6D");
+    EXPECT_EQ(moved.rec.lines({"serial text 1B 6D", "usb byte"}), (Lines{"serial text 1B 6D", "usb byte 1B", "usb byte 6D"}));
 
     Sequence fault({"Full Cut", "Feed"}, 5);  // handled as the window does: no command after it
     fault.rec.onSerialData = [&] {

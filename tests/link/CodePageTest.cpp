@@ -20,7 +20,7 @@ TEST(CodePage, ChosenFromTheLocaleAsWindowsWouldAndTheEnvironmentInTheOrderLcAll
         {"en_US.UTF-8", "CP1252"}, {"de_DE", "CP1252"},       {"C", "CP1252"},           {"POSIX", "CP1252"},
         {"C.UTF-8", "CP1252"},    {"", "CP1252"},
     };
-    for (const auto& [locale, page] : table) EXPECT_EQ(CodePage::forLocale(locale), page) << locale;
+    for (const auto& [locale, page] : table) { SCOPED_TRACE(locale); EXPECT_EQ(CodePage::forLocale(locale), page); }
 
     // The environment decides: LC_ALL first, then LC_CTYPE, then LANG (the columns), then the page.
     const std::vector<std::vector<const char*>> environments{
@@ -28,8 +28,9 @@ TEST(CodePage, ChosenFromTheLocaleAsWindowsWouldAndTheEnvironmentInTheOrderLcAll
         {"", "", "ja_JP.UTF-8", "CP932"}, {"", "", "", "CP1252"}};
     const char* const names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
     for (const auto& row : environments) {
+        SCOPED_TRACE(std::string(row[0]) + "/" + row[1] + "/" + row[2]);
         for (int i = 0; i < 3; ++i) setenv(names[i], row[i], 1);
-        EXPECT_EQ(CodePage::forEnvironment(), row[3]) << row[0] << "/" << row[1] << "/" << row[2];
+        EXPECT_EQ(CodePage::forEnvironment(), row[3]);
     }
     for (const char* name : names) unsetenv(name);
 }
@@ -47,6 +48,8 @@ TEST(CodePage, EncodesUserTextAndReplacesWhatDoesNotFit)
         {"CP1252", "\xC3" "A", "3F 41"},  // a cut sequence keeps the next character
         {"CP1252", "\xE2\x82", "3F"},     {"CP1252", std::string("\0\x7F", 2), "00 7F"},
     };
-    for (const auto& [page, utf8, expected] : cases)
-        EXPECT_EQ(hex(CodePage(page).encode(utf8)), expected) << page << " " << utf8;
+    for (const auto& [page, utf8, expected] : cases) {
+        SCOPED_TRACE(page + (" " + utf8));
+        EXPECT_EQ(hex(CodePage(page).encode(utf8)), expected);
+    }
 }

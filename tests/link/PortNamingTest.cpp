@@ -37,8 +37,9 @@ TEST(PortNaming, HostDevicesUsbAdaptersFirstEachGroupByNameThenLinkFirstAndTheNt
                                  ", and the host lists 2 serial devices)"},
     };
     for (const auto& [n, folder, device, description] : table) {
+        SCOPED_TRACE(folder / ("COM" + std::to_string(n)));
         const PortTarget t = resolvePort(n, folder, {"/dev/ttyUSB0", "/dev/ttyS0"});
-        EXPECT_EQ(t.device.value_or("-") + " | " + t.description, device + " | " + description);
+        EXPECT_EQ(std::pair(t.device.value_or("-"), t.description), std::pair(device, description));
     }
 }
 
@@ -62,8 +63,9 @@ TEST(PortNaming, AFileHoldingTcpHostPortIsARawTcpPrinterAndALinkToOneStillNamesI
         {6, f + "/tcp-printer", "COM6: " + f + "/tcp-printer (link in " + f + ")"},
     };
     for (const auto& [n, device, description] : table) {
+        SCOPED_TRACE("COM" + std::to_string(n));
         const PortTarget t = resolvePort(n, dir.path(), {"/dev/ttyUSB0"});
-        EXPECT_EQ(t.device.value_or("-") + " | " + t.description, device + " | " + description);
+        EXPECT_EQ(std::pair(t.device.value_or("-"), t.description), std::pair(device, description));
     }
 }
 

@@ -11,28 +11,31 @@ using link::Route;
 using testing::ElementsAre;
 using testkit::hex;
 using Bytes = std::vector<std::uint8_t>;
+using Lines = std::vector<std::string>;
 using Scope = link::PrinterLink::HandlerScope;
 
 TEST(Channels, EachRouteKeepsItsOwnCallsAndCommandTextCarriesEveryCodeBelow128Unchanged)
 {
     // What each operation leaves without a route, over serial and over USB (a USB status read is shown).
-    const std::vector<std::pair<std::function<void(PrinterChannel&)>, std::vector<const char*>>> rows{
-        {[](PrinterChannel& c) { c.command(Bytes{0x1B, 0x69}); }, {"", "serial text 1B 69", "usb byte 1B | usb byte 69"}},
-        {[](PrinterChannel& c) { c.byte(0xFB); }, {"", "serial bytes FB", "usb byte FB"}},
-        {[](PrinterChannel& c) { c.bytes(Bytes{0x00, 0x7F, 0x80, 0xFF}); },
-         {"", "serial bytes 00 7F 80 FF", "usb byte 00 | usb byte 7F | usb byte 80 | usb byte FF"}},
-        {[](PrinterChannel& c) { c.text("한A\r\n"); }, {"", "serial text C7 D1 41 0D 0A", "usb text \"한A\\r\\n\""}},
-        {[](PrinterChannel& c) { c.requestStatus(); }, {"", "serial text 10 04 02", "usb status member 6 -> 18 | shown 18"}},
-        {[](PrinterChannel& c) { c.wait(7); }, {"sleep 7", "sleep 7", "sleep 7"}},
-        {[](PrinterChannel& c) { c.letEventsIn(); }, {"events 1", "events 1", "events 1"}},
+    const std::vector<std::tuple<const char*, std::function<void(PrinterChannel&)>, std::vector<Lines>>> rows{
+        {"command", [](PrinterChannel& c) { c.command(Bytes{0x1B, 0x69}); }, {{}, {"serial text 1B 69"}, {"usb byte 1B", "usb byte 69"}}},
+        {"byte", [](PrinterChannel& c) { c.byte(0xFB); }, {{}, {"serial bytes FB"}, {"usb byte FB"}}},
+        {"bytes", [](PrinterChannel& c) { c.bytes(Bytes{0x00, 0x7F, 0x80, 0xFF}); },
+         {{}, {"serial bytes 00 7F 80 FF"}, {"usb byte 00", "usb byte 7F", "usb byte 80", "usb byte FF"}}},
+        {"text", [](PrinterChannel& c) { c.text("한A\r\n"); }, {{}, {"serial text C7 D1 41 0D 0A"}, {"usb text \"한A\\r\\n\""}}},
+        {"status", [](PrinterChannel& c) { c.requestStatus(); }, {{}, {"serial text 10 04 02"}, {"usb status member 6 -> 18", "shown 18"}}},
+        {"wait", [](PrinterChannel& c) { c.wait(7); }, {{"sleep 7"}, {"sleep 7"}, {"sleep 7"}}},
+        {"events", [](PrinterChannel& c) { c.letEventsIn(); }, {{"events 1"}, {"events 1"}, {"events 1"}}},
     };
-    for (const auto& [act, expected] : rows) {
+    for (const auto& [name, act, expected] : rows) {
+        SCOPED_TRACE(name);
         for (std::size_t i = 0; i < expected.size(); ++i) {
+            SCOPED_TRACE(i == 0 ? "no route" : i == 1 ? "serial" : "usb");
             testkit::Rig r;
             act(i == 0 ? r.link.channel(Route::None) : r.route(i == 2));
-            std::string seen = r.rec.only({"serial ", "usb ", "sleep ", "events ", "link failed"});
-            for (const std::int32_t s : r.rec.usbStatusShown) seen += " | shown " + std::to_string(s);
-            EXPECT_EQ(seen, expected[i]) << expected[1];
+            Lines seen = r.rec.lines({"serial ", "usb ", "sleep ", "events ", "link failed"});
+            for (const std::int32_t s : r.rec.usbStatusShown) seen.push_back("shown " + std::to_string(s));
+            EXPECT_EQ(seen, expected[i]);
         }
     }
     testkit::Rig r;
@@ -48,8 +51,9 @@ TEST(Routes, FollowThePortListOldVerChoosesMember5AndAFailedOpenSaysWhy)
                                                    {12, Route::Usb}, {13, Route::None}, {-1, Route::None}};
     testkit::Rig r;
     for (const auto& [index, route] : table) {
+        SCOPED_TRACE(index);
         r.link.selectPort(index);
-        EXPECT_EQ(r.link.current().route(), route) << index;
+        EXPECT_EQ(r.link.current().route(), route);
     }
     r.serial();
     r.link.selectPort(12);
@@ -59,7 +63,8 @@ TEST(Routes, FollowThePortListOldVerChoosesMember5AndAFailedOpenSaysWhy)
     r.link.current().requestStatus();
     r.link.setOldFirmware(false);
     EXPECT_EQ(r.link.ReadUsbStatus(), 0x20);
-    EXPECT_EQ(r.rec.wire(), "usb byte 1B | usb byte 40 | usb status member 5 -> 18 | usb status member 6 -> 32");
+    EXPECT_EQ(r.rec.lines({"serial ", "usb ", "sleep ", "events ", "message ", "end program"}),
+              (Lines{"usb byte 1B", "usb byte 40", "usb status member 5 -> 18", "usb status member 6 -> 32"}));
 
     const auto whyOpenFails = [&r](int port) {
         const auto failure = r.link.openSerial(*link::SerialSettings::forPort(port, "19200"));
@@ -85,9 +90,9 @@ TEST(LinkFailure, IsReportedOncePerHandlerClosesThePortAndDropsTheRest)
         serial.wait(500);
         EXPECT_TRUE(r.link.failedInHandler());
     }
-    EXPECT_EQ(r.rec.only({"serial ", "sleep ", "link failed"}),
-              "serial text 1B 69 | serial close | link failed \"Sending to COM3 (/dev/ttyS2) failed; the port has been "
-              "closed.\\r\\nReason: Input/output error\" | sleep 500 | sleep 500");
+    EXPECT_EQ(r.rec.lines({"serial ", "sleep ", "link failed"}),
+              (Lines{"serial text 1B 69", "serial close", "link failed \"Sending to COM3 (/dev/ttyS2) failed; the port has been "
+                     "closed.\\r\\nReason: Input/output error\"", "sleep 500", "sleep 500"}));
 
     // The next handler reports again, once: the port is closed now. Reopened within that
     // handler (in a run's event pass, say), the port takes bytes again.
@@ -100,8 +105,8 @@ TEST(LinkFailure, IsReportedOncePerHandlerClosesThePortAndDropsTheRest)
         ASSERT_FALSE(r.link.openSerial(*link::SerialSettings::forPort(3, "19200")));
         serial.command(Bytes{0x42});
     }
-    EXPECT_EQ(r.rec.only({"link failed"}), "link failed \"COM3 is not open, so nothing was sent.\\r\\n"
-                                           "Choose the port again once the printer is connected.\"");
+    EXPECT_EQ(r.rec.lines({"link failed"}), (Lines{"link failed \"COM3 is not open, so nothing was sent.\\r\\n"
+                                                  "Choose the port again once the printer is connected.\""}));
     EXPECT_THAT(r.rec.serial.osWrites, ElementsAre(Bytes{0x42}));
 }
 
@@ -110,9 +115,9 @@ TEST(LinkFailure, ALostLineAFailedUsbTransferAndTwoFailingRoutesAreReportedOnce)
     testkit::Rig r;
     r.serial();
     r.rec.serial.listener->serialLinkLost("The device went away");
-    EXPECT_EQ(r.rec.only({"serial ", "link failed"}),
-              "serial close | link failed \"The connection to COM3 (/dev/ttyS2) was lost; the port has been closed.\\r\\n"
-              "Reason: The device went away\"");
+    EXPECT_EQ(r.rec.lines({"serial ", "link failed"}),
+              (Lines{"serial close", "link failed \"The connection to COM3 (/dev/ttyS2) was lost; the port has been closed.\\r\\n"
+                                     "Reason: The device went away\""}));
 
     PrinterChannel& usb = r.usb();
     r.rec.usb.flushError = "No USB printer is connected";
@@ -122,17 +127,17 @@ TEST(LinkFailure, ALostLineAFailedUsbTransferAndTwoFailingRoutesAreReportedOnce)
         usb.wait(100);
         usb.command(Bytes{0x1B, 0x69});
     }
-    EXPECT_EQ(r.rec.only({"link failed", "usb byte"}), "usb byte 1B | usb byte 69 | link failed \"Sending to the USB "
-                                                       "printer failed.\\r\\nReason: No USB printer is connected\"");
+    EXPECT_EQ(r.rec.lines({"link failed", "usb byte"}), (Lines{"usb byte 1B", "usb byte 69", "link failed \"Sending to the USB "
+                                                              "printer failed.\\r\\nReason: No USB printer is connected\""}));
 
     // Both routes fail at the end of an empty handler: one report, and both failures stop a run.
     r.serial().command(Bytes{0x41});
     r.usb().command(Bytes{0x42});
     r.rec.serial.flushError = r.rec.usb.flushError = "gone";
     Scope{r.link};
-    EXPECT_EQ(r.rec.only({"link failed"}),
-              "link failed \"Sending to COM3 (/dev/ttyS2) failed; the port has been closed.\\r\\nReason: gone\" | "
-              "link failed (reported)");
+    EXPECT_EQ(r.rec.lines({"link failed"}),
+              (Lines{"link failed \"Sending to COM3 (/dev/ttyS2) failed; the port has been closed.\\r\\nReason: gone\"",
+                     "link failed (reported)"}));
 }
 
 TEST(Traffic, LeavesAtFlushPointsOnlyAndTheTapSeesEveryByteWithRouteAndTime)

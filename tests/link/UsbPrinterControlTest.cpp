@@ -42,8 +42,10 @@ TEST(UsbDevice, IdFieldsModelMatchingAndTheBidirectionalPrinterSettingFirst)
         {"KR-420", std::nullopt, "KR-4200", true},                {"KL-310", "MDL:KL-3100;", std::nullopt, false},
         {"KR-420", std::nullopt, std::nullopt, false},            {"", "MDL:;", std::nullopt, false},
     };
-    for (const auto& [model, id, product, match] : table)
-        EXPECT_EQ(modelMatches(model, id, product), match) << id.value_or("-") << " " << product.value_or("-");
+    for (const auto& [model, id, product, match] : table) {
+        SCOPED_TRACE(model + (" " + id.value_or("-") + " " + product.value_or("-")));
+        EXPECT_EQ(modelMatches(model, id, product), match);
+    }
 
     // Interface 0 in two alternate settings: unidirectional (OUT 0x01; its IN is interrupt) and
     // bidirectional (OUT 0x03, IN 0x84); a setting of another class before them.
@@ -74,17 +76,19 @@ TEST(UsbFakeStack, OpenResultsReopeningTimeoutsAndFailurePaths)
     // Devices attached, a USB stack there, the result: busy says more than refused.
     for (const auto& [devices, available, result] : std::vector<std::tuple<std::vector<FakeUsbTransport::Device>, bool, std::int32_t>>{
              {{notAPrinter}, true, 1}, {{refused, busy}, true, 4}, {{}, false, 5}}) {
+        SCOPED_TRACE(result);
         Usb usb(devices);
         usb.transport.isAvailable = available;
         EXPECT_EQ(usb.control.openByModel("KR-420"), result);
-        EXPECT_FALSE(usb.control.connected()) << result;
+        EXPECT_FALSE(usb.control.connected());
     }
     // Reopening lets go of the printer held before: the one opened and claimed, by index.
     Usb two({FakeUsbTransport::printer(1, "MDL:KR-420;"), FakeUsbTransport::printer(2, "MDL:KL-320;")});
     for (const auto& [model, result, held] : std::vector<std::tuple<const char*, std::int32_t, int>>{{"KR-420", 0, 0}, {"KL-320", 0, 1}, {"KL-999", 2, -1}}) {
-        EXPECT_EQ(two.control.openByModel(model), result) << model;
-        EXPECT_EQ(two.control.connected(), result == 0) << model;
-        EXPECT_EQ(std::pair(two.transport.openDevice, two.transport.claimed), std::pair(held, held)) << model;
+        SCOPED_TRACE(model);
+        EXPECT_EQ(two.control.openByModel(model), result);
+        EXPECT_EQ(two.control.connected(), result == 0);
+        EXPECT_EQ(std::pair(two.transport.openDevice, two.transport.claimed), std::pair(held, held));
     }
 
     // A byte sent when the next transfer meets `error`: how its flush ends, and whether the printer stays connected.

@@ -9,6 +9,7 @@
 
 using namespace printbench;
 using testkit::times;
+using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -31,11 +32,13 @@ TEST(PatternRuns, CountsAndLastRunsPerWidth)
     for (const auto& [width, seen] : std::vector<std::pair<int, std::string>>{
              {432, "10 432-456 / 9 408-432 / 145 432-433 / 34 / 11"}, {448, "10 432-456 / 9 408-432 / 150 447-448 / 35 / 11"},
              {512, "11 480-504 / 11 504-528 / 171 510-511 / 40 / 11"}, {640, "14 624-648 / 13 600-624 / 214 639-640 / 51 / 11"},
-             {894, "19 864-888 / 19 888-912 / 299 894-895 / 0 / 0"}})
+             {894, "19 864-888 / 19 888-912 / 299 894-895 / 0 / 0"}}) {
+        SCOPED_TRACE(width);
         EXPECT_EQ(described(patterns::bitPatternRuns(width, 1)) + " / " + described(patterns::bitPatternRuns(width, 2)) + " / " +
                       described(patterns::testPatternRuns(width)) + " / " + std::to_string(patterns::tileInnerCount(width)) +
                       " / " + std::to_string(patterns::tileGridRows(width).size()),
                   seen);
+    }
 }
 
 TEST(TestPrints, OneRepetitionOfEachAt432OnBothRoutes)
@@ -43,13 +46,14 @@ TEST(TestPrints, OneRepetitionOfEachAt432OnBothRoutes)
     const std::string grid = "DA " + times("C2", 34) + " BF 0A " + times("C3 " + times("C5", 34) + " B4 0A", 9) + " C0 " +
                              times("C1", 34) + " D9 0A";
     for (const bool usb : {false, true}) {
+        SCOPED_TRACE(usb ? "USB" : "serial");
         testkit::Rig b, tile, t;
         patterns::PrintBitPattern(b.route(usb), b.state, b.rec);
         const std::size_t pass = b.rec.find("events 1"), wait = b.rec.find("sleep 1000");
         EXPECT_EQ(b.rec.stream(0, pass), "1A 31 1A 43 1A 32 1A 43 1B 33 18 1A 31 " + kBitLine1At432 + " 1A 32 " + kBitLine2At432 +
-                                             (usb ? "" : " 0A") + " 1A 4F") << usb;
+                                             (usb ? "" : " 0A") + " 1A 4F");
         EXPECT_EQ(b.rec.stream(pass, wait) + " / " + b.rec.stream(wait),
-                  times("1A 31 0A 1A 32 0A", 10) + " / " + (usb ? "1A 46 1B 32" : "10 04 02 1A 43 1A 46 1B 32")) << usb;
+                  times("1A 31 0A 1A 32 0A", 10) + " / " + (usb ? "1A 46 1B 32" : "10 04 02 1A 43 1A 46 1B 32"));
         // On serial the commands go as text and each position byte of a run alone.
         const std::size_t run = b.rec.find(usb ? "usb byte 57" : "serial text 1A 57");
         EXPECT_EQ(b.rec.timeline[run + 1] + " | " + b.rec.timeline[run + 4] + " | " + b.rec.only({"repeated", "usb status"}),
@@ -73,8 +77,8 @@ TEST(TestPrints, OneRepetitionOfEachAt432OnBothRoutes)
         const std::string repetition = t.rec.stream(first);
         const std::string tail = testkit::testPatternEnd(usb);
         EXPECT_EQ(repetition.substr(0, 35) + " ... " + repetition.substr(repetition.size() - tail.size()),
-                  testkit::kTestPatternRepetitionStart + " ... " + tail) << usb;
-        EXPECT_EQ((repetition.size() + 1) / 3, (usb ? 938u : 941u) + 4u) << usb;  // bytes, the closing included
+                  testkit::kTestPatternRepetitionStart + " ... " + tail);
+        EXPECT_EQ((repetition.size() + 1) / 3, (usb ? 938u : 941u) + 4u);  // bytes, the closing included
         EXPECT_EQ(std::to_string(t.rec.count(usb ? "usb status" : "serial text 1A 57")) + " | " + t.rec.only({"repeated"}),
                   usb ? "1 | repeated 1" : "146 | repeated 1");
     }
@@ -91,25 +95,26 @@ TEST(TestPrints, StopCountChangesAndNoRoute)
     // At 894 dots counting 0, with a stale stop flag cleared: the pass whose stop ends the print
     // at its next check, without closing; the passes shown; the bytes from pass 2 on.
     using Print = void (*)(link::PrinterChannel&, testkit::Rig&);
-    const std::vector<std::tuple<Print, bool, int, std::string, std::string>> rows{
-        {[](link::PrinterChannel& c, testkit::Rig& r) { patterns::PrintBitPattern(c, r.state, r.rec); }, false, 3,
-         "events 1 | repeated 1 | sleep 1000 | events 2 | repeated 2 | sleep 1000 | events 3",
+    const std::vector<std::tuple<const char*, Print, bool, int, Lines, std::string>> rows{
+        {"bit pattern", [](link::PrinterChannel& c, testkit::Rig& r) { patterns::PrintBitPattern(c, r.state, r.rec); }, false, 3,
+         {"events 1", "repeated 1", "sleep 1000", "events 2", "repeated 2", "sleep 1000", "events 3"},
          times("1A 31 0A 1A 32 0A", 10) + " 10 04 02"},
-        {[](link::PrinterChannel& c, testkit::Rig& r) { patterns::PrintTilePattern(c, 5, r.state, r.rec); }, false, 3,
-         "events 1 | repeated 1 | sleep 1000 | events 2 | repeated 2 | sleep 1000 | events 3 | repeated 3",
+        {"tile", [](link::PrinterChannel& c, testkit::Rig& r) { patterns::PrintTilePattern(c, 5, r.state, r.rec); }, false, 3,
+         {"events 1", "repeated 1", "sleep 1000", "events 2", "repeated 2", "sleep 1000", "events 3", "repeated 3"},
          "1A 78 01 1C 2E 1B 33 18 0A 10 04 02 1A 78 01 1C 2E 1B 33 18"},
-        {[](link::PrinterChannel& c, testkit::Rig& r) { patterns::PrintTestPattern(c, 5, r.state, r.rec); }, true, 2,
-         "events 1 | repeated 1 | events 2", ""},
+        {"test pattern", [](link::PrinterChannel& c, testkit::Rig& r) { patterns::PrintTestPattern(c, 5, r.state, r.rec); }, true, 2,
+         {"events 1", "repeated 1", "events 2"}, ""},
     };
-    for (const auto& [print, usb, stopAt, passes, bytes] : rows) {
+    for (const auto& [name, print, usb, stopAt, passes, bytes] : rows) {
+        SCOPED_TRACE(name);
         testkit::Rig r;
         r.state.PrintWidthDots = 894;
         r.rec.repeat = 0;
         r.state.StopRequested = 1;
         r.rec.atEventPass(stopAt, [&r] { r.state.StopRequested = 1; });
         print(r.route(usb), r);
-        EXPECT_EQ(r.rec.only({"events", "repeated", "sleep 1000"}) + " / " + r.rec.stream(r.rec.find("events 2")),
-                  passes + " / " + bytes);
+        EXPECT_EQ(r.rec.lines({"events", "repeated", "sleep 1000"}), passes);
+        EXPECT_EQ(r.rec.stream(r.rec.find("events 2")), bytes);
     }
 
     testkit::Rig r;
@@ -120,6 +125,6 @@ TEST(TestPrints, StopCountChangesAndNoRoute)
     EXPECT_EQ(r.rec.stream(r.rec.find("sleep 1000", r.rec.find("events 3"))), "1A 46 1B 32");
 
     testkit::Rig none;
-    for (const auto& [print, usb, stopAt, passes, bytes] : rows) print(none.link.channel(link::Route::None), none);
+    for (const auto& row : rows) std::get<Print>(row)(none.link.channel(link::Route::None), none);
     EXPECT_EQ(none.rec.timeline, std::vector<std::string>{});
 }

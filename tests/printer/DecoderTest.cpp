@@ -105,8 +105,9 @@ TEST(Decoder, NamesEveryCommandOfTheVocabularyWholeAndCutAnywhereBetweenReads)
     std::string stream;
     std::vector<std::string> lines;
     for (const auto& [named, bytes, rowLines] : kCommands) {
-        EXPECT_TRUE((std::string(bytes) + " ").starts_with(named.empty() ? "" : named + " ")) << bytes;
-        EXPECT_EQ(decode(unhex(bytes)), rowLines) << bytes;
+        SCOPED_TRACE(bytes);
+        EXPECT_TRUE((std::string(bytes) + " ").starts_with(named.empty() ? "" : named + " "));
+        EXPECT_EQ(decode(unhex(bytes)), rowLines);
         stream += std::string(bytes) + " ";
         lines.insert(lines.end(), rowLines.begin(), rowLines.end());
     }

@@ -39,14 +39,17 @@ TEST(VirtualPrinterStatus, EachConditionAnswersItsByteOnlyAnErrorRecoversAndGsA1
         {"ok", 0x12, 0x12},    {"paper-end", 0x32, 0x32},   {"cover-open", 0x04, 0x04},
         {"error", 0x52, 0x12}, {"status 0x05", 0x05, 0x05}, {" status 255 ", 0xFF, 0xFF}};
     for (const auto& [typed, status, afterRecovery] : cases) {
+        SCOPED_TRACE(typed);
         Printer p;
-        ASSERT_EQ(conditionByte(typed), status) << typed;
+        ASSERT_EQ(conditionByte(typed), status);
         p.printer.setStatus(status);
         p.send("10 04 02 10 05 02 10 04 02");
-        EXPECT_EQ(p.replies, (Bytes{status, afterRecovery})) << typed;
+        EXPECT_EQ(p.replies, (Bytes{status, afterRecovery}));
     }
-    for (const char* wrong : {"status 0x100", "status", "status 0xZZ", "paper end", "okay"})
-        EXPECT_EQ(conditionByte(wrong), std::nullopt) << wrong;
+    for (const char* wrong : {"status 0x100", "status", "status 0xZZ", "paper end", "okay"}) {
+        SCOPED_TRACE(wrong);
+        EXPECT_EQ(conditionByte(wrong), std::nullopt);
+    }
 
     // DLE EOT 1 to 4 answer the status byte; other values of n answer nothing. Changes are sent
     // unasked only after GS a 1, which sends the current status at once.
@@ -77,13 +80,14 @@ TEST(VirtualPrinterStatus, GsIAnswersTheIdByteOrTextBlockOfEachKindAndNothingFor
         {status::PaperEnd, "1D 49 33 10 04 02 1D 49 41", "10 32 5F 31 2E 30 30 00"},
     };
     for (const auto& [condition, sent, answer] : cases) {
+        SCOPED_TRACE(sent);
         Printer p;
         p.printer.setStatus(condition);
         p.send(sent);
-        EXPECT_EQ(printbench::testkit::hex(p.replies), answer) << sent;
+        EXPECT_EQ(printbench::testkit::hex(p.replies), answer);
         p.printer.setStatus(status::Ok);
         p.send("1B 69");
-        EXPECT_TRUE(p.pages.empty()) << sent;
+        EXPECT_TRUE(p.pages.empty());
     }
 }
 

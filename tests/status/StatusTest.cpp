@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace printbench;
+using Lines = std::vector<std::string>;
 
 TEST(StatusReadOut, SerialBytesAndUsbValues)
 {
@@ -23,14 +24,15 @@ TEST(StatusReadOut, SerialBytesAndUsbValues)
         {{22, 0, 6}, "06", stop},                      {{6, 0, 22}, "16", ""},
     };
     for (const auto& [bytes, shown, recovery] : rows) {
+        SCOPED_TRACE("received: " + testkit::hex(bytes));
         testkit::Rig r;
         r.serial();
         r.rec.serial.rx.assign(bytes.begin(), bytes.end());
         const auto fault = status::ReceiveStatus(r.link, r.rec);
         EXPECT_EQ(r.rec.only({"status", "waiting", "serial", "sleep"}),
                   "status \"\" | waiting \"\" | waiting \"" + std::to_string(bytes.size()) + "\" | status \"Hex : " +
-                      (shown < "10" ? "0" : "") + "\"" + recovery + " | status \"Hex : " + shown + "\"") << shown;
-        EXPECT_EQ(fault, recovery.empty() ? Normal : recovery == stop ? Fault : FaultWithSettle) << shown;
+                      (shown < "10" ? "0" : "") + "\"" + recovery + " | status \"Hex : " + shown + "\"");
+        EXPECT_EQ(fault, recovery.empty() ? Normal : recovery == stop ? Fault : FaultWithSettle);
     }
 
     // A USB value: zero-prefixed below 16, upper-case hex; -1 is an error for a box, the status kept.
@@ -38,6 +40,7 @@ TEST(StatusReadOut, SerialBytesAndUsbValues)
              {0, "00"}, {5, "05"}, {15, "0F"}, {16, "10"}, {18, "12"}, {171, "AB"}, {255, "FF"}, {256, "100"}, {-2, "0FFFFFFFE"},
              {-16, "0FFFFFFF0"}, {INT32_MIN, "080000000"},
              {-1, "[Returned Data]:-1,USB포트를 열수 없습니다.\r\n프린터 및 케이블을 확인하시고 다시 시도해 주십시오"}}) {
+        SCOPED_TRACE(value);
         testkit::Rig r;
         const std::optional<link::Failure> box = status::ShowUsbStatus(value, r.rec);
         EXPECT_EQ(r.rec.only({"status"}) + (box ? window::failureMessage(*box).text() : ""),
@@ -47,20 +50,22 @@ TEST(StatusReadOut, SerialBytesAndUsbValues)
 
 TEST(StatusButtonsAndDensity, EachOnEachRoute)
 {
-    const std::vector<std::tuple<bool, void (*)(link::PrinterChannel&), std::string>> rows{
-        {false, status::AskStatus, "serial text 1D 61 01 | serial text 10 04 02"},
-        {true, status::AskStatus, "usb status member 6 -> 18"},
-        {false, status::ClearStatus, "serial text 10 05 02 | sleep 300 | serial text 1B 40 | serial text 1D 61 01"},
-        {true, status::ClearStatus, "usb byte 10 | usb byte 05 | usb byte 02 | sleep 300 | usb byte 1B | usb byte 40 | "
-                                    "usb byte 1D | usb byte 61 | usb byte 01"},
+    const std::vector<std::tuple<const char*, bool, void (*)(link::PrinterChannel&), Lines>> rows{
+        {"ask on serial", false, status::AskStatus, {"serial text 1D 61 01", "serial text 10 04 02"}},
+        {"ask on USB", true, status::AskStatus, {"usb status member 6 -> 18"}},
+        {"clear on serial", false, status::ClearStatus, {"serial text 10 05 02", "sleep 300", "serial text 1B 40", "serial text 1D 61 01"}},
+        {"clear on USB", true, status::ClearStatus, {"usb byte 10", "usb byte 05", "usb byte 02", "sleep 300", "usb byte 1B", "usb byte 40",
+                                                     "usb byte 1D", "usb byte 61", "usb byte 01"}},
     };
-    for (const auto& [usb, action, wire] : rows) {
+    for (const auto& [name, usb, action, wire] : rows) {
+        SCOPED_TRACE(name);
         testkit::Rig r;
         action(r.route(usb));
-        EXPECT_EQ(r.rec.wire(), wire);
+        EXPECT_EQ(r.rec.lines({"serial ", "usb ", "sleep ", "events ", "message ", "end program"}), wire);
     }
     // The density list's index and the byte m: GS ( K 2 0 1 m, on serial as text and m alone.
     for (int index = 0; index <= 10; ++index) {
+        SCOPED_TRACE(index);
         const std::string m = std::string("FB FC FD FE FF 00 01 02 03 04 05").substr(std::size_t(index) * 3, 2);
         testkit::Rig s, u, none;
         status::Density(s.serial(), index);
@@ -68,6 +73,6 @@ TEST(StatusButtonsAndDensity, EachOnEachRoute)
         status::Density(none.link.channel(link::Route::None), index);
         EXPECT_EQ(s.rec.wire() + " / " + u.rec.wire() + " / " + none.rec.wire(),
                   "serial text 1D 28 4B 02 00 31 | serial bytes " + m + " / usb byte 1D | usb byte 28 | usb byte 4B | "
-                  "usb byte 02 | usb byte 00 | usb byte 31 | usb byte " + m + " / ") << index;
+                  "usb byte 02 | usb byte 00 | usb byte 31 | usb byte " + m + " / ");
     }
 }
