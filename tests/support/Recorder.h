@@ -32,6 +32,8 @@ std::string hex(std::span<const std::uint8_t> bytes);
 std::vector<std::uint8_t> unhex(const std::string& text);
 // Text in double quotes with CR, LF and other control characters escaped: one line.
 std::string quoted(const std::string& s);
+// Lines of a timeline as tests write them out, one string a line.
+using Lines = std::vector<std::string>;
 
 struct Timeline {
     std::vector<std::string> timeline;
@@ -196,7 +198,7 @@ public:
     // or a user notices (traffic, sleeps, event passes, messages, the end of the program).
     std::string only(std::initializer_list<std::string_view> prefixes) const;
     // The same lines as a list, for comparisons that name the line that differs.
-    std::vector<std::string> lines(std::initializer_list<std::string_view> prefixes) const;
+    Lines lines(std::initializer_list<std::string_view> prefixes) const;
     std::string wire() const { return only({"serial ", "usb ", "sleep ", "events ", "message ", "end program"}); }
     // The bytes of every serial write and USB call in lines [first, last), as one hex string.
     std::string stream(std::size_t first = 0, std::size_t last = SIZE_MAX) const;
