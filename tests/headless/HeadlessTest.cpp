@@ -167,7 +167,9 @@ TEST(Headless, ExitStatusesAndReports)
         const std::string summary = h.run->summary();
         // A port folder's name differs from run to run: up to it.
         EXPECT_EQ(summary.substr(0, summary.find(" in /") == std::string::npos ? std::string::npos : summary.find(" in /") + 5), row.summary);
-        if (row.errors) EXPECT_EQ(h.errors.str(), row.errors);
+        if (row.errors) {
+            EXPECT_EQ(h.errors.str(), row.errors);
+        }
     }
     EXPECT_EQ(headless::portListIndex("COM10"), 10);
     EXPECT_EQ(headless::portListIndex("COM11"), 11);

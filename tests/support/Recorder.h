@@ -389,6 +389,13 @@ private:
 
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 std::string readFile(const std::filesystem::path& path);
+// How often `what` occurs in `text`, overlapping occurrences counted.
+inline std::size_t count(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
 
 // A 1-bit bitmap file as a painter program writes it: 14 + 40 header bytes, a palette whose
 // first entry is `palette0` (black by default), rows bottom first, each padded to 4 bytes.

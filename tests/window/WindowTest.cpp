@@ -106,7 +106,7 @@ TEST(PortAndSpeedLists, OpenReopenOrLeaveTheSerialPortAndConnectUsb)
     const std::string on = "Combo1 enabled | ", reopen = "serial close | serial open ", gs = " | serial text 1D 61 01",
                       com4Failed = "serial open COM4 failed | message critical \"COM4 could not be opened.\\r\\n"
                                    "Device: /dev/ttyS3\\r\\nReason: Permission denied\"";
-    // The row's name, the lists chosen first, the choice then made (with every open failing or not), and what it does.
+    // A name, the lists chosen first, the choice then made (every open failing or not) and what it does; "Port Select" changes nothing.
     using Choice = std::pair<Control, int>;
     for (const auto& [name, before, choice, fails, seen] : std::vector<std::tuple<const char*, std::vector<Choice>, Choice, bool, std::string>>{
              {"COM3 to COM4", {{Combo1, 7}, {Combo2, 3}}, {Combo2, 4}, false, on + reopen + "COM4 115200,n,8,1" + gs},
@@ -115,8 +115,7 @@ TEST(PortAndSpeedLists, OpenReopenOrLeaveTheSerialPortAndConnectUsb)
              {"COM3 to COM4 failing", {{Combo2, 3}}, {Combo2, 4}, true, on + "serial close | " + com4Failed},
              {"9600 on COM4 failing", {{Combo2, 4}}, {Combo1, 3}, true, "serial close | " + com4Failed},
              {"a speed, no port", {}, {Combo1, 0}, false, ""}, {"a speed on USB", {{Combo2, 12}}, {Combo1, 2}, false, ""},
-             {"COM3 to Port Select", {{Combo2, 3}}, {Combo2, 0}, false, ""},  // "Port Select" changes nothing
-             {"USB to Port Select", {{Combo2, 12}}, {Combo2, 0}, false, ""},
+             {"COM3 to Port Select", {{Combo2, 3}}, {Combo2, 0}, false, ""}, {"USB to Port Select", {{Combo2, 12}}, {Combo2, 0}, false, ""},
              {"COM1 after USB", {{Combo1, 7}, {Combo2, 12}, {Combo2, 0}}, {Combo2, 1}, false, on + "serial open COM1 115200,n,8,1" + gs},
              {"USB on KR-420", {{Combo4, 7}}, {Combo2, 12}, false,
               "usb open KR-420 -> 0 | Combo1 disabled | message information \"KR-420 모델에 USB로 연결되었습니다.\" | "
