@@ -133,6 +133,7 @@ TEST(RunRecord, EndingsFollowWhatThePrinterSaidAndWhenItArrived)
          "<failure type=\"link lost\" message=\"link lost: Input/output error\"/>\n"},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         Cockpit c;
         c.add("Full Cut");
         c.type(Control::Text2, "3");
@@ -140,9 +141,9 @@ TEST(RunRecord, EndingsFollowWhatThePrinterSaidAndWhenItArrived)
         row.printer(c);
         c.form.Command2_Click();
         c.afterRun();
-        EXPECT_FALSE(c.journal.listening()) << row.name;
-        EXPECT_EQ(c.journal.statusLine(), row.line) << row.name;
-        EXPECT_EQ(c.junitVerdict(), row.junit) << row.name;
+        EXPECT_FALSE(c.journal.listening());
+        EXPECT_EQ(c.journal.statusLine(), row.line);
+        EXPECT_EQ(c.junitVerdict(), row.junit);
     }
 }
 
@@ -176,6 +177,7 @@ TEST(RunRecord, JunitFoldsPassesBeyondAThousandAndMarksARecordWrittenBeforeTheEn
          R"("stop":{"reason":"interrupted"})"},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.stop);
         run::RunRecord r;
         r.runId = "20261207-140209-0-1";
         r.settings.label = "Run", r.settings.sequence = {"Full Cut"};
@@ -186,8 +188,8 @@ TEST(RunRecord, JunitFoldsPassesBeyondAThousandAndMarksARecordWrittenBeforeTheEn
         const std::string xml = cockpit::runJunitXml(r, row.final), json = cockpit::runRecordJson(r, row.final);
         EXPECT_NE(xml.find("<testsuite name=\"printbench Run Full Cut\" " + std::string(row.counts) +
                            " time=\"1500.000\" timestamp=\"2026-12-07T14:02:09.000+09:00\">\n"),
-                  std::string::npos) << row.counts << "\n" << xml.substr(0, 200);
-        EXPECT_EQ(xml.substr(xml.find(pass1000) + pass1000.size()), row.tail + "</testsuite>\n") << row.counts;
+                  std::string::npos) << xml.substr(0, 200);
+        EXPECT_EQ(xml.substr(xml.find(pass1000) + pass1000.size()), row.tail + "</testsuite>\n");
         EXPECT_NE(json.find(row.final ? R"("final":true,)" : R"("final":false,)"), std::string::npos) << json;
         EXPECT_NE(json.find(row.stop), std::string::npos) << json;
     }
@@ -357,6 +359,7 @@ TEST(StatusNames, ClassAndConditionsOfAByte)
         {300, "0x12C not a status byte normal 1"},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
         const cockpit::StatusReading r = cockpit::readStatus(row.value);
         EXPECT_EQ(cockpit::hexValue(row.value) + " " + r.meaning + " " + cockpit::classText(r.faultClass) + " " +
                       std::to_string(static_cast<int>(r.severity)),
@@ -370,15 +373,17 @@ TEST(RunRecord, TheFirstCauseOfAStopIsKept)
 {
     using run::StopCause;
     const struct {
+        const char* name;
         StopCause first, then;
         const char* ending;
     } rows[] = {
-        {StopCause::Fault, StopCause::User, "stopped by a fault"},
-        {StopCause::Fault, StopCause::LinkLost, "stopped by a fault"},
-        {StopCause::User, StopCause::Fault, "stopped by SIGTERM"},
-        {StopCause::LinkLost, StopCause::Fault, "link lost"},
+        {"a fault, then Stop", StopCause::Fault, StopCause::User, "stopped by a fault"},
+        {"a fault, then a lost link", StopCause::Fault, StopCause::LinkLost, "stopped by a fault"},
+        {"a signal, then a fault", StopCause::User, StopCause::Fault, "stopped by SIGTERM"},
+        {"a lost link, then a fault", StopCause::LinkLost, StopCause::Fault, "link lost"},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         testkit::Recorder rec;
         Journal journal(rec);
         journal.runStarted({});
@@ -479,6 +484,7 @@ TEST(RunRecord, EveryEndingEnablesTheStartersAgainAndNamesItselfInTheStatusLine)
         {&window::Form1::Command9_Click, "3", 0, false, "Done: 3 passes in 00:00:00"},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
         Cockpit c;
         c.add("Full Cut");
         c.type(Control::Text2, row.repeat);
@@ -493,8 +499,8 @@ TEST(RunRecord, EveryEndingEnablesTheStartersAgainAndNamesItselfInTheStatusLine)
         });
         const std::size_t start = c.rec.timeline.size();
         (c.form.*row.handler)();
-        EXPECT_EQ(during, "0000000") << row.line;
-        EXPECT_TRUE(c.rec.isEnabled(Control::Command2) && c.rec.isEnabled(Control::Form3Command1)) << row.line;
+        EXPECT_EQ(during, "0000000");
+        EXPECT_TRUE(c.rec.isEnabled(Control::Command2) && c.rec.isEnabled(Control::Form3Command1));
         EXPECT_EQ(c.journal.statusLine(), row.line);
         EXPECT_EQ(c.rec.find("serial bytes 1D 28 4B 02 00 31", start + 1), c.rec.timeline.size()) << "nested run";
     }
@@ -592,6 +598,7 @@ TEST(Traffic, TheConsoleGroupsByActionAndDecodesCommandsWithTheirParameters)
 TEST(Capture, ACapturedTileGridAndTestPatternAreTheBytesThatWentOut)
 {
     for (const bool tile : {true, false}) {
+        SCOPED_TRACE(tile ? "the tile grid" : "the test pattern");
         testkit::Rig rig;
         Journal journal(rig.rec);
         rig.link.setTap(&journal);
@@ -605,8 +612,8 @@ TEST(Capture, ACapturedTileGridAndTestPatternAreTheBytesThatWentOut)
         ASSERT_FALSE(journal.stopCapture());
         const std::string file = testkit::readFile(dir.path() / "capture.bin");
         EXPECT_EQ(file.size(), journal.capturedBytes());
-        EXPECT_GT(file.size(), 800u) << tile;
-        EXPECT_EQ(testkit::hex(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size())), rig.rec.stream()) << tile;
+        EXPECT_GT(file.size(), 800u);
+        EXPECT_EQ(testkit::hex(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size())), rig.rec.stream());
     }
 }
 
@@ -644,12 +651,13 @@ TEST(Sessions, ASequenceAndASessionFillTheFieldsThroughTheirChecks)
 {
     const struct { bool comOpen; int keptBy; const char* speed; } rows[] = {{true, 3, "19200"}, {false, 0, "9600"}};
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.comOpen ? "COM3 open" : "COM3 closed");
         Cockpit c;
         if (!row.comOpen) c.form.link().closeSerial();  // the port list stays on COM3
         window::SessionFields s{{{"Full Cut", "Bogus", "Feed"}, "3", "250", "40", "hello"}, {"KR-420", "9600", "+2"}, true};
         c.rec.timeline.clear();
         EXPECT_EQ(c.form.restoreSession(s), row.keptBy);
-        EXPECT_EQ(c.rec.wire(), "") << row.comOpen;
+        EXPECT_EQ(c.rec.wire(), "");
         EXPECT_EQ(c.rec.listText(Control::Combo4) + " " + c.rec.listText(Control::Combo1) + " " + c.rec.listText(Control::Combo3) +
                       " " + std::to_string(c.form.state().PrintWidthDots),
                   std::string("KR-420 ") + row.speed + " +2 512");

@@ -76,6 +76,7 @@ TEST(Headless, EachActionSendsWhatTheWindowSendsAndExitsZero)
          }},
     };
     for (const auto& r : rows) {
+        SCOPED_TRACE(r.args[0]);
         std::vector<std::string> args = {"--port", "COM3"};
         args.insert(args.end(), r.args.begin(), r.args.end());
         Headless cli(args);
@@ -88,18 +89,18 @@ TEST(Headless, EachActionSendsWhatTheWindowSendsAndExitsZero)
         const std::string seen = cli.rec.only(wire), expected = window.rec.only(wire);
         const std::size_t differ = std::mismatch(seen.begin(), seen.end(), expected.begin(), expected.end()).first - seen.begin();
         EXPECT_EQ(seen.substr(differ, 80).substr(0, expected.size() - std::min(differ, expected.size())), expected.substr(differ, 80))
-            << r.args[0] << " at " << differ << " of " << expected.size();
+            << "at " << differ << " of " << expected.size();
         // Then it listens for the printer's last word, 100 ms in steps of 10, sending nothing.
         const std::string after = std::regex_replace(seen.substr(std::min(seen.size(), expected.size())), std::regex("events [0-9]+"), "events");
         EXPECT_EQ(after, " | events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10 | "
-                         "events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10 | events")
-            << r.args[0];
-        EXPECT_EQ(cli.exit, 0) << r.args[0] << cli.errors.str();
+                         "events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10 | events | sleep 10 | events");
+        EXPECT_EQ(cli.exit, 0) << cli.errors.str();
     }
     // The first of them, as it starts: GS a 1 as the port opens, the density, the first pass.
     Headless first({"--port", "COM3", "sequence", "Full Cut", "--delay", "0"});
-    EXPECT_EQ(first.rec.only({"serial"}), "serial open COM3 19200,n,8,1 | serial text 1D 61 01 | serial text 1D 28 4B 02 00 31 | "
-                                          "serial bytes 00 | serial text 1B 69 | serial text 10 04 02 | serial text 10 04 02");
+    EXPECT_EQ(first.rec.lines({"serial"}),
+              (testkit::Lines{"serial open COM3 19200,n,8,1", "serial text 1D 61 01", "serial text 1D 28 4B 02 00 31", "serial bytes 00",
+                              "serial text 1B 69", "serial text 10 04 02", "serial text 10 04 02"}));
     EXPECT_EQ(first.run->summary(), "Done: 1 pass in 00:00:00");
 }
 
@@ -158,15 +159,16 @@ TEST(Headless, ExitStatusesAndReports)
          "printbench-run: /nonexistent/r.json cannot be written: No such file or directory\n"},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.summary);
         std::vector<std::string> args{"--port", "COM3"};
         args.insert(args.end(), row.args.begin(), row.args.end());
         Headless h(args, row.before);
-        EXPECT_EQ(h.exit, row.exit) << row.summary;
+        EXPECT_EQ(h.exit, row.exit);
         const std::string summary = h.run->summary();
         // A port folder's name differs from run to run: up to it.
         EXPECT_EQ(summary.substr(0, summary.find(" in /") == std::string::npos ? std::string::npos : summary.find(" in /") + 5), row.summary);
         if (row.errors) {
-            EXPECT_EQ(h.errors.str(), row.errors) << row.summary;
+            EXPECT_EQ(h.errors.str(), row.errors);
         }
     }
     EXPECT_EQ(headless::portListIndex("COM10"), 10);
@@ -194,8 +196,9 @@ TEST(Headless, AWrongActionOptionModelOrNumberIsAUsageError)
         {{"--port"}, "--port needs a value"},
     };
     for (const auto& [args, error] : rows) {
+        SCOPED_TRACE(error);
         const auto parsedOptions = headless::parseRunOptions(args);
-        ASSERT_TRUE(std::holds_alternative<std::string>(parsedOptions)) << error;
+        ASSERT_TRUE(std::holds_alternative<std::string>(parsedOptions));
         EXPECT_EQ(std::get<std::string>(parsedOptions), error);
     }
 }

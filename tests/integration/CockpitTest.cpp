@@ -188,6 +188,7 @@ TEST(CockpitWindow, ASequenceFileRoundTripsAndAFileThatIsNotOneChangesNothing)
         {false, "KR-420 9600 +2 CP437 | "},
     };
     for (const auto& [comOpen, settings] : speeds) {
+        SCOPED_TRACE(comOpen ? "COM3 open" : "COM3 closed");
         if (!comOpen) f.link().closeSerial();
         c.window.showNote({});
         c.rec.timeline.clear();
@@ -204,6 +205,7 @@ TEST(CockpitWindow, ASequenceFileRoundTripsAndAFileThatIsNotOneChangesNothing)
          "seq.json names commands PrintBench does not know; they were left out:\nWarp"},
     };
     for (const auto& [content, note] : files) {
+        SCOPED_TRACE(content);
         c.notes.clear();
         testkit::writeFile(c.answer.toStdString(), bytes(content));
         c.entry("File/Open sequence…")->trigger();
@@ -232,10 +234,11 @@ TEST(CockpitWindow, TheCaptureTickFollowsTheRecordingAndARunReportIsNamedByItsSt
     const std::pair<QString, bool> rows[] = {
         {{}, false}, {testkit::q(c.folder.path() / "capture.bin"), true}, {{}, false}, {"/dev/full", true}};
     for (const auto& [file, recording] : rows) {
+        SCOPED_TRACE(file.isEmpty() ? "no file chosen" : file.toStdString());
         c.answer = file;
         capture->trigger();
         c.window.refreshStatus();
-        EXPECT_EQ(std::pair(capture->isChecked(), c.journal.capturing()), std::pair(recording, recording)) << file.toStdString();
+        EXPECT_EQ(std::pair(capture->isChecked(), c.journal.capturing()), std::pair(recording, recording));
     }
     c.main.form().setListIndex(Control::Combo2, 3);  // COM3
     c.main.form().link().SendSerialBytes(std::vector<std::uint8_t>(65536));
@@ -259,6 +262,7 @@ TEST(CockpitWindow, TheTextCodePageIsChosenAndKeptInTheSettings)
     const std::pair<const char*, std::string> rows[] = {
         {"CP437", "CP437"}, {"Host locale", link::CodePage::forEnvironment()}, {"CP1252", "CP1252"}, {"CP949", "CP949"}};
     for (const auto& [entry, name] : rows) {
+        SCOPED_TRACE(entry);
         c.entry(QStringLiteral("Settings/Text code page/") + entry)->trigger();
         EXPECT_EQ(c.codePage.name() + " " + QSettings("PrintBench", "PrintBench").value("codePage").toString().toStdString(),
                   name + " " + entry);

@@ -58,18 +58,21 @@ TEST(Language, TheEnglishCatalogueIsFinishedAndHoldsEveryCaption)
     std::ifstream in(PRINTBENCH_TRANSLATIONS "/printbench_en.ts");
     const std::string ts{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     ASSERT_FALSE(ts.empty());
-    for (const char* unfinished : {"type=\"unfinished\"", "type=\"vanished\"", "type=\"obsolete\"", "<translation></translation>"})
-        EXPECT_EQ(ts.find(unfinished), std::string::npos) << unfinished;
+    for (const char* unfinished : {"type=\"unfinished\"", "type=\"vanished\"", "type=\"obsolete\"", "<translation></translation>"}) {
+        SCOPED_TRACE(unfinished);
+        EXPECT_EQ(ts.find(unfinished), std::string::npos);
+    }
 
     testkit::ensureQtApp();
     QTranslator english;
     ASSERT_TRUE(english.load(QStringLiteral(":/i18n/printbench_en")));
     for (const auto& [window, rows] : {std::pair("Form1", window::mainWindowControls()), std::pair("Form3", window::bitmapWindowControls())})
         for (const window::ControlSpec& row : rows) {
+            SCOPED_TRACE(std::string(window) + " " + row.name + " " + row.caption);
             using K = window::ControlKind;
             const bool shown = row.kind == K::Label || row.kind == K::Button || row.kind == K::CheckBox;
             if (!shown || !*row.caption || row.caption == std::string_view("Label1") || row.caption == std::string_view("Label3")) continue;
-            EXPECT_FALSE(english.translate(window, row.caption).isEmpty()) << window << " " << row.name << " " << row.caption;
+            EXPECT_FALSE(english.translate(window, row.caption).isEmpty());
         }
 }
 
@@ -167,6 +170,7 @@ TEST(Language, MessagesSayInEnglishWhatTheKoreanSays)
         {{window::forms::Location, {"/home/%2"}}, "위치: /home/%2", "Location: /home/%2"},
     };
     for (const auto& [message, korean, english] : rows) {
+        SCOPED_TRACE(korean);
         EXPECT_EQ(message.text(), korean);
         ASSERT_TRUE(app::installLanguage(Language::English));
         EXPECT_EQ(app::translatedMessage(message), english);
@@ -186,8 +190,9 @@ TEST(Language, TheCommandLineNamesALanguageOrSaysWhatIsWrong)
         {{"--lang"}, std::nullopt, "--lang needs a language: ko or en"},
     };
     for (const auto& [arguments, language, error] : rows) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
         const app::LanguageArgument a = app::languageArgument(arguments);
-        EXPECT_EQ(std::pair(a.language, a.error), std::pair(language, error)) << arguments.join(' ').toStdString();
+        EXPECT_EQ(std::pair(a.language, a.error), std::pair(language, error));
     }
 }
 

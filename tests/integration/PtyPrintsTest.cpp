@@ -233,11 +233,12 @@ TEST(VirtualPrinterProgram, PiecesOfALongReceiptRepeatedStatusesAndItsOptions)
         {{"--tcp", "0", "--listen", "printer.lab"}, 1, "cannot listen on printer.lab:0: not an IPv4 or IPv6 address"},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
         QProcess program;
         program.setProcessChannelMode(QProcess::MergedChannels);
         program.start(PRINTBENCH_PRINTER, row.args);
         ASSERT_TRUE(program.waitForFinished());
-        EXPECT_EQ(program.exitCode(), row.exit) << row.args.join(' ').toStdString();
+        EXPECT_EQ(program.exitCode(), row.exit);
         EXPECT_THAT(program.readAll().toStdString(), testing::HasSubstr(row.says));
     }
 }

@@ -83,13 +83,15 @@ TEST_F(PtySerial, OpenSetsTheLineAsAskedOrFailsWithTheReason)
                     LineState(B9600, CSTOPB, 0, true)),
           std::pair(SerialSettings{.baud = 19200, .flowControl = SerialSettings::FlowControl::XonXoff}, LineState(B19200, 0, IXON | IXOFF, true)),
           std::pair(SerialSettings{.baud = 115200}, LineState(B115200, CRTSCTS, 0, true))}) {
+        SCOPED_TRACE(settings.text());
         ASSERT_TRUE(port.open(settings, pty.slavePath()).isOk());
-        EXPECT_EQ(line(pty.lineSettings()), expected) << settings.text();
+        EXPECT_EQ(line(pty.lineSettings()), expected);
     }
     for (const auto& [baud, device, why] : {std::tuple(19200, pty.slavePath() + "-gone", "No such file or directory"),
                                             std::tuple(0, pty.slavePath(), "the line settings 0,n,8,1 cannot be set")}) {
+        SCOPED_TRACE(why);
         const LinkStatus status = port.open({.baud = baud}, device);
-        EXPECT_TRUE(status.failure == LinkFailure::OpenFailed && send({0x0A}).failure == LinkFailure::NotOpen) << why;
+        EXPECT_TRUE(status.failure == LinkFailure::OpenFailed && send({0x0A}).failure == LinkFailure::NotOpen);
         EXPECT_THAT(status.reason, testing::HasSubstr(why));
     }
 
@@ -194,6 +196,7 @@ TEST_F(PtySerial, AByteThatComesDuringAWaitIsDatedWhenItCameAndAnnouncedAfterIt)
 TEST(PtySerialGone, APrinterGoneIsReportedOnceAndThePortCloses)
 {
     for (const bool flushing : {true, false}) {
+        SCOPED_TRACE(flushing ? "met by a flush" : "seen by the listener");
         Ends peer;
         ASSERT_TRUE(peer.port.open(k115200, peer.pty.slavePath()).isOk());
         peer.pty.closeMaster();

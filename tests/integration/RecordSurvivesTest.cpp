@@ -42,13 +42,6 @@ struct Kill {
 void PrintTo(const Kill& k, std::ostream* out) { *out << k.name; }
 std::string killName(const testing::TestParamInfo<Kill>& info) { return info.param.name; }
 
-std::size_t count(const std::string& text, const std::string& what)
-{
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 bool wholeXml(const std::string& text)
 {
     QXmlStreamReader xml(QByteArray::fromStdString(text));

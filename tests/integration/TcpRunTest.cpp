@@ -24,13 +24,6 @@ using testing::HasSubstr;
 
 namespace {
 
-std::size_t count(const std::string& text, const std::string& what)
-{
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 // A KL-330 (432 dots) listening on a free port of 127.0.0.1; its log and receipts in folders.
 struct TcpPrinter : testing::Test {
     TempDir out, logs, work, config;

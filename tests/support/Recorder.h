@@ -32,6 +32,8 @@ std::string hex(std::span<const std::uint8_t> bytes);
 std::vector<std::uint8_t> unhex(const std::string& text);
 // Text in double quotes with CR, LF and other control characters escaped: one line.
 std::string quoted(const std::string& s);
+// Lines of a timeline as tests write them out, one string a line.
+using Lines = std::vector<std::string>;
 
 struct Timeline {
     std::vector<std::string> timeline;
@@ -196,7 +198,7 @@ public:
     // or a user notices (traffic, sleeps, event passes, messages, the end of the program).
     std::string only(std::initializer_list<std::string_view> prefixes) const;
     // The same lines as a list, for comparisons that name the line that differs.
-    std::vector<std::string> lines(std::initializer_list<std::string_view> prefixes) const;
+    Lines lines(std::initializer_list<std::string_view> prefixes) const;
     std::string wire() const { return only({"serial ", "usb ", "sleep ", "events ", "message ", "end program"}); }
     // The bytes of every serial write and USB call in lines [first, last), as one hex string.
     std::string stream(std::size_t first = 0, std::size_t last = SIZE_MAX) const;
@@ -387,6 +389,13 @@ private:
 
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 std::string readFile(const std::filesystem::path& path);
+// How often `what` occurs in `text`, overlapping occurrences counted.
+inline std::size_t count(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
 
 // A 1-bit bitmap file as a painter program writes it: 14 + 40 header bytes, a palette whose
 // first entry is `palette0` (black by default), rows bottom first, each padded to 4 bytes.

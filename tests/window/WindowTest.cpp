@@ -10,6 +10,7 @@ using namespace printbench;
 using window::Control;
 using enum window::Control;
 using window::Form1;
+using testkit::Lines;
 
 namespace {
 
@@ -36,12 +37,14 @@ TEST(Startup, FillsTheListsAndPresetsTheFieldsInOrderWithoutTouchingThePrinter)
              {Combo2, "Port Select,COM1,COM2,COM3,COM4,COM5,COM6,COM7,COM8,COM9,COM10,COM11,USB"}, {List2, ""},
              {Combo4, "KL-310,KL-320,KL-330,KL-340,KL-350,KL-360,KR-410,KR-420,KR-430"},
              {List1, "Print H,Text Output,Feed,Full Cut,Partial Cut,BlackMark(Forward),BlackMark Out(Forward),"
-                     "BlackMark(Reverse),BlackMark Out(Reverse)"}})
-        EXPECT_EQ(items(g.rec, list), entries) << window::controlName(list);
-    EXPECT_EQ(g.rec.only({"Combo1 index", "Combo2 index", "Combo3 index", "Combo4 index", "List1 index", "Text"}),
-              "Combo1 index 4 | Combo2 index 0 | Combo3 index 5 | Combo4 index 0 | Text9 = \"0\" | "
-              "Text1 = \"Please enter the text you want to output.\" | Text2 = \"1\" | Text4 = \"0\" | "
-              "Text5 = \"500\" | Text6 = \"0\" | Text10 = \"100\"");  // Text7 keeps its design text
+                     "BlackMark(Reverse),BlackMark Out(Reverse)"}}) {
+        SCOPED_TRACE(window::controlName(list));
+        EXPECT_EQ(items(g.rec, list), entries);
+    }
+    EXPECT_EQ(g.rec.lines({"Combo1 index", "Combo2 index", "Combo3 index", "Combo4 index", "List1 index", "Text"}),
+              (Lines{"Combo1 index 4", "Combo2 index 0", "Combo3 index 5", "Combo4 index 0", "Text9 = \"0\"",
+                    "Text1 = \"Please enter the text you want to output.\"", "Text2 = \"1\"", "Text4 = \"0\"", "Text5 = \"500\"",
+                    "Text6 = \"0\"", "Text10 = \"100\""}));  // Text7 keeps its design text
     // 432 although "KL-310" (448) is shown; then each model's own.
     std::string widths = std::to_string(form.state().PrintWidthDots);
     for (const int model : {0, 1, 2, 3, 4, 5, 6, 7, 8, 1, 0}) {
@@ -63,21 +66,23 @@ TEST(FieldChecks, RefuseBadCharactersWithTheirMessagesAndResets)
              {Text5, "", "", ""}, {Text10, "1011", max, "1010"}, {Text10, "1010", "", "1010"}, {Text10, "0001010", "", "0001010"},
              {Text10, "", "", ""}, {Text10, "a", bang + " | " + max, "1010"}, {Text10, "5a", bang + " | " + max, "1010"},
              {Text10, std::string(40, '9'), max, "1010"}, {Text10, "18446744073709551617", max, "1010"}}) {
+        SCOPED_TRACE(std::string(window::controlName(field)) + " <- \"" + typed + "\"");
         testkit::Bench b;
         b.type(field, typed);
         EXPECT_EQ(b.rec.only({"message "}) + " -> " + b.rec.text(field) + ", Text2 " + b.rec.text(Text2),
-                  messages + " -> " + left + ", Text2 " + (field == Text2 ? left : "1"))
-            << window::controlName(field) << " <- \"" << typed << "\"";
+                  messages + " -> " + left + ", Text2 " + (field == Text2 ? left : "1"));
     }
     testkit::Bench b;
     b.type(Text10, "a");  // the reset is set by code, runs the handler again, and passes: one message pair
-    EXPECT_EQ(b.rec.only({"Text10 =", "message "}), "Text10 = \"a\" | " + bang + " | " + max + " | Text10 = \"1010\"");
+    EXPECT_EQ(b.rec.lines({"Text10 =", "message "}), (Lines{"Text10 = \"a\"", bang, max, "Text10 = \"1010\""}));
     // A field read as a number: empty is 0, leading digits count, a huge value is the largest.
     for (const auto& [text, max, value] : std::vector<std::tuple<std::string, std::uint64_t, std::uint64_t>>{
              {"", 1000, 0}, {"760", 1010, 760}, {"1011", 1010, 1010}, {"12x", 100, 12}, {"0000000000000000000042", 100, 42},
              {std::string(40, '9'), 2147483647, 2147483647}, {"18446744073709551615", UINT64_MAX, UINT64_MAX},
-             {"18446744073709551616", UINT64_MAX, UINT64_MAX}})
-        EXPECT_EQ(window::wholeNumber(text, max), value) << text;
+             {"18446744073709551616", UINT64_MAX, UINT64_MAX}}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(window::wholeNumber(text, max), value);
+    }
 }
 
 TEST(Buttons, RefuseOnPortSelectEvenWithACom2StillOpenAndEndClosesThePort)
@@ -90,10 +95,10 @@ TEST(Buttons, RefuseOnPortSelectEvenWithACom2StillOpenAndEndClosesThePort)
         (b.form.*handler)();
     b.choose(Combo2, 2);
     b.form.Command1_Click();
-    std::string expected = "serial open COM2 19200,n,8,1 | serial text 1D 61 01";
-    for (int i = 0; i < 8; ++i) expected += " | " + kRefuse;
-    EXPECT_EQ(b.rec.only({"serial", "message", "end"}), expected + " | serial close | "
-              "serial open COM2 19200,n,8,1 | serial text 1D 61 01 | serial close | end program");
+    Lines expected{"serial open COM2 19200,n,8,1", "serial text 1D 61 01"};
+    expected.insert(expected.end(), 8, kRefuse);
+    expected.insert(expected.end(), {"serial close", "serial open COM2 19200,n,8,1", "serial text 1D 61 01", "serial close", "end program"});
+    EXPECT_EQ(b.rec.lines({"serial", "message", "end"}), expected);
 }
 
 TEST(PortAndSpeedLists, OpenReopenOrLeaveTheSerialPortAndConnectUsb)
@@ -101,21 +106,22 @@ TEST(PortAndSpeedLists, OpenReopenOrLeaveTheSerialPortAndConnectUsb)
     const std::string on = "Combo1 enabled | ", reopen = "serial close | serial open ", gs = " | serial text 1D 61 01",
                       com4Failed = "serial open COM4 failed | message critical \"COM4 could not be opened.\\r\\n"
                                    "Device: /dev/ttyS3\\r\\nReason: Permission denied\"";
-    // The lists chosen first, the choice then made (with every open failing or not), and what it does.
+    // A name, the lists chosen first, the choice then made (every open failing or not) and what it does; "Port Select" changes nothing.
     using Choice = std::pair<Control, int>;
-    for (const auto& [before, choice, fails, seen] : std::vector<std::tuple<std::vector<Choice>, Choice, bool, std::string>>{
-             {{{Combo1, 7}, {Combo2, 3}}, {Combo2, 4}, false, on + reopen + "COM4 115200,n,8,1" + gs},
-             {{{Combo2, 3}}, {Combo2, 3}, false, on + reopen + "COM3 19200,n,8,1" + gs},
-             {{{Combo2, 5}}, {Combo1, 3}, false, reopen + "COM5 9600,n,8,1" + gs},
-             {{{Combo2, 3}}, {Combo2, 4}, true, on + "serial close | " + com4Failed},
-             {{{Combo2, 4}}, {Combo1, 3}, true, "serial close | " + com4Failed},
-             {{}, {Combo1, 0}, false, ""}, {{{Combo2, 12}}, {Combo1, 2}, false, ""},
-             {{{Combo2, 3}}, {Combo2, 0}, false, ""}, {{{Combo2, 12}}, {Combo2, 0}, false, ""},  // "Port Select" changes nothing
-             {{{Combo1, 7}, {Combo2, 12}, {Combo2, 0}}, {Combo2, 1}, false, on + "serial open COM1 115200,n,8,1" + gs},
-             {{{Combo4, 7}}, {Combo2, 12}, false,
+    for (const auto& [name, before, choice, fails, seen] : std::vector<std::tuple<const char*, std::vector<Choice>, Choice, bool, std::string>>{
+             {"COM3 to COM4", {{Combo1, 7}, {Combo2, 3}}, {Combo2, 4}, false, on + reopen + "COM4 115200,n,8,1" + gs},
+             {"COM3 again", {{Combo2, 3}}, {Combo2, 3}, false, on + reopen + "COM3 19200,n,8,1" + gs},
+             {"9600 on COM5", {{Combo2, 5}}, {Combo1, 3}, false, reopen + "COM5 9600,n,8,1" + gs},
+             {"COM3 to COM4 failing", {{Combo2, 3}}, {Combo2, 4}, true, on + "serial close | " + com4Failed},
+             {"9600 on COM4 failing", {{Combo2, 4}}, {Combo1, 3}, true, "serial close | " + com4Failed},
+             {"a speed, no port", {}, {Combo1, 0}, false, ""}, {"a speed on USB", {{Combo2, 12}}, {Combo1, 2}, false, ""},
+             {"COM3 to Port Select", {{Combo2, 3}}, {Combo2, 0}, false, ""}, {"USB to Port Select", {{Combo2, 12}}, {Combo2, 0}, false, ""},
+             {"COM1 after USB", {{Combo1, 7}, {Combo2, 12}, {Combo2, 0}}, {Combo2, 1}, false, on + "serial open COM1 115200,n,8,1" + gs},
+             {"USB on KR-420", {{Combo4, 7}}, {Combo2, 12}, false,
               "usb open KR-420 -> 0 | Combo1 disabled | message information \"KR-420 모델에 USB로 연결되었습니다.\" | "
               "usb status member 6 -> 18 | Text6 = \"\" | Text6 = \"Hex : 12\""},
-             {{{Combo2, 12}}, {Combo2, 12}, true, "usb open KL-310 -> -1 | Combo1 disabled | " + kUsbError}}) {
+             {"USB failing", {{Combo2, 12}}, {Combo2, 12}, true, "usb open KL-310 -> -1 | Combo1 disabled | " + kUsbError}}) {
+        SCOPED_TRACE(name);
         testkit::Bench b;
         b.rec.usb.statusResults = {0x12};
         for (const auto& [list, index] : before) b.choose(list, index);
@@ -124,7 +130,7 @@ TEST(PortAndSpeedLists, OpenReopenOrLeaveTheSerialPortAndConnectUsb)
         if (fails) b.rec.serial.openError = "Permission denied";
         b.choose(choice.first, choice.second);
         const std::string stopped = b.form.state().StopRequested ? " | stopped" : "";
-        EXPECT_EQ(b.rec.only({"serial", "usb", "message", "Text6", "Combo1 en", "Combo1 dis"}) + stopped, seen) << seen;
+        EXPECT_EQ(b.rec.only({"serial", "usb", "message", "Text6", "Combo1 en", "Combo1 dis"}) + stopped, seen);
     }
     // The settings as typed, on the host's device; GS a 1 leaves in one write, and a message box flushes.
     testkit::Bench b;
@@ -144,8 +150,9 @@ TEST(Status, ReadsRecoversAndResets)
     b.usb();
     b.rec.usb.statusResults = {0x10, -1};
     for (int i = 0; i < 2; ++i) b.form.Command5_Click();
-    EXPECT_EQ(b.rec.only({"usb", "Text6", "message"}) + (b.form.state().StopRequested ? " | stopped" : ""),
-              "usb status member 6 -> 16 | Text6 = \"\" | Text6 = \"Hex : 10\" | usb status member 6 -> -1 | " + kUsbError);
+    EXPECT_EQ(b.rec.lines({"usb", "Text6", "message"}),
+              (Lines{"usb status member 6 -> 16", "Text6 = \"\"", "Text6 = \"Hex : 10\"", "usb status member 6 -> -1", kUsbError}));
+    EXPECT_FALSE(b.form.state().StopRequested);
 
     // A fault byte shows, stops and recovers; "Status Clear" recovers and resets, but keeps the stop.
     testkit::Bench s;
@@ -153,10 +160,11 @@ TEST(Status, ReadsRecoversAndResets)
     s.rec.receive({22, 0, 0x30});
     s.rec.deliverReceive();
     s.form.Command4_Click();
-    EXPECT_EQ(s.rec.only({"Text", "serial", "sleep", "Combo3", "message"}) + (s.form.state().StopRequested ? " | stopped" : ""),
-              "Text6 = \"\" | Text7 = \"\" | Text7 = \"3\" | Text6 = \"Hex : \" | serial text 10 05 02 | sleep 300 | "
-              "Text6 = \"Hex : 30\" | serial text 10 05 02 | sleep 300 | serial text 1B 40 | serial text 1D 61 01 | "
-              "Combo3 index 5 | Text2 = \"1\" | Text4 = \"0\" | Text5 = \"500\" | Text6 = \"0\" | stopped");
+    EXPECT_EQ(s.rec.lines({"Text", "serial", "sleep", "Combo3", "message"}),
+              (Lines{"Text6 = \"\"", "Text7 = \"\"", "Text7 = \"3\"", "Text6 = \"Hex : \"", "serial text 10 05 02", "sleep 300",
+                    "Text6 = \"Hex : 30\"", "serial text 10 05 02", "sleep 300", "serial text 1B 40", "serial text 1D 61 01",
+                    "Combo3 index 5", "Text2 = \"1\"", "Text4 = \"0\"", "Text5 = \"500\"", "Text6 = \"0\""}));
+    EXPECT_TRUE(s.form.state().StopRequested);
 }
 
 TEST(CommandLists, DoubleClicksEditTheListAndRunsReadTheFieldsAsEachCommandRuns)
@@ -183,10 +191,10 @@ TEST(CommandLists, DoubleClicksEditTheListAndRunsReadTheFieldsAsEachCommandRuns)
     b.serial();
     b.rec.atEventPass(2, [&] { b.type(Text10, ""); });
     b.form.Command2_Click();
-    EXPECT_EQ(b.rec.only({"serial text 41", "serial bytes", "sleep", "Text4", "Text2", "List2 index"}),
-              "serial bytes FB | Text4 = \"1\" | List2 index 0 | serial text 41 0D 0A 42 0A | sleep 0 | List2 index 1 | "
-              "serial bytes FF | serial bytes 2D | Text4 = \"2\" | List2 index 0 | serial text 41 0D 0A 42 0A | sleep 0 | "
-              "List2 index 1 | serial bytes 00 | sleep 0 | Text2 = \"1\"");
+    EXPECT_EQ(b.rec.lines({"serial text 41", "serial bytes", "sleep", "Text4", "Text2", "List2 index"}),
+              (Lines{"serial bytes FB", "Text4 = \"1\"", "List2 index 0", "serial text 41 0D 0A 42 0A", "sleep 0", "List2 index 1",
+                    "serial bytes FF", "serial bytes 2D", "Text4 = \"2\"", "List2 index 0", "serial text 41 0D 0A 42 0A", "sleep 0",
+                    "List2 index 1", "serial bytes 00", "sleep 0", "Text2 = \"1\""}));
     b.type(Text2, "0");
     b.rec.atEventPass(4, [&] { b.form.Command6_Click(); });
     b.form.Command2_Click();
@@ -197,7 +205,7 @@ TEST(CommandLists, DoubleClicksEditTheListAndRunsReadTheFieldsAsEachCommandRuns)
     b.choose(Combo3, 10);
     b.usb();
     b.form.Command8_Click();
-    EXPECT_EQ(b.rec.only({"Text4"}), "Text4 = \"1\" | Text4 = \"2\"");
+    EXPECT_EQ(b.rec.lines({"Text4"}), (Lines{"Text4 = \"1\"", "Text4 = \"2\""}));
     b.serial();
     b.form.Command11_Click();
     const std::size_t second = b.rec.timeline.size();
