@@ -225,4 +225,29 @@ TEST_F(Languages, CaptionsMenusAndSetTextsFollowTheLanguageAndFitTheirControls)
     delete bitmaps;
 }
 
+// In English nothing Korean of the program shows in the status bar or the run log: runs are named
+// by the window's captions in English, failures in English words.
+TEST_F(Languages, InEnglishTheStatusBarAndTheRunLogHaveNoKoreanOfTheProgram)
+{
+    const auto korean = [](const std::string& s) {
+        const QString q = QString::fromStdString(s);
+        return std::any_of(q.begin(), q.end(), [](QChar c) { return c.unicode() >= 0x3131 && c.unicode() <= 0xD7A3; });
+    };
+    main.form().link().setTap(&journal);
+    main.form().setRunObserver(&journal);
+    use(Language::English);
+    main.form().setListIndex(window::Control::Combo2, 3);
+    main.form().Command10_Click();
+    const std::string running = journal.run()->settings.label + " " + cockpit::runRecordJson(*journal.run());
+    EXPECT_TRUE(running.starts_with("Bit Pattern ") && running.find(R"("actionId":"bit-pattern")") != std::string::npos);
+    journal.runStarted({.action = run::Action::Logo});
+    journal.stopFailed(link::Failure::of(link::FailureKind::NotMonochrome, link::Route::Serial).withFile("logo.bmp"));
+    journal.runEnded(false);
+    EXPECT_EQ(journal.statusLine(), "Logo not sent: logo.bmp is not black and white: convert it to monochrome");
+    EXPECT_FALSE(korean(running + journal.statusLine() + cockpit::runRecordJson(*journal.run())));
+    use(Language::Korean);
+    main.form().Command10_Click();
+    EXPECT_EQ(journal.run()->settings.label, "비트패턴");  // the caption as the window shows it
+}
+
 } // namespace
