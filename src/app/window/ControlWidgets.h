@@ -20,38 +20,16 @@ namespace printbench::app {
 // The Qt class of each kind of control.
 template <window::ControlKind>
 struct KindWidget;
-template <>
-struct KindWidget<window::ControlKind::MultiLineText> {
-    using type = QPlainTextEdit;
-};
-template <>
-struct KindWidget<window::ControlKind::Label> {
-    using type = QLabel;
-};
-template <>
-struct KindWidget<window::ControlKind::DropDownList> {
-    using type = QComboBox;
-};
-template <>
-struct KindWidget<window::ControlKind::Text> {
-    using type = QLineEdit;
-};
-template <>
-struct KindWidget<window::ControlKind::ReadOnlyText> {
-    using type = QLineEdit;
-};
-template <>
-struct KindWidget<window::ControlKind::CheckBox> {
-    using type = QCheckBox;
-};
-template <>
-struct KindWidget<window::ControlKind::Button> {
-    using type = QPushButton;
-};
-template <>
-struct KindWidget<window::ControlKind::ListBox> {
-    using type = QListWidget;
-};
+// clang-format off
+template <> struct KindWidget<window::ControlKind::MultiLineText> { using type = QPlainTextEdit; };
+template <> struct KindWidget<window::ControlKind::Label>         { using type = QLabel; };
+template <> struct KindWidget<window::ControlKind::DropDownList>  { using type = QComboBox; };
+template <> struct KindWidget<window::ControlKind::Text>          { using type = QLineEdit; };
+template <> struct KindWidget<window::ControlKind::ReadOnlyText>  { using type = QLineEdit; };
+template <> struct KindWidget<window::ControlKind::CheckBox>      { using type = QCheckBox; };
+template <> struct KindWidget<window::ControlKind::Button>        { using type = QPushButton; };
+template <> struct KindWidget<window::ControlKind::ListBox>       { using type = QListWidget; };
+// clang-format on
 
 // The Qt class of a control: its kind's, or a class of its own that the window makes for it
 // (declared beside that class, as BitmapWindow's folder list is).
