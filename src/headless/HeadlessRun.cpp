@@ -171,11 +171,11 @@ int HeadlessRun::act()
         observe().passFinished(1);
         break;
     case run::Action::StatusClear:
-    case run::Action::Identify:
         observe().passBegun(1, 1);
         status::ClearStatus(chosen);
         observe().passFinished(1);
         break;
+    case run::Action::Identify: break;  // answered above, before any run starts
     }
     m_link.flush();
     observe().runEnded(complete);
