@@ -8,8 +8,9 @@
 # of the table its path starts with (src/link/usb/X.h to link/usb, src/link/X.h to link); a
 # folder of src/ without a line is an error. A file may include, with "folder/...", its own
 # layer's headers, the layers its line names, and single headers its line names by path
-# (link/PortNaming.h); `*` allows every layer. The words Qt, libusb and umockdev allow those
-# libraries' headers (<Q...>, <libusb...>, <umockdev...>), which no other layer includes.
+# (link/PortNaming.h); `*` allows every layer. The words Qt, libusb, umockdev, zint and zxing
+# allow those libraries' headers (<Q...>, <libusb...>, <umockdev...>, <zint.h>, <ZXing/...>),
+# which no other layer includes.
 # Prints every breach as `src/<file>:<line>: ...` and fails if there is one.
 
 cmake_minimum_required(VERSION 3.25)
@@ -35,7 +36,7 @@ string(SUBSTRING "${doc}" 0 ${end} doc)
 string(REPLACE "\n" ";" table_lines "${doc}")
 
 set(layers)
-set(toolkits Qt libusb umockdev)
+set(toolkits Qt libusb umockdev zint zxing)
 foreach(entry IN LISTS table_lines)
   if(entry MATCHES "^[ \t]*(#|$)")
     continue()
@@ -117,6 +118,10 @@ foreach(file IN LISTS files)
         set(toolkit libusb)
       elseif(header MATCHES "^umockdev")
         set(toolkit umockdev)
+      elseif(header MATCHES "^zint")
+        set(toolkit zint)
+      elseif(header MATCHES "^ZXing/")
+        set(toolkit zxing)
       endif()
       if(toolkit AND NOT toolkit IN_LIST rule)
         breach("${file}" "${text}" "includes <${header}> of ${toolkit}; ${rule_text}")

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins qt6-l10n-tools qt6-tools-dev
   libusb-1.0-0-dev umockdev libumockdev-dev
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+  libzint-dev libzxing-dev
   xvfb xauth xdotool x11-utils imagemagick
   fonts-noto-cjk
   dpkg-dev lintian desktop-file-utils appstream

@@ -32,6 +32,8 @@ public:
     virtual void passFinished(std::int64_t /*pass*/) {}
     virtual void commandBegun(const std::string& /*name*/) {}
     virtual void commandRan(const std::string& /*name*/) {}
+    // A barcode or 2-D code has been sent.
+    virtual void codeSent(const CodeSent& /*code*/) {}
     // A stop by the user (`by` names the way out: "Stop", "End", "SIGTERM", "SIGINT", "SIGHUP")
     // or by a fault status.
     virtual void stopAsked(StopCause /*cause*/, const std::string& /*by*/) {}

@@ -21,6 +21,14 @@ struct StatusEvent {
     std::int64_t pass = 0;  // the pass of the run in progress it arrived in; 0 outside runs
 };
 
+// A barcode or 2-D code a run sent, as the run log and the reports list it.
+struct CodeSent {
+    std::string symbology;           // "EAN-13", "CODE128", "QR", "PDF417", ...
+    std::string settings;            // "height 162, module 3, hri below, font A, form B"
+    std::string text;                // the data as the technician gave it
+    std::vector<std::uint8_t> data;  // the data bytes sent (the records' dataHex)
+};
+
 // What a run was started with, as the window read it at the start.
 struct RunSettings {
     Action action = Action::Sequence;
@@ -73,6 +81,7 @@ struct RunRecord {
     std::optional<StatusEvent> stopStatus;            // the fault that stopped the run
     std::optional<link::Failure> failure;             // why the link was lost, why nothing was sent
     std::optional<status::PrinterIdentity> identity;  // last read on the port in this session
+    std::vector<CodeSent> codes;                      // the barcodes and 2-D codes sent, in order
 };
 
 // What a record names the model when none was chosen: "none chosen (432 dots)".

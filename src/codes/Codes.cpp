@@ -1,0 +1,1 @@
+#include "codes/Codes.h"
