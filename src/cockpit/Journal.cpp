@@ -356,6 +356,13 @@ void Journal::commandRan(const std::string&)
     maybeProgress();
 }
 
+void Journal::codeSent(const run::CodeSent& code)
+{
+    if (!running()) return;
+    m_run->codes.push_back(code);
+    for (RunSink* sink : m_sinks) sink->codeSent(*m_run, code);
+}
+
 void Journal::stopAsked(run::StopCause cause, const std::string& by)
 {
     if (!running() || m_stopCause) return;  // the first cause stops the run

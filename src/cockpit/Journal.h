@@ -57,6 +57,8 @@ public:
     // pass for it costs a run at Delay 0 some per cent.
     virtual bool wantsProgress() const { return false; }
     virtual void progress(const run::RunRecord& /*r*/, std::uint64_t /*unchanged*/) {}
+    // A barcode or 2-D code has been sent (it is in r.codes already).
+    virtual void codeSent(const run::RunRecord& /*r*/, const run::CodeSent& /*code*/) {}
     // The run was asked to stop: a fault, "Stop", "End", a signal, a lost link.
     virtual void stopAsked(const run::RunRecord& /*r*/) {}
     // The record is closed and its ending final.
@@ -115,6 +117,7 @@ public:
     void passFinished(std::int64_t pass) override;
     void commandBegun(const std::string& name) override;
     void commandRan(const std::string& name) override;
+    void codeSent(const run::CodeSent& code) override;
     void stopAsked(run::StopCause cause, const std::string& by) override;
     void stopFailed(const link::Failure& failure) override;
     void runEnded(bool complete) override;

@@ -190,6 +190,29 @@ std::string runProgressJson(const run::RunRecord& r, std::uint64_t unchanged, st
            ",\"unchangedStatuses\":" + std::to_string(unchanged) + "}";
 }
 
+std::string dataHex(const std::vector<std::uint8_t>& data)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (const std::uint8_t b : data) {
+        if (!out.empty()) out += ' ';
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
+std::string codeJson(const run::CodeSent& code)
+{
+    return "{\"symbology\":" + jsonString(code.symbology) + ",\"settings\":" + jsonString(code.settings) +
+           ",\"text\":" + jsonString(code.text) + ",\"dataHex\":" + jsonString(dataHex(code.data)) + "}";
+}
+
+std::string runCodeJson(const run::RunRecord& r, const run::CodeSent& code)
+{
+    return head(r, "code") + ",\"code\":" + codeJson(code) + "}";
+}
+
 std::string runRecordJson(const run::RunRecord& r, bool final)
 {
     const int tz = r.utcOffsetMinutes;
@@ -206,12 +229,15 @@ std::string runRecordJson(const run::RunRecord& r, bool final)
     if (r.stopPass > 0) stop += ",\"pass\":" + num(r.stopPass);
     if (r.statusUnanswered > 0) stop += ",\"unanswered\":" + jsonString(run::unansweredText(r));
     stop += "}";
+    std::string codes;
+    for (const run::CodeSent& code : r.codes) codes += (codes.empty() ? "" : ",") + codeJson(code);
 
     return head(r, "end") + ",\"final\":" + (final ? "true" : "false") + actionJson(r.settings) +
            ",\"start\":" + jsonString(isoText(r.startMs, tz)) + ",\"end\":" + jsonString(isoText(r.endMs, tz)) +
            ",\"durationMs\":" + num(r.endMs - r.startMs) + ",\"settings\":" + settingsJson(r.settings) + countsJson(r) +
            ",\"statuses\":" + statuses + ",\"statusesDropped\":" + std::to_string(r.statusesDropped) +
-           ",\"stop\":" + stop + (r.identity ? ",\"identity\":" + identityJson(*r.identity) : "") + "}";
+           ",\"stop\":" + stop + (r.identity ? ",\"identity\":" + identityJson(*r.identity) : "") +
+           (codes.empty() ? "" : ",\"codes\":[" + codes + "]") + "}";
 }
 
 std::string runReportText(const run::RunRecord& r)
@@ -248,6 +274,12 @@ std::string runReportText(const run::RunRecord& r)
     if (r.identity && !r.identity->empty()) {
         t += "\nPrinter\n";
         for (const auto& [name, value] : r.identity->rows()) row(name.c_str(), value);
+    }
+    if (!r.codes.empty()) {
+        t += "\nCodes sent (" + std::to_string(r.codes.size()) + ")\n";
+        for (const run::CodeSent& code : r.codes)
+            t += "  " + code.symbology + "  " + code.text + "  (" + code.settings + ")\n    data " +
+                 dataHex(code.data) + "\n";
     }
     t += "\nCounts\n";
     row("Passes begun", num(r.passesBegun));

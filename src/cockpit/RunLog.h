@@ -31,6 +31,11 @@ std::string runStartJson(const run::RunRecord& r, const WriterProcess& process);
 std::string runStatusJson(const run::RunRecord& r, const run::StatusEvent& e, std::uint64_t unchangedBefore);
 // - progress: the counts as they stand at `atMs` (wall clock);
 std::string runProgressJson(const run::RunRecord& r, std::uint64_t unchanged, std::int64_t atMs);
+// - code: a barcode or 2-D code sent: symbology, settings, text and its data bytes in hex;
+std::string runCodeJson(const run::RunRecord& r, const run::CodeSent& code);
+std::string codeJson(const run::CodeSent& code);
+// The data bytes as hex, "34 39 30 31".
+std::string dataHex(const std::vector<std::uint8_t>& data);
 // - end: the whole record: times, settings, counts, every status event with its time, pass and
 //   meaning, and how the run ended. Also printbench-run's --report, which is written while the
 //   run goes too: `final` false says so, and its stop reason reads "interrupted" as of r.endMs.

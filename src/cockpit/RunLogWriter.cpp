@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -87,6 +88,11 @@ void RunLogWriter::statusChanged(const run::RunRecord& r, const run::StatusEvent
 {
     const bool fault = readStatus(e.value).faultClass != status::FaultClass::Normal;
     push({Item::Kind::Line, runStatusJson(r, e, unchangedBefore), fault, {}});
+}
+
+void RunLogWriter::codeSent(const run::RunRecord& r, const run::CodeSent& code)
+{
+    push({Item::Kind::Line, runCodeJson(r, code), false, {}});
 }
 
 void RunLogWriter::runEnded(const run::RunRecord& r)
@@ -325,6 +331,24 @@ run::RunSettings settingsFrom(const json& j)
     return s;
 }
 
+// A code of a "code" line or of a record's "codes".
+std::optional<run::CodeSent> codeFrom(const json& j)
+{
+    if (!j.is_object() || !j.contains("symbology")) return std::nullopt;
+    run::CodeSent code;
+    code.symbology = text(j, "symbology");
+    code.settings = text(j, "settings");
+    code.text = text(j, "text");
+    const std::string hex = text(j, "dataHex");
+    for (std::size_t i = 0; i + 2 <= hex.size(); i += 3) {
+        unsigned value = 0;
+        const auto [end, ec] = std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16);
+        if (ec != std::errc() || end != hex.data() + i + 2) return std::nullopt;
+        code.data.push_back(std::uint8_t(value));
+    }
+    return code;
+}
+
 // The run rebuilt from its lines: the start line's settings, every status line, the counts of
 // the last progress line; it was last heard of at its last line.
 std::optional<run::RunRecord> rebuilt(const std::vector<std::string>& lines)
@@ -349,6 +373,8 @@ std::optional<run::RunRecord> rebuilt(const std::vector<std::string>& lines)
             const auto action = j.contains("actionId") ? run::actionById(text(j, "actionId"))
                                                        : run::actionByLabel(r.settings.label);
             r.settings.action = action.value_or(run::Action::Sequence);
+        } else if (type == "code") {
+            if (const auto code = codeFrom(j.value("code", json::object()))) r.codes.push_back(*code);
         } else if (type == "status" || type == "progress") {
             if (const auto e = statusFrom(j.value("status", json::object()))) r.statuses.push_back(*e);
             r.passesBegun = std::max(r.passesBegun, integer(j, "passesBegun"));
@@ -427,6 +453,21 @@ std::optional<std::string> closeInterruptedRun(const fs::path& folder, const run
     ::unlink(lockFile.c_str());
     ::close(lock);
     return closed;
+}
+
+std::variant<std::vector<run::CodeSent>, std::string> codesOfReport(const std::string& reportJson)
+{
+    const json j = json::parse(reportJson, nullptr, false);
+    if (j.is_discarded() || !j.is_object()) return std::string("it is not a PrintBench JSON report");
+    std::vector<run::CodeSent> codes;
+    if (const auto list = j.find("codes"); list != j.end() && list->is_array()) {
+        for (const json& e : *list) {
+            const auto code = codeFrom(e);
+            if (!code) return std::string("a code of its list cannot be read");
+            codes.push_back(*code);
+        }
+    }
+    return codes;
 }
 
 }  // namespace printbench::cockpit

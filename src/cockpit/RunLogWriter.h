@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <variant>
 #include <vector>
 
 namespace printbench::cockpit {
@@ -43,6 +44,7 @@ public:
 
     void runStarted(const run::RunRecord& r) override;
     void statusChanged(const run::RunRecord& r, const run::StatusEvent& e, std::uint64_t unchangedBefore) override;
+    void codeSent(const run::RunRecord& r, const run::CodeSent& code) override;
     void runEnded(const run::RunRecord& r) override;
 
     // Waits until every line queued so far is written (and synced where it asked to be).
@@ -103,5 +105,9 @@ std::vector<run::RunRecord> readInterruptedRuns(const std::filesystem::path& fol
 // Closes such a run's record with an end line that says it was interrupted, and removes its
 // lock file; the error text when it cannot.
 std::optional<std::string> closeInterruptedRun(const std::filesystem::path& folder, const run::RunRecord& r);
+
+// The codes a JSON report (printbench-run's --report, or a run log's end line) says were sent,
+// in order; or why the text is not such a report.
+std::variant<std::vector<run::CodeSent>, std::string> codesOfReport(const std::string& reportJson);
 
 }  // namespace printbench::cockpit

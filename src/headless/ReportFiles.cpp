@@ -37,6 +37,13 @@ void ReportFiles::progress(const run::RunRecord& r, std::uint64_t)
     write(true, false, r, false);
 }
 
+// The report lists every code as it leaves, for a scan to be checked against even if the run
+// goes no further.
+void ReportFiles::codeSent(const run::RunRecord& r, const run::CodeSent&)
+{
+    write(true, false, r, false);
+}
+
 void ReportFiles::stopAsked(const run::RunRecord& r)
 {
     write(true, true, r, false);

@@ -25,6 +25,7 @@ public:
     void statusChanged(const run::RunRecord& r, const run::StatusEvent& e, std::uint64_t unchangedBefore) override;
     bool wantsProgress() const override { return true; }
     void progress(const run::RunRecord& r, std::uint64_t unchanged) override;
+    void codeSent(const run::RunRecord& r, const run::CodeSent& code) override;
     void stopAsked(const run::RunRecord& r) override;
     void runEnded(const run::RunRecord& r) override;
 

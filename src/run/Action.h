@@ -8,7 +8,23 @@ namespace printbench::run {
 
 // What the technician can ask of the bench: the window's buttons that send, and the actions of
 // printbench-run. Every record, report and program names an action through this one table.
-enum class Action { Sequence, HDiagram, BitPattern, Tile, TestPattern, Logo, Status, StatusClear, Identify };
+// Test pages › Barcodes… and 2-D codes… print the sample page (Barcodes), one barcode, one QR
+// code or one PDF417 code.
+enum class Action {
+    Sequence,
+    HDiagram,
+    BitPattern,
+    Tile,
+    TestPattern,
+    Logo,
+    Status,
+    StatusClear,
+    Identify,
+    Barcodes,
+    Barcode,
+    Qr,
+    Pdf417,
+};
 
 struct ActionName {
     Action action;
@@ -22,7 +38,7 @@ struct ActionName {
     std::string_view english;
 };
 
-inline constexpr std::array<ActionName, 9> kActionNames{{
+inline constexpr std::array<ActionName, 13> kActionNames{{
     {Action::Sequence, "Run", "sequence", "Run"},
     {Action::HDiagram, "H Diagram", "h-diagram", "H Diagram"},
     {Action::BitPattern, "비트패턴", "bit-pattern", "Bit Pattern"},
@@ -32,6 +48,10 @@ inline constexpr std::array<ActionName, 9> kActionNames{{
     {Action::Status, "Status", "status", "Status"},
     {Action::StatusClear, "Status Clear", "status-clear", "Status Clear"},
     {Action::Identify, "Identify", "identify", "Identify"},
+    {Action::Barcodes, "Barcodes", "barcodes", "Barcodes"},
+    {Action::Barcode, "Barcode", "barcode", "Barcode"},
+    {Action::Qr, "QR code", "qr", "QR code"},
+    {Action::Pdf417, "PDF417 code", "pdf417", "PDF417 code"},
 }};
 
 std::string_view actionLabel(Action action);
