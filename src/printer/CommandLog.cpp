@@ -91,6 +91,96 @@ std::string printerIdKind(std::int32_t v)
     }
 }
 
+std::string hriPosition(std::int32_t v)
+{
+    switch (v) {
+    case 0:
+    case '0': return "no HRI characters";
+    case 1:
+    case '1': return "HRI characters above the barcode";
+    case 2:
+    case '2': return "HRI characters below the barcode";
+    case 3:
+    case '3': return "HRI characters above and below the barcode";
+    default: return "HRI position of an unknown kind (ignored)";
+    }
+}
+
+std::string hriFont(std::int32_t v)
+{
+    if (v == 0 || v == '0') return "HRI characters in font A";
+    if (v == 1 || v == '1') return "HRI characters in font B";
+    return "HRI font of an unknown kind (ignored)";
+}
+
+// Data as sent: printable ASCII as it is, other bytes as \xNN; long data cut short.
+std::string dataText(std::span<const std::uint8_t> data)
+{
+    std::string s;
+    char buf[8];
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        if (i == 64) return s + " ...";
+        if (data[i] >= 0x20 && data[i] < 0x7F) {
+            s += char(data[i]);
+        } else {
+            std::snprintf(buf, sizeof buf, "\\x%02X", data[i]);
+            s += buf;
+        }
+    }
+    return s;
+}
+
+std::string bytes(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
+
+std::string barcode(const Command& c)
+{
+    return std::string("GS k ") + symbologyName(Symbology(c.a)) + (c.b >= 65 ? " (form B, " : " (form A, ") +
+           bytes(c.data.size()) + ") " + dataText(c.data);
+}
+
+std::string qrCode(const Command& c)
+{
+    const std::string head = "GS ( k QR ";
+    switch (c.a) {
+    case 65:
+        if (c.b == 49) return head + "model 1";
+        if (c.b == 50) return head + "model 2";
+        if (c.b == 51) return head + "model Micro QR";
+        return head + "model " + n(c.b) + " (unknown, ignored)";
+    case 67: return head + "module size " + dots(c.b);
+    case 69: {
+        static const char levels[] = "LMQH";
+        if (c.b >= 48 && c.b <= 51) return head + "error correction " + levels[c.b - 48];
+        return head + "error correction " + n(c.b) + " (unknown, ignored)";
+    }
+    case 80: return head + "store " + bytes(c.data.size());
+    case 81: return head + "print";
+    default: return head + "function " + n(c.a) + " (ignored)";
+    }
+}
+
+std::string pdf417(const Command& c)
+{
+    const std::string head = "GS ( k PDF417 ";
+    const auto count = [](std::int32_t v) { return v == 0 ? std::string("automatic") : n(v); };
+    switch (c.a) {
+    case 65: return head + "columns " + count(c.b);
+    case 66: return head + "rows " + count(c.b);
+    case 67: return head + "module width " + dots(c.b);
+    case 68: return head + "row height " + n(c.b) + " times the module width";
+    case 69:
+        if (c.b == 48) return head + "error correction level " + n(c.c - 48);
+        return head + "error correction ratio " + n(c.c) + "0 %";
+    case 70: return head + (c.b == 1 ? "truncated" : c.b == 0 ? "standard" : "options " + n(c.b) + " (ignored)");
+    case 80: return head + "store " + bytes(c.data.size());
+    case 81: return head + "print";
+    default: return head + "function " + n(c.a) + " (ignored)";
+    }
+}
+
 }  // namespace
 
 std::string describe(const Command& c)
@@ -138,6 +228,13 @@ std::string describe(const Command& c)
     case Op::BoxTable:
         return "SUB \"x\" " + subParameter(c.a) + ": box-drawing table " + (c.a == 1 || c.a == '1' ? "on" : "off");
     case Op::BlackMark: return "SUB \"b\" " + subParameter(c.a) + ": " + blackMark(c.a);
+    case Op::BarcodeHeight: return "GS h " + n(c.a) + " (barcode height)";
+    case Op::BarcodeWidth: return "GS w " + n(c.a) + " (barcode module width)";
+    case Op::HriPosition: return "GS H " + n(c.a) + " (" + hriPosition(c.a) + ")";
+    case Op::HriFont: return "GS f " + n(c.a) + " (" + hriFont(c.a) + ")";
+    case Op::Barcode: return barcode(c);
+    case Op::QrCode: return qrCode(c);
+    case Op::Pdf417: return pdf417(c);
     case Op::Unknown: return "unknown: " + hexBytes(c.data);
     case Op::Incomplete: return "incomplete at the end of the input: " + hexBytes(c.data);
     }

@@ -51,8 +51,13 @@ std::size_t fixedLength(std::uint8_t first, std::uint8_t second)
     case GS:
         switch (second) {
         case 'a':
-        case 'I': return 3;
+        case 'I':
+        case 'h':
+        case 'w':
+        case 'H':
+        case 'f': return 3;
         case '(':
+        case 'k':
         case 'V': return 0;
         default: return 2;
         }
@@ -69,7 +74,39 @@ std::size_t fixedLength(std::uint8_t first, std::uint8_t second)
     }
 }
 
+constexpr std::size_t MaxFormA = 255;  // data bytes of GS k form A before its NUL
+
+bool isFormA(std::uint8_t m)
+{
+    return m <= 6;
+}
+bool isFormB(std::uint8_t m)
+{
+    return m >= 65 && m <= 78;
+}
+
 }  // namespace
+
+const char* symbologyName(Symbology s)
+{
+    switch (s) {
+    case Symbology::UpcA: return "UPC-A";
+    case Symbology::UpcE: return "UPC-E";
+    case Symbology::Ean13: return "EAN-13";
+    case Symbology::Ean8: return "EAN-8";
+    case Symbology::Code39: return "CODE39";
+    case Symbology::Itf: return "ITF";
+    case Symbology::Codabar: return "CODABAR";
+    case Symbology::Code93: return "CODE93";
+    case Symbology::Code128: return "CODE128";
+    case Symbology::Gs1_128: return "GS1-128";
+    case Symbology::DataBarOmni: return "GS1 DataBar Omnidirectional";
+    case Symbology::DataBarTruncated: return "GS1 DataBar Truncated";
+    case Symbology::DataBarLimited: return "GS1 DataBar Limited";
+    case Symbology::DataBarExpanded: return "GS1 DataBar Expanded";
+    }
+    return "barcode";
+}
 
 Decoder::Parse Decoder::parse(const std::uint8_t* p, std::size_t n) const
 {
@@ -97,8 +134,20 @@ Decoder::Parse Decoder::parse(const std::uint8_t* p, std::size_t n) const
         const std::size_t total = 5 + std::size_t(word(p + 3));
         return {total <= n, total};
     }
-    // GS V m, with one more byte n for m = 65 or 66
     if (n < 3) return {false, 3};
+    if (p[1] == 'k') {
+        if (isFormB(p[2])) {  // GS k m n, then n bytes
+            if (n < 4) return {false, 4};
+            const std::size_t total = 4 + std::size_t(p[3]);
+            return {total <= n, total};
+        }
+        if (!isFormA(p[2])) return {true, 3};  // unknown m: GS k m alone
+        const std::size_t end = std::min(n, 3 + MaxFormA);
+        const auto* nul = std::find(p + 3, p + end, std::uint8_t{0});
+        if (nul != p + end) return {true, std::size_t(nul - p) + 1};
+        return end == 3 + MaxFormA ? Parse{true, 3} : Parse{false, n + 1};
+    }
+    // GS V m, with one more byte n for m = 65 or 66
     const std::size_t total = p[2] == 65 || p[2] == 66 ? 4 : 3;
     return {total <= n, total};
 }
@@ -174,6 +223,22 @@ void Decoder::deliver(const std::uint8_t* p, std::size_t length, CommandSink& si
             c.b = length == 4 ? p[3] : 0;
         } else if (x == '(' && p[2] == 'K' && length == 7 && p[5] == 49) {
             op(Op::Density, static_cast<std::int8_t>(p[6]));
+        } else if (x == '(' && p[2] == 'k' && length >= 7 && (p[5] == 48 || p[5] == 49)) {
+            op(p[5] == 49 ? Op::QrCode : Op::Pdf417, p[6]);
+            c.b = length > 7 ? p[7] : -1;
+            c.c = length > 8 ? p[8] : -1;
+            if (p[6] == 80 && length > 8) c.data = {p + 8, length - 8};
+        } else if (x == 'h' || x == 'w' || x == 'H' || x == 'f') {
+            op(x == 'h'   ? Op::BarcodeHeight
+               : x == 'w' ? Op::BarcodeWidth
+               : x == 'H' ? Op::HriPosition
+                          : Op::HriFont,
+               p[2]);
+        } else if (x == 'k' && length > 3) {
+            const bool formB = isFormB(p[2]);
+            op(Op::Barcode, formB ? p[2] - 65 : p[2]);
+            c.b = p[2];
+            c.data = formB ? std::span(p + 4, length - 4) : std::span(p + 3, length - 4);
         } else {
             unknown();
         }

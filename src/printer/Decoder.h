@@ -42,9 +42,40 @@ enum class Op : std::uint8_t {
     PatternFinish,       // SUB "F"
     BoxTable,            // SUB "x" n; a = n
     BlackMark,           // SUB "b" n; a = n
+    BarcodeHeight,       // GS h n; a = n, the bars' height in dots
+    BarcodeWidth,        // GS w n; a = n, a module's width in dots
+    HriPosition,         // GS H n; a = n: 0 none, 1 above, 2 below, 3 both (or '0' to '3')
+    HriFont,             // GS f n; a = n: 0 font A, 1 font B (or '0', '1')
+    Barcode,             // GS k m d... 00 (form A, m 0-6) or GS k m n d1...dn (form B, m 65-78); a = the
+                         // Symbology, b = m, data = the data (without the NUL or n)
+    QrCode,              // GS ( k pL pH 49 fn ...; a = fn, b and c = the bytes after it (fn 65: n1 n2, fn 67
+                         // and 69: n, fn 80 and 81: 48), data = what fn 80 stores
+    Pdf417,              // GS ( k pL pH 48 fn ...; a = fn, b and c = the bytes after it (fn 69: m n), data =
+                         // what fn 80 stores
     Unknown,             // bytes this printer does not understand; data = them
     Incomplete,          // the input ended inside a command; data = its bytes so far
 };
+
+// The barcodes GS k prints, in the order of its form A values m 0-6 (form B: 65 on, to 78).
+enum class Symbology : std::uint8_t {
+    UpcA,
+    UpcE,
+    Ean13,
+    Ean8,
+    Code39,
+    Itf,
+    Codabar,
+    Code93,
+    Code128,
+    Gs1_128,
+    DataBarOmni,
+    DataBarTruncated,
+    DataBarLimited,
+    DataBarExpanded,
+};
+
+// "UPC-A", "CODE128", "GS1 DataBar Omnidirectional", ...
+const char* symbologyName(Symbology s);
 
 struct Command {
     Op op = Op::Unknown;
@@ -69,6 +100,9 @@ public:
 // double-byte character (CP949 for the Korean models); FS . turns the mode off, FS & on.
 // While the box-drawing table is on (SUB "x" 1), B3-DA are always single box-drawing
 // characters.
+//
+// GS k form A ends at its NUL: 255 data bytes without one leave GS k m as an Unknown command
+// and the bytes after it as what they are.
 class Decoder {
 public:
     void feed(std::span<const std::uint8_t> bytes, CommandSink& sink);

@@ -128,6 +128,16 @@ void VirtualPrinter::initialize()
     for (auto& line : m_patternLines) line.assign(std::size_t(m_width), 0);
     m_patternAddressed = 0;
     m_patternPrinting = false;
+    m_barHeight = 162;
+    m_barModule = 3;
+    m_hriPosition = 0;
+    m_hriFontB = false;
+    m_qrModel = 50;
+    m_qrModule = 3;
+    m_qrLevel = 1;
+    m_qrData.clear();
+    m_pdf417 = {};
+    m_pdf417Data.clear();
 }
 
 void VirtualPrinter::clearBuffers()
@@ -267,6 +277,17 @@ void VirtualPrinter::render(const Command& c)
     case Op::PatternStart:
     case Op::PatternFinish: pattern(c); break;
     case Op::BlackMark: blackMark(c.a); break;
+    case Op::BarcodeHeight:
+    case Op::BarcodeWidth:
+    case Op::HriPosition:
+    case Op::HriFont: barcodeSetting(c); break;
+    case Op::Barcode: {
+        const auto symbology = Symbology(c.a);
+        printCode(symbologyName(symbology), encodeBarcode(symbology, c.data, m_barModule, m_barHeight));
+        break;
+    }
+    case Op::QrCode:
+    case Op::Pdf417: code2D(c); break;
     // Decoding modes, real-time commands and what is not understood change nothing here.
     default: break;
     }
@@ -527,6 +548,184 @@ void VirtualPrinter::blackMark(int move)
     case 0:
     case '0': feed(MarkToCutter); break;  // from the mark out to the cutter
     default: break;                       // back from the cutter: nothing to show
+    }
+}
+
+void VirtualPrinter::barcodeSetting(const Command& c)
+{
+    // Values out of range leave the setting as it was.
+    const int n = c.a;
+    switch (c.op) {
+    case Op::BarcodeHeight:
+        if (n >= 1) m_barHeight = n;
+        break;
+    case Op::BarcodeWidth:
+        if (n >= 1 && n <= 6) m_barModule = n;
+        break;
+    case Op::HriPosition:
+        if (n >= 0 && n <= 3) m_hriPosition = n;
+        if (n >= '0' && n <= '3') m_hriPosition = n - '0';
+        break;
+    case Op::HriFont:
+        if (n == 0 || n == 1 || n == '0' || n == '1') m_hriFontB = n == 1 || n == '1';
+        break;
+    default: break;
+    }
+}
+
+void VirtualPrinter::code2D(const Command& c)
+{
+    if (c.op == Op::QrCode) {
+        switch (c.a) {
+        case 65:
+            if (c.b >= 49 && c.b <= 51) m_qrModel = c.b;
+            break;
+        case 67:
+            if (c.b >= 1 && c.b <= 16) m_qrModule = c.b;
+            break;
+        case 69:
+            if (c.b >= 48 && c.b <= 51) m_qrLevel = c.b - 47;
+            break;
+        case 80: m_qrData.assign(c.data.begin(), c.data.end()); break;
+        case 81: {
+            const char* name = m_qrModel == 51 ? "Micro QR" : "QR code";
+            if (m_qrData.empty()) printCode(name, std::string("no data stored"));
+            else printCode(name, encodeQr(m_qrModel, m_qrLevel, m_qrModule, m_qrData));
+            break;
+        }
+        default: break;
+        }
+        return;
+    }
+    switch (c.a) {
+    case 65:
+        if (c.b >= 0 && c.b <= 30) m_pdf417.columns = c.b;
+        break;
+    case 66:
+        if (c.b == 0 || (c.b >= 3 && c.b <= 90)) m_pdf417.rows = c.b;
+        break;
+    case 67:
+        if (c.b >= 2 && c.b <= 8) m_pdf417.moduleWidth = c.b;
+        break;
+    case 68:
+        if (c.b >= 2 && c.b <= 8) m_pdf417.rowHeight = c.b;
+        break;
+    case 69:  // a level 0 to 8; a ratio is left to the encoder
+        if (c.b == 48 && c.c >= 48 && c.c <= 56) m_pdf417.level = c.c - 48;
+        if (c.b == 49) m_pdf417.level = -1;
+        break;
+    case 70:
+        if (c.b == 0 || c.b == 1) m_pdf417.truncated = c.b == 1;
+        break;
+    case 80: m_pdf417Data.assign(c.data.begin(), c.data.end()); break;
+    case 81:
+        if (m_pdf417Data.empty()) printCode("PDF417", std::string("no data stored"));
+        else printCode("PDF417", encodePdf417(m_pdf417, m_pdf417Data));
+        break;
+    default: break;
+    }
+}
+
+void VirtualPrinter::printCode(const char* what, const Encoded& encoded)
+{
+    // A line in progress prints first, so that the code starts on a line of its own.
+    if (!m_pageMode && m_lineUsed) {
+        printLine();
+        feed(m_lineSpacing);
+    }
+    Dots& area = target();
+    const int room = area.width - m_x;
+    const Symbol* symbol = std::get_if<Symbol>(&encoded);
+    std::string why = symbol ? "" : std::get<std::string>(encoded);
+    if (symbol && symbol->widthDots() > room) {
+        why = std::to_string(symbol->columns) + " modules of " + std::to_string(symbol->moduleWidth) + " dots are " +
+              std::to_string(symbol->widthDots()) + " dots wide, wider than the " + std::to_string(room) +
+              " dots of paper";
+        symbol = nullptr;
+    }
+    if (!symbol) {
+        m_output.note(std::string(what) + " not printed: " + why);
+        if (m_pageMode) pageFeed(NotPrintedFeed);
+        else feed(NotPrintedFeed);
+        return;
+    }
+    // Quiet zones as far as the paper allows, the same on both sides.
+    const int quiet = std::min(symbol->quietZone * symbol->moduleWidth, (room - symbol->widthDots()) / 2);
+    const int left = m_x + quiet;
+    const bool hri = !symbol->hri.empty();
+    const int textHeight = m_hriFontB ? FontBHeight : CellHeight;
+    const int above = hri && (m_hriPosition & 1) ? textHeight : 0;
+    const int below = hri && (m_hriPosition & 2) ? textHeight : 0;
+    const int height = above + symbol->heightDots() + below;
+    const int centre = left + symbol->widthDots() / 2;
+    if (m_pageMode) {
+        const int top = m_pageY;
+        if (above) drawHri(area, centre, top, symbol->hri);
+        drawSymbol(area, left, top + above, *symbol);
+        if (below) drawHri(area, centre, top + height - below, symbol->hri);
+        markUsed(top + height);
+        pageFeed(height);
+        return;
+    }
+    reserve(height);
+    const int top = int(m_paperY);
+    if (above) drawHri(m_paper, centre, top, symbol->hri);
+    drawSymbol(m_paper, left, top + above, *symbol);
+    if (below) drawHri(m_paper, centre, top + height - below, symbol->hri);
+    m_inked = true;
+    feed(height);
+}
+
+void VirtualPrinter::drawSymbol(Dots& area, int left, int top, const Symbol& symbol)
+{
+    const std::uint8_t ink = this->ink();
+    const int w = symbol.moduleWidth;
+    const int right = std::min(area.width, left + symbol.widthDots());
+    int y = top;
+    for (std::size_t r = 0; r < symbol.rowHeights.size(); ++r) {
+        const std::uint8_t* modules = symbol.modules.data() + r * std::size_t(symbol.columns);
+        // The row's dots once, then copied down the row's height.
+        const int first = y;
+        for (int dy = 0; dy < symbol.rowHeights[r]; ++dy, ++y) {
+            if (y < 0 || y >= area.height) continue;
+            std::uint8_t* row = area.row(y);
+            if (y > first && first >= 0) {
+                std::memcpy(row + left, area.row(first) + left, std::size_t(right - left));
+                continue;
+            }
+            for (int x = 0; x < symbol.columns; ++x) {
+                const int run = std::min(w, right - left - x * w);
+                if (modules[x] && run > 0) std::memset(row + left + x * w, ink, std::size_t(run));
+            }
+        }
+    }
+}
+
+void VirtualPrinter::drawHri(Dots& area, int centre, int top, const std::string& text)
+{
+    const int cellWidth = m_hriFontB ? FontBWidth : CellWidth;
+    const int cellHeight = m_hriFontB ? FontBHeight : CellHeight;
+    int x = centre - int(text.size()) * cellWidth / 2;
+    const std::uint8_t ink = this->ink();
+    for (const char ch : text) {
+        const auto code = std::uint32_t(static_cast<unsigned char>(ch));
+        const std::vector<std::uint8_t>* mask = &glyph(code, CellWidth);
+        if (m_hriFontB) {  // font A's glyph scaled to the smaller cell, dot for nearest dot
+            auto found = m_smallGlyphs.find(code);
+            if (found == m_smallGlyphs.end()) {
+                std::vector<std::uint8_t> small(std::size_t(FontBWidth * FontBHeight));
+                for (int y = 0; y < FontBHeight; ++y)
+                    for (int sx = 0; sx < FontBWidth; ++sx)
+                        small[std::size_t(y * FontBWidth + sx)] = (*mask)[std::size_t(
+                            y * CellHeight / FontBHeight * CellWidth + sx * CellWidth / FontBWidth)];
+                found = m_smallGlyphs.emplace(code, std::move(small)).first;
+            }
+            mask = &found->second;
+        }
+        for (int y = 0; y < cellHeight; ++y)
+            for (int dx = 0; dx < cellWidth; ++dx)
+                if ((*mask)[std::size_t(y * cellWidth + dx)]) area.set(x + dx, top + y, ink);
+        x += cellWidth;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "printer/Decoder.h"
 #include "printer/Paper.h"
+#include "printer/Symbols.h"
 
 #include <array>
 #include <cstdint>
@@ -29,6 +30,8 @@ public:
     virtual ~PrinterOutput() = default;
     virtual void reply(std::uint8_t byte) = 0;
     virtual void page(const Page& page) = 0;
+    // A line of the printer's own log: why something it was sent did not print.
+    virtual void note(const std::string& /*text*/) {}
 };
 
 // The status bytes of the named conditions. Their bits are those of the ESC/POS offline
@@ -61,7 +64,9 @@ class VirtualPrinter : public CommandSink {
 public:
     static constexpr int CellWidth = 12, CellHeight = 24;
     static constexpr int DefaultLineSpacing = 32;
-    static constexpr int MaxPageRows = 16384;  // longer paper leaves as pieces of this length
+    static constexpr int MaxPageRows = 16384;               // longer paper leaves as pieces of this length
+    static constexpr int FontBWidth = 9, FontBHeight = 17;  // HRI font B: font A's glyphs scaled down
+    static constexpr int NotPrintedFeed = 24;               // a code that does not print feeds this much
 
     VirtualPrinter(int paperWidth, PrinterOutput& output, GlyphSource* font = nullptr, Identity identity = {});
 
@@ -102,6 +107,13 @@ private:
     void bitImage(const Command& c);
     void pattern(const Command& c);
     void blackMark(int move);
+    void barcodeSetting(const Command& c);
+    void code2D(const Command& c);
+    // Prints a code at the print position (`what` names it in the log), or feeds a little and
+    // logs why not.
+    void printCode(const char* what, const Encoded& encoded);
+    void drawSymbol(Dots& area, int left, int top, const Symbol& symbol);
+    void drawHri(Dots& area, int centre, int top, const std::string& text);
     std::uint8_t ink() const { return static_cast<std::uint8_t>(m_density + 6); }
     const std::vector<std::uint8_t>& glyph(std::uint32_t code, int width);
     // Where characters and images go: the line buffer, or the page in page mode.
@@ -141,6 +153,17 @@ private:
     int m_piece = 0;  // pieces of the paper since the last cut already handed over
 
     std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> m_glyphs;
+    std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> m_smallGlyphs;  // font B
+
+    // Barcodes (GS h, GS w, GS H, GS f) and the 2-D codes' settings and stored data (GS ( k).
+    int m_barHeight = 162;
+    int m_barModule = 3;
+    int m_hriPosition = 0;  // bit 0 above, bit 1 below
+    bool m_hriFontB = false;
+    int m_qrModel = 50, m_qrModule = 3, m_qrLevel = 1;
+    std::vector<std::uint8_t> m_qrData;
+    Pdf417Settings m_pdf417;
+    std::vector<std::uint8_t> m_pdf417Data;
 };
 
 }  // namespace printbench::printer

@@ -93,6 +93,23 @@ const std::vector<Row> kCommands = {
     {hex(p::PrintPage), "1B 0C", {"ESC FF: print the page"}}, {hex(p::StandardMode), "1B 53", {"ESC S: select standard mode"}},
     {{}, "1D 56 41 05 1B 69", {"GS V 65: full cut", "ESC i: full cut"}},
     {{}, "1D 56 31 1B 69", {"GS V 49: partial cut", "ESC i: full cut"}},
+    {{}, "1D 56 42 05 41", {"GS V 66: partial cut", "text (1 character): \"A\""}},
+    {{}, "1D 68 A2 1D 77 03 1D 48 02 1D 48 31 1D 66 01",
+     {"GS h 162 (barcode height)", "GS w 3 (barcode module width)", "GS H 2 (HRI characters below the barcode)",
+      "GS H 49 (HRI characters above the barcode)", "GS f 1 (HRI characters in font B)"}},
+    {{}, "1D 6B 02 34 39 30 31 32 33 34 35 36 37 38 39 00 1D 6B 49 0B 7B 42 4E 6F 2E 20 7B 43 01 00 2D",
+     {"GS k EAN-13 (form A, 12 bytes) 490123456789", "GS k CODE128 (form B, 11 bytes) {BNo. {C\\x01\\x00-"}},
+    {{}, "1D 6B 4E 04 28 30 31 29 1D 6B 4C 00",
+     {"GS k GS1 DataBar Expanded (form B, 4 bytes) (01)", "GS k GS1 DataBar Truncated (form B, 0 bytes) "}},
+    {{}, "1D 28 6B 04 00 31 41 32 00 1D 28 6B 03 00 31 43 08 1D 28 6B 03 00 31 45 33 1D 28 6B 06 00 31 50 30 41 00 43 "
+         "1D 28 6B 03 00 31 51 30",
+     {"GS ( k QR model 2", "GS ( k QR module size 8 dots", "GS ( k QR error correction H", "GS ( k QR store 3 bytes",
+      "GS ( k QR print"}},
+    {{}, "1D 28 6B 03 00 30 41 00 1D 28 6B 03 00 30 42 05 1D 28 6B 03 00 30 43 02 1D 28 6B 03 00 30 44 04 "
+         "1D 28 6B 04 00 30 45 30 33 1D 28 6B 03 00 30 46 01 1D 28 6B 04 00 30 50 30 58 1D 28 6B 03 00 30 51 30",
+     {"GS ( k PDF417 columns automatic", "GS ( k PDF417 rows 5", "GS ( k PDF417 module width 2 dots",
+      "GS ( k PDF417 row height 4 times the module width", "GS ( k PDF417 error correction level 3",
+      "GS ( k PDF417 truncated", "GS ( k PDF417 store 1 byte", "GS ( k PDF417 print"}},
     // ESC @ turns double-byte mode on again; then a lead byte whose next byte cannot complete
     // it, and one followed by a byte below the trail range: single characters.
     {hex(p::Initialize), "1B 40 B0 0A B0 40 0A",
@@ -125,14 +142,21 @@ TEST(Decoder, NamesEveryCommandOfTheVocabularyWholeAndCutAnywhereBetweenReads)
 TEST(Decoder, ReportsWhatItDoesNotUnderstandAndSkipsNothing)
 {
     // A bell, ESC q, a GS ( command of another function (skipped by its length), a lead byte
-    // without a trail byte, and a bit image cut off by the end of the input.
+    // without a trail byte, GS k of an unknown m, and a bit image cut off by the end of the input.
     std::uint64_t unknown = 0;
-    EXPECT_EQ(decode(unhex("07 1B 71 1D 28 41 02 00 30 31 42 B0 0A 1B 2A 21 10 00 A0"), {}, &unknown, true),
+    EXPECT_EQ(decode(unhex("07 1B 71 1D 28 41 02 00 30 31 42 B0 0A 1D 6B 07 41 1B 2A 21 10 00 A0"), {}, &unknown, true),
               (std::vector<std::string>{"00000000  unknown: 07", "00000001  unknown: 1B 71",
                                         "00000003  unknown: 1D 28 41 02 00 30 31", "0000000A  text (2 characters): \"B░\"",
-                                        "0000000C  LF: print and line feed",
-                                        "0000000D  incomplete at the end of the input: 1B 2A 21 10 00 A0"}));
-    EXPECT_EQ(unknown, 4u);
+                                        "0000000C  LF: print and line feed", "0000000D  unknown: 1D 6B 07",
+                                        "00000010  text (1 character): \"A\"",
+                                        "00000011  incomplete at the end of the input: 1B 2A 21 10 00 A0"}));
+    EXPECT_EQ(unknown, 5u);
+    // Form A without its NUL: cut short at the end, and after 255 data bytes GS k m alone.
+    EXPECT_EQ(decode(unhex("1D 6B 04 41 42")), (std::vector<std::string>{"incomplete at the end of the input: 1D 6B 04 41 42"}));
+    std::string noNul = "1D 6B 04";
+    for (int i = 0; i < 255; ++i) noNul += " 41";
+    EXPECT_EQ(decode(unhex(noNul + " 00")),
+              (std::vector<std::string>{"unknown: 1D 6B 04", "text (255 characters): \"" + std::string(255, 'A') + "\"", "unknown: 00"}));
 }
 
 } // namespace

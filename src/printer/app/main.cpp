@@ -1,6 +1,7 @@
 // printbench-printer: a printer of the family on the far end of a serial line or of a TCP
 // port. It answers status requests, takes faults typed on its standard input, logs every
-// command it decodes and renders what it prints into PNG receipts, one per cut.
+// command it decodes and renders what it prints into PNG receipts, one per cut. It also reads
+// the barcodes and 2-D codes in pictures (--read-codes), receipts among them.
 
 #include "link/PortNaming.h"
 #include "printer/CommandLog.h"
@@ -10,6 +11,7 @@
 #include "printer/app/QtPrinterOutput.h"
 #include "printer/app/TcpPort.h"
 #include "protocol/Models.h"
+#include "scan/app/ImageFile.h"
 
 #include <QGuiApplication>
 
@@ -53,6 +55,7 @@ struct Options {
     std::string listen = "127.0.0.1";
     std::string firmware = Identity{}.firmware;
     std::string serial = Identity{}.serial;
+    std::vector<std::string> readCodes;  // pictures whose codes are read, instead of serving a printer
 };
 
 std::string usage()
@@ -60,6 +63,7 @@ std::string usage()
     std::string text = "usage: printbench-printer [--com N] [--ports DIR] [--model NAME] [--out DIR] [--log FILE]\n"
                        "       printbench-printer --tcp PORT [--listen ADDR] [--model NAME] [--out DIR] [--log FILE]\n"
                        "       printbench-printer --decode FILE [--model NAME] [--out DIR] [--log FILE]\n"
+                       "       printbench-printer --read-codes IMAGE...\n"
                        "       printbench-printer --help | --version\n"
                        "\n"
                        "  --com N       link the printer's line as COM<N> (1 to 11) in PrintBench's port folder (11)\n"
@@ -75,6 +79,10 @@ std::string usage()
                        "  --firmware TEXT\n"
                        "                the firmware version GS I 65 answers, in printable ASCII (1.00)\n"
                        "  --serial TEXT the serial number GS I 68 answers, in printable ASCII (PB-0001)\n"
+                       "  --read-codes IMAGE...\n"
+                       "                print each barcode and 2-D code found in the pictures (PNG receipts, ...)\n"
+                       "                as FORMAT<tab>TEXT, one a line; exit 0 when any was found, 1 when none,\n"
+                       "                2 when a picture cannot be read\n"
                        "\n"
                        "Models and their paper widths:\n";
     const auto& models = printbench::protocol::kModelWidths;
@@ -111,6 +119,14 @@ std::optional<Options> parse(int argc, char** argv, std::string& error)
         if (arg == "--version") {
             std::cout << "printbench-printer " PRINTBENCH_VERSION "\n";
             std::exit(0);
+        }
+        if (arg == "--read-codes") {
+            if (i != 1 || i + 1 >= argc) {
+                error = "--read-codes goes alone, with one picture or more: --read-codes IMAGE...";
+                return std::nullopt;
+            }
+            o.readCodes.assign(argv + 2, argv + argc);
+            return o;
         }
         if (std::ranges::find(kWithValue, arg) == std::end(kWithValue)) {
             error = "unknown option " + arg;
@@ -228,6 +244,7 @@ public:
         m_notes.status(text + send(&byte, 1));
     }
     void page(const Page& page) override { m_pngs.write(page); }
+    void note(const std::string& text) override { m_notes.line("# " + text); }
 
     void gather() { m_gathering = true; }
     void answered()
@@ -368,6 +385,27 @@ int serve(PrinterPort& port, Decoder& decoder, CommandSink& sink, CommandLog& lo
     return 0;
 }
 
+// The codes in each picture, as FORMAT<tab>TEXT lines: 0 when any was found, 1 when none, 2
+// when a picture could not be read (named on standard error).
+int readCodes(const std::vector<std::string>& pictures)
+{
+    bool found = false, unreadable = false;
+    for (const std::string& picture : pictures) {
+        const auto codes = printbench::scan::readCodesInFile(picture);
+        if (const auto* why = std::get_if<std::string>(&codes)) {
+            std::cerr << "printbench-printer: " << *why << "\n";
+            unreadable = true;
+            continue;
+        }
+        for (const auto& code : std::get<0>(codes)) {
+            std::cout << code.format << '\t' << code.text << '\n';
+            found = true;
+        }
+    }
+    std::cout.flush();
+    return unreadable ? 2 : found ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -386,6 +424,7 @@ int main(int argc, char** argv)
             std::cerr << "printbench-printer: " << message.toStdString() << "\n";
     });
     QGuiApplication app(argc, argv);
+    if (!options->readCodes.empty()) return readCodes(options->readCodes);
 
     std::ofstream logFile;
     if (options->log) {
