@@ -7,30 +7,63 @@
 
 namespace printbench::scan {
 
-std::vector<CodeRead> readCodes(const std::uint8_t* grey, int width, int height)
+namespace {
+
+struct Found {
+    int top, left;
+    CodeRead code;
+};
+
+void read(const std::uint8_t* grey, int width, int height, int scale, std::vector<Found>& results)
 {
-    std::vector<CodeRead> found;
-    if (!grey || width <= 0 || height <= 0) return found;
     ZXing::DecodeHints hints;
     hints.setTryHarder(true);
     hints.setTryRotate(true);
     hints.setMaxNumberOfSymbols(255);
+    // zxing-cpp 1.4 stops on an assertion when it reads several EAN/UPC codes of one picture in
+    // its downscaled copies too (a receipt with UPC-A, UPC-E and EAN-13): the reader never
+    // downscales by itself; a large picture is read again at half size (below).
+    hints.setTryDownscale(false);
     // Codabar's start and stop characters are part of what was sent; keep them.
     hints.setReturnCodabarStartEnd(true);
     const ZXing::ImageView image(grey, width, height, ZXing::ImageFormat::Lum);
-    struct Found {
-        int top, left;
-        CodeRead code;
-    };
-    std::vector<Found> results;
     for (const ZXing::Result& r : ZXing::ReadBarcodes(image, hints)) {
         if (!r.isValid()) continue;
-        const auto position = r.position();
-        const int top =
-            std::min({position.topLeft().y, position.topRight().y, position.bottomLeft().y, position.bottomRight().y});
-        const int left =
-            std::min({position.topLeft().x, position.topRight().x, position.bottomLeft().x, position.bottomRight().x});
-        results.push_back({top, left, {ZXing::ToString(r.format()), r.text()}});
+        const auto p = r.position();
+        const int top = std::min({p.topLeft().y, p.topRight().y, p.bottomLeft().y, p.bottomRight().y});
+        const int left = std::min({p.topLeft().x, p.topRight().x, p.bottomLeft().x, p.bottomRight().x});
+        results.push_back({top * scale, left * scale, {ZXing::ToString(r.format()), r.text()}});
+    }
+}
+
+}  // namespace
+
+std::vector<CodeRead> readCodes(const std::uint8_t* grey, int width, int height)
+{
+    std::vector<CodeRead> found;
+    if (!grey || width <= 0 || height <= 0) return found;
+    std::vector<Found> results;
+    read(grey, width, height, 1, results);
+    // A photo of a receipt: its bars may be too fine for the reader at full size. Codes found
+    // only at half size join those found already.
+    if (std::min(width, height) >= 1200) {
+        const int w = width / 2, h = height / 2;
+        std::vector<std::uint8_t> half(std::size_t(w) * std::size_t(h));
+        for (int y = 0; y < h; ++y) {
+            const std::uint8_t* a = grey + std::size_t(2 * y) * std::size_t(width);
+            const std::uint8_t* b = a + width;
+            for (int x = 0; x < w; ++x)
+                half[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
+                    std::uint8_t((a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1] + 2) / 4);
+        }
+        std::vector<Found> more;
+        read(half.data(), w, h, 2, more);
+        for (Found& f : more) {
+            const bool known = std::any_of(results.begin(), results.end(), [&](const Found& r) {
+                return r.code.format == f.code.format && r.code.text == f.code.text;
+            });
+            if (!known) results.push_back(std::move(f));
+        }
     }
     std::stable_sort(results.begin(), results.end(),
                      [](const Found& a, const Found& b) { return a.top != b.top ? a.top < b.top : a.left < b.left; });
