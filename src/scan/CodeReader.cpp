@@ -9,12 +9,7 @@ namespace printbench::scan {
 
 namespace {
 
-struct Found {
-    int top, left;
-    CodeRead code;
-};
-
-void read(const std::uint8_t* grey, int width, int height, int scale, std::vector<Found>& results)
+void read(const std::uint8_t* grey, int width, int height, int scale, std::vector<CodeFound>& results)
 {
     ZXing::DecodeHints hints;
     hints.setTryHarder(true);
@@ -30,9 +25,13 @@ void read(const std::uint8_t* grey, int width, int height, int scale, std::vecto
     for (const ZXing::Result& r : ZXing::ReadBarcodes(image, hints)) {
         if (!r.isValid()) continue;
         const auto p = r.position();
-        const int top = std::min({p.topLeft().y, p.topRight().y, p.bottomLeft().y, p.bottomRight().y});
-        const int left = std::min({p.topLeft().x, p.topRight().x, p.bottomLeft().x, p.bottomRight().x});
-        results.push_back({top * scale, left * scale, {ZXing::ToString(r.format()), r.text()}});
+        const auto xs = {p.topLeft().x, p.topRight().x, p.bottomLeft().x, p.bottomRight().x};
+        const auto ys = {p.topLeft().y, p.topRight().y, p.bottomLeft().y, p.bottomRight().y};
+        results.push_back({{ZXing::ToString(r.format()), r.text()},
+                           std::min(xs) * scale,
+                           std::min(ys) * scale,
+                           std::max(xs) * scale,
+                           std::max(ys) * scale});
     }
 }
 
@@ -40,9 +39,15 @@ void read(const std::uint8_t* grey, int width, int height, int scale, std::vecto
 
 std::vector<CodeRead> readCodes(const std::uint8_t* grey, int width, int height)
 {
-    std::vector<CodeRead> found;
-    if (!grey || width <= 0 || height <= 0) return found;
-    std::vector<Found> results;
+    std::vector<CodeRead> read;
+    for (CodeFound& f : findCodes(grey, width, height)) read.push_back(std::move(f.code));
+    return read;
+}
+
+std::vector<CodeFound> findCodes(const std::uint8_t* grey, int width, int height)
+{
+    std::vector<CodeFound> results;
+    if (!grey || width <= 0 || height <= 0) return results;
     read(grey, width, height, 1, results);
     // A photo of a receipt: its bars may be too fine for the reader at full size. Codes found
     // only at half size join those found already.
@@ -56,19 +61,19 @@ std::vector<CodeRead> readCodes(const std::uint8_t* grey, int width, int height)
                 half[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
                     std::uint8_t((a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1] + 2) / 4);
         }
-        std::vector<Found> more;
+        std::vector<CodeFound> more;
         read(half.data(), w, h, 2, more);
-        for (Found& f : more) {
-            const bool known = std::any_of(results.begin(), results.end(), [&](const Found& r) {
+        for (CodeFound& f : more) {
+            const bool known = std::any_of(results.begin(), results.end(), [&](const CodeFound& r) {
                 return r.code.format == f.code.format && r.code.text == f.code.text;
             });
             if (!known) results.push_back(std::move(f));
         }
     }
-    std::stable_sort(results.begin(), results.end(),
-                     [](const Found& a, const Found& b) { return a.top != b.top ? a.top < b.top : a.left < b.left; });
-    for (Found& f : results) found.push_back(std::move(f.code));
-    return found;
+    std::stable_sort(results.begin(), results.end(), [](const CodeFound& a, const CodeFound& b) {
+        return a.top != b.top ? a.top < b.top : a.left < b.left;
+    });
+    return results;
 }
 
 }  // namespace printbench::scan
