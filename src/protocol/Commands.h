@@ -100,6 +100,27 @@ inline constexpr Command<2> PrintPage{0x1B, 0x0C};            // ESC FF
 inline constexpr Command<2> StandardMode{0x1B, 0x53};         // ESC S
 // ESC * 33: a 24-dot double-density band; nL nH (the columns) and three bytes a column follow.
 inline constexpr Command<3> BitImage24{0x1B, 0x2A, 0x21};
+
+// --- Barcodes (GS k) and 2-D codes (GS ( k) ------------------------------------------------
+inline constexpr Command<2> BarcodeHeight{0x1D, 0x68};       // GS h; the height n (1 to 255 dots) follows
+inline constexpr Command<2> BarcodeModuleWidth{0x1D, 0x77};  // GS w; the module width n (2 to 6 dots) follows
+inline constexpr Command<2> BarcodeHri{0x1D, 0x48};          // GS H; n: 0 none, 1 above, 2 below, 3 both
+inline constexpr Command<2> BarcodeHriFont{0x1D, 0x66};      // GS f; n: 0 font A, 1 font B
+// GS k: form A is m (0 to 6), the data and NUL; form B is m (65 and up), the length n and the data.
+inline constexpr Command<2> PrintBarcode{0x1D, 0x6B};
+// GS ( k pL pH cn fn: a 2-D code's function. pL pH count cn, fn and the parameters after them.
+inline constexpr Command<3> Code2dPrefix{0x1D, 0x28, 0x6B};
+inline constexpr std::uint8_t Pdf417Code = 0x30;  // cn 48
+inline constexpr std::uint8_t QrCode = 0x31;      // cn 49
+// fn of either code: settings 65 to 70 (QR: model 65, module size 67, error correction 69;
+// PDF417: columns 65, rows 66, module width 67, row height 68, error correction 69, options 70),
+// then store the data (80, m = 48 before it) and print it (81, m = 48).
+enum class Code2dFunction : std::uint8_t {
+    Columns = 0x41, QrModel = 0x41, Rows = 0x42, ModuleSize = 0x43, RowHeight = 0x44,
+    ErrorCorrection = 0x45, Options = 0x46, Store = 0x50, Print = 0x51,
+};
+inline constexpr std::uint8_t Code2dDataMode = 0x30;  // m 48 of store and print
+inline constexpr Command<3> PrintAndFeed120{0x1B, 0x4A, 0x78};  // ESC J 120: the feed after a page of codes
 // clang-format on
 
 }  // namespace printbench::protocol
