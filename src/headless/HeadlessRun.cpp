@@ -3,6 +3,7 @@
 #include "bitmap/LogoPrint.h"
 #include "cockpit/RunLog.h"
 #include "cockpit/StatusNames.h"
+#include "codes/Codes.h"
 #include "commands/TextCommands.h"
 #include "connection/PortSelection.h"
 #include "patterns/TestPrints.h"
@@ -108,6 +109,17 @@ int HeadlessRun::notOpened(const link::Failure& failure)
 
 int HeadlessRun::act()
 {
+    // A page of codes is checked whole before the port is opened: a refusal sends nothing.
+    std::vector<codes::PreparedCode> page;
+    if (const std::vector<codes::CodeRequest> requests = codeRequests(m_options); !requests.empty()) {
+        auto prepared = codes::preparePage(requests, m_state.PrintWidthDots);
+        if (const auto* refusal = std::get_if<codes::Refusal>(&prepared)) {
+            m_failure = refusal->message;
+            m_errors << "printbench-run: " << refusal->message << "\n";
+            return Usage;
+        }
+        page = std::move(std::get<std::vector<codes::PreparedCode>>(prepared));
+    }
     // The port, as choosing it in the port list opens it.
     m_link.selectPort(m_portIndex);
     m_link.setOldFirmware(m_options.oldVersion);
@@ -176,6 +188,13 @@ int HeadlessRun::act()
         observe().passFinished(1);
         break;
     case run::Action::Identify: break;  // answered above, before any run starts
+    case run::Action::Barcodes:
+    case run::Action::Barcode:
+    case run::Action::Qr:
+    case run::Action::Pdf417:
+        ran(codes::PrintCodePage(chosen, page, m_state, *this, m_options.delayMs,
+                                 [this](const run::CodeSent& code) { observe().codeSent(code); }));
+        break;
     }
     m_link.flush();
     observe().runEnded(complete);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 
 namespace printbench::headless {
@@ -13,6 +14,9 @@ const char* const kRunUsage =
     "usage: printbench-run [OPTIONS] ACTION [ARG]\n"
     "ACTION: sequence \"Full Cut,Feed,...\"  (catalogue names, as in the Command List)\n"
     "        h-diagram | bit-pattern | tile | test-pattern | logo FILE.bmp | status | status-clear | identify\n"
+    "        barcodes | barcode SYMBOLOGY DATA | qr TEXT | pdf417 TEXT\n"
+    "        check-scan IMAGE --sent REPORT.json [--junit FILE]   (no printer: the codes read from the picture\n"
+    "                  against those the report says were sent; exit 0 only when every one was read)\n"
     "  --port COM3 | USB | /dev/ttyUSB0 | tcp://HOST[:PORT]   (COM<n> resolves as the window does; PORT 9100)\n"
     "  --speed 19200  --model KR-420  --density 0  --delay 500  --feed 100  --repeat 1  --text TEXT  --old-ver\n"
     "  --out FILE      write the bytes instead of sending them (no printer; waits are skipped)\n"
@@ -20,6 +24,12 @@ const char* const kRunUsage =
     "  --junit FILE    JUnit XML: one test case per pass, a failure for the pass whose fault arrived;\n"
     "                  rewritten at the start, at a fault, on a signal and at the end\n"
     "  --quiet         no progress line, only the summary\n"
+    "Barcodes: SYMBOLOGY is UPC-A UPC-E EAN-13 EAN-8 CODE39 ITF CODABAR CODE93 CODE128 GS1-128 DATABAR\n"
+    "  DATABAR-TRUNCATED DATABAR-LIMITED DATABAR-EXPANDED (case and hyphens ignored)\n"
+    "  --height 162 (1-255 dots)  --module-width 3 (2-6; PDF417 2-8)  --hri none|above|below|both (below)\n"
+    "  --hri-font A|B  --form A|B (B; A for printers without form B)\n"
+    "QR: --qr-model 1|2|micro (2)  --module 3 (1-16)  --ec L|M|Q|H (M)\n"
+    "PDF417: --columns 0 (0-30)  --rows 0 (0, 3-90)  --row-height 3 (2-8)  --pdf417-ec 1 (0-8)  --truncated\n"
     "Exit status: 0 completed, 1 stopped by a printer fault, 2 usage error, 3 link error or no answer\n"
     "from the printer, 130 SIGINT (Ctrl-C), SIGTERM or SIGHUP.\n";
 
@@ -46,7 +56,73 @@ bool oneOf(const List& list, const std::string& value)
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
+// A setting of the codes: none when it was taken (or is not one), else why not. Their ranges
+// are the codes' own check, made before anything is sent.
+std::optional<std::string> codeSetting(RunOptions& o, const std::string& arg, const std::string& value)
+{
+    const auto lower = [](std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        return s;
+    };
+    // The index of the value among `words` (case ignored), or the complaint.
+    const auto choice = [&](std::initializer_list<const char*> words) -> std::variant<int, std::string> {
+        std::string all;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            if (lower(value) == lower(words.begin()[i])) return int(i);
+            all += (all.empty() ? "" : "|") + std::string(words.begin()[i]);
+        }
+        return arg + " takes " + all + ", not \"" + value + "\"";
+    };
+    const auto number = [&](int& target) -> std::optional<std::string> {
+        int n = 0;
+        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
+        if (!digits(value) || error != std::errc() || end != value.data() + value.size() || n > 255)
+            return arg + " takes a number from 0 to 255, not \"" + value + "\"";
+        target = n;
+        return std::nullopt;
+    };
+    if (arg == "--height") return number(o.barcode.height);
+    if (arg == "--module-width") {
+        const auto e = number(o.barcode.moduleWidth);
+        o.pdf417.moduleWidth = o.barcode.moduleWidth;
+        return e;
+    }
+    if (arg == "--module") return number(o.qr.module);
+    if (arg == "--columns") return number(o.pdf417.columns);
+    if (arg == "--rows") return number(o.pdf417.rows);
+    if (arg == "--row-height") return number(o.pdf417.rowHeight);
+    if (arg == "--pdf417-ec") return number(o.pdf417.level);
+    std::variant<int, std::string> picked = 0;
+    if (arg == "--hri") picked = choice({"none", "above", "below", "both"});
+    else if (arg == "--hri-font" || arg == "--form") picked = choice({"A", "B"});
+    else if (arg == "--qr-model") picked = choice({"1", "2", "micro"});
+    else if (arg == "--ec") picked = choice({"L", "M", "Q", "H"});
+    else return std::nullopt;
+    if (const auto* complaint = std::get_if<std::string>(&picked)) return *complaint;
+    const int i = std::get<int>(picked);
+    if (arg == "--hri") o.barcode.hri = codes::Hri(i);
+    else if (arg == "--hri-font") o.barcode.hriFont = i;
+    else if (arg == "--form") o.barcode.form = i == 0 ? codes::Form::A : codes::Form::B;
+    else if (arg == "--qr-model")
+        o.qr.model = std::array{codes::QrModel::Model1, codes::QrModel::Model2, codes::QrModel::Micro}[std::size_t(i)];
+    else o.qr.level = codes::QrLevel(i);
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::vector<codes::CodeRequest> codeRequests(const RunOptions& o)
+{
+    switch (o.action) {
+    case run::Action::Barcodes: return codes::samplePage(o.barcode);
+    case run::Action::Barcode:
+        if (!o.symbology) return {};
+        return {codes::BarcodeRequest{*o.symbology, o.codeData, o.barcode}};
+    case run::Action::Qr: return {codes::QrRequest{o.codeData, o.qr}};
+    case run::Action::Pdf417: return {codes::Pdf417Request{o.codeData, o.pdf417}};
+    default: return {};
+    }
+}
 
 std::optional<int> portListIndex(const std::string& port)
 {
@@ -80,8 +156,15 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
             o.quiet = true;
             continue;
         }
-        static const std::array valued{"--port",   "--speed", "--model", "--density", "--delay", "--feed",
-                                       "--repeat", "--text",  "--out",   "--report",  "--junit"};
+        if (arg == "--truncated") {
+            o.pdf417.truncated = true;
+            continue;
+        }
+        static const std::array valued{"--port",     "--speed",  "--model",      "--density",      "--delay",
+                                       "--feed",     "--repeat", "--text",       "--out",          "--report",
+                                       "--junit",    "--sent",   "--height",     "--module-width", "--hri",
+                                       "--hri-font", "--form",   "--qr-model",   "--module",       "--ec",
+                                       "--columns",  "--rows",   "--row-height", "--pdf417-ec"};
         if (!oneOf(valued, arg)) return "unknown option " + arg;
         if (i + 1 >= args.size()) return arg + " needs a value";
         const std::string value = args[++i];
@@ -124,9 +207,18 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
         else if (arg == "--out") o.out = value;
         else if (arg == "--report") o.report = value;
         else if (arg == "--junit") o.junit = value;
+        else if (arg == "--sent") o.sent = value;
+        else if (const auto chosen = codeSetting(o, arg, value)) return *chosen;
     }
 
     if (words.empty()) return "an action is needed";
+    if (words[0] == "check-scan") {
+        if (words.size() != 2) return "check-scan takes one picture";
+        if (o.sent.empty()) return "check-scan needs --sent REPORT.json";
+        o.checkScan = true;
+        o.scanImage = words[1];
+        return o;
+    }
     const std::optional<run::Action> action = run::actionById(words[0]);
     if (!action) {
         std::string names;
@@ -134,10 +226,25 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
         return "unknown action \"" + words[0] + "\"; the actions are" + names;
     }
     o.action = *action;
-    const bool takesArgument = o.action == run::Action::Sequence || o.action == run::Action::Logo;
-    if (words.size() != (takesArgument ? 2u : 1u)) {
-        return words[0] + (takesArgument ? " takes one argument" : " takes no argument");
+    const std::size_t arguments = o.action == run::Action::Barcode ? 2u
+                                  : o.action == run::Action::Sequence || o.action == run::Action::Logo ||
+                                          o.action == run::Action::Qr || o.action == run::Action::Pdf417
+                                      ? 1u
+                                      : 0u;
+    if (words.size() != arguments + 1) {
+        static const std::array counts{" takes no argument", " takes one argument", " takes two arguments"};
+        return words[0] + counts[arguments];
     }
+    if (o.action == run::Action::Barcode) {
+        o.symbology = codes::symbologyByName(words[1]);
+        if (!o.symbology) {
+            std::string names;
+            for (const codes::SymbologyInfo& s : codes::kSymbologies) names += " " + std::string(s.name);
+            return "unknown symbology \"" + words[1] + "\"; the symbologies are" + names;
+        }
+        o.codeData = words[2];
+    }
+    if (o.action == run::Action::Qr || o.action == run::Action::Pdf417) o.codeData = words[1];
     if (o.action == run::Action::Sequence) {
         const std::string& list = words[1];
         for (std::size_t from = 0;;) {

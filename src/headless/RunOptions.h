@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codes/Codes.h"
 #include "run/Action.h"
 
 #include <cstdint>
@@ -27,7 +28,23 @@ struct RunOptions {
     bool oldVersion = false;
     std::optional<std::filesystem::path> out, report, junit;
     bool quiet = false;
+
+    // barcode SYMBOLOGY DATA, qr TEXT, pdf417 TEXT, and the settings of the codes.
+    std::optional<codes::Symbology> symbology;
+    std::string codeData;
+    codes::BarcodeSettings barcode;
+    codes::QrSettings qr;
+    codes::Pdf417Settings pdf417;
+
+    // check-scan IMAGE --sent REPORT.json: no printer; the codes read from the picture against
+    // those the report says were sent.
+    bool checkScan = false;
+    std::filesystem::path scanImage, sent;
 };
+
+// The codes an action of codes prints (the sample page, one barcode, one 2-D code); none for
+// the other actions.
+std::vector<codes::CodeRequest> codeRequests(const RunOptions& options);
 
 extern const char* const kRunUsage;
 

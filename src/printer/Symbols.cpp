@@ -1,5 +1,7 @@
 #include "printer/Symbols.h"
 
+#include <algorithm>
+
 #include <zint.h>
 
 #include <memory>
@@ -202,6 +204,15 @@ Encoded encodeBarcode(Symbology symbology, std::span<const std::uint8_t> data, i
     const std::size_t digits = data.size();
     if (symbology == Symbology::Ean13 && digits != 12 && digits != 13) return name + " takes 12 or 13 digits";
     if (symbology == Symbology::Ean8 && digits != 7 && digits != 8) return name + " takes 7 or 8 digits";
+    // zint takes 8 digits for an EAN-13 of leading zeros: an EAN-8's own check digit is checked
+    // here and the 7 digits before it drawn (zint adds it again).
+    if (symbology == Symbology::Ean8 && digits == 8 &&
+        std::all_of(data.begin(), data.end(), [](std::uint8_t b) { return b >= '0' && b <= '9'; })) {
+        int sum = 0;
+        for (std::size_t i = 0; i < 7; ++i) sum += (data[i] - '0') * (i % 2 == 0 ? 3 : 1);
+        if (data[7] - '0' != (10 - sum % 10) % 10) return name + ": the check digit " + char(data[7]) + " is wrong";
+        data = data.first(7);
+    }
     auto z = zintEncode(kind, mode, data);
     if (auto* why = std::get_if<std::string>(&z)) return name + ": " + *why;
     const zint_symbol& symbol = *std::get<ZintSymbol>(z);

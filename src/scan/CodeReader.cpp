@@ -9,29 +9,78 @@ namespace printbench::scan {
 
 namespace {
 
+CodeFound found(const ZXing::Result& r, int dx, int dy, int scale)
+{
+    const auto p = r.position();
+    const auto xs = {p.topLeft().x, p.topRight().x, p.bottomLeft().x, p.bottomRight().x};
+    const auto ys = {p.topLeft().y, p.topRight().y, p.bottomLeft().y, p.bottomRight().y};
+    return {{ZXing::ToString(r.format()), r.text()},
+            (std::min(xs) + dx) * scale,
+            (std::min(ys) + dy) * scale,
+            (std::max(xs) + dx) * scale,
+            (std::max(ys) + dy) * scale};
+}
+
+// A band of rows with ink, between rows without: on a receipt, a line of text or one code.
+struct Band {
+    int top, bottom;  // bottom exclusive
+};
+
+std::vector<Band> bands(const std::uint8_t* grey, int width, int height)
+{
+    constexpr int Gap = 6;  // blank rows that part two bands
+    std::vector<Band> out;
+    int blank = Gap, top = -1;
+    for (int y = 0; y <= height; ++y) {
+        const std::uint8_t* row = grey + std::size_t(y) * std::size_t(width);
+        const bool ink = y < height && *std::min_element(row, row + width) < 128;
+        if (ink) {
+            if (top < 0) top = y;
+            blank = 0;
+        } else if (top >= 0 && ++blank >= Gap) {
+            out.push_back({top, y - blank + 1});
+            top = -1;
+        }
+        if (y == height && top >= 0) out.push_back({top, height});
+    }
+    return out;
+}
+
+// Every code of a picture. zxing-cpp 1.4 stops on an assertion when one call reads several
+// EAN/UPC codes (it compares their results): each call here asks for one code, which is then
+// painted out of a copy of the band it lies in, and the band is read again. A receipt is read
+// band by band, so that one code's scan lines never meet another's.
 void read(const std::uint8_t* grey, int width, int height, int scale, std::vector<CodeFound>& results)
 {
     ZXing::DecodeHints hints;
     hints.setTryHarder(true);
     hints.setTryRotate(true);
-    hints.setMaxNumberOfSymbols(255);
-    // zxing-cpp 1.4 stops on an assertion when it reads several EAN/UPC codes of one picture in
-    // its downscaled copies too (a receipt with UPC-A, UPC-E and EAN-13): the reader never
-    // downscales by itself; a large picture is read again at half size (below).
-    hints.setTryDownscale(false);
+    hints.setMaxNumberOfSymbols(1);
     // Codabar's start and stop characters are part of what was sent; keep them.
     hints.setReturnCodabarStartEnd(true);
-    const ZXing::ImageView image(grey, width, height, ZXing::ImageFormat::Lum);
-    for (const ZXing::Result& r : ZXing::ReadBarcodes(image, hints)) {
-        if (!r.isValid()) continue;
-        const auto p = r.position();
-        const auto xs = {p.topLeft().x, p.topRight().x, p.bottomLeft().x, p.bottomRight().x};
-        const auto ys = {p.topLeft().y, p.topRight().y, p.bottomLeft().y, p.bottomRight().y};
-        results.push_back({{ZXing::ToString(r.format()), r.text()},
-                           std::min(xs) * scale,
-                           std::min(ys) * scale,
-                           std::max(xs) * scale,
-                           std::max(ys) * scale});
+    constexpr int Margin = 8;  // white rows around a band, as the reader wants a quiet zone
+    for (const Band& band : bands(grey, width, height)) {
+        // The band alone, on white: rows of the next band would be read as codes of their own.
+        const int top = band.top - Margin, rows = band.bottom - band.top + 2 * Margin;
+        std::vector<std::uint8_t> copy(std::size_t(rows) * std::size_t(width), 255);
+        std::copy(grey + std::size_t(band.top) * std::size_t(width),
+                  grey + std::size_t(band.bottom) * std::size_t(width), copy.begin() + std::ptrdiff_t(Margin) * width);
+        for (int tries = 0; tries < 64; ++tries) {
+            const ZXing::ImageView image(copy.data(), width, rows, ZXing::ImageFormat::Lum);
+            const ZXing::Result r = ZXing::ReadBarcode(image, hints);
+            if (!r.isValid()) break;
+            CodeFound code = found(r, 0, 0, 1);
+            // Paint it out: a barcode across the band's height between its ends (its position is
+            // the lines it was read on), a 2-D code within its corners.
+            const bool linear = ZXing::BarcodeFormats(ZXing::BarcodeFormat::LinearCodes).testFlag(r.format());
+            const int x0 = std::clamp(code.left - 2, 0, width), x1 = std::clamp(code.right + 3, 0, width);
+            const int y0 = linear ? 0 : std::clamp(code.top - 2, 0, rows);
+            const int y1 = linear ? rows : std::clamp(code.bottom + 3, 0, rows);
+            if (x1 <= x0 || y1 <= y0) break;
+            for (int y = y0; y < y1; ++y)
+                std::fill_n(copy.begin() + std::ptrdiff_t(y) * width + x0, x1 - x0, std::uint8_t{255});
+            results.push_back(found(r, 0, top, scale));
+        }
     }
 }
 

@@ -317,6 +317,36 @@ void Form1::Command9_Click()
     run.ended(patterns::PrintTestPattern(chosenRoute(), densityIndex(), m_state, *this) == commands::RunEnd::Complete);
 }
 
+// --- Test pages (beyond the form) --------------------------------------------------------
+
+void Form1::PrintCodes(run::Action action, const std::vector<codes::CodeRequest>& page)
+{
+    const PrinterLink::HandlerScope scope(m_link);
+    if (m_running || refuseWithoutPort()) return;
+    auto prepared = codes::preparePage(page, m_state.PrintWidthDots);
+    if (const auto* refusal = std::get_if<codes::Refusal>(&prepared)) {
+        MsgBox(Icon::Warning, {forms::CodeRefused, {refusal->message}});
+        return;
+    }
+    // A page is one pass, told to the record only: the form's fields stay as they are.
+    struct OnePass : commands::RunPanel {
+        Form1& form;
+        explicit OnePass(Form1& f) : form(f) {}
+        std::int64_t repeatCount() override { return 1; }
+        void showRepetition(std::int64_t) override {}
+        void repetitionBegun(std::int64_t n) override { form.observer().passBegun(n, 1); }
+        void repetitionFinished(std::int64_t n) override { form.observer().passFinished(n); }
+    } panel(*this);
+    m_lastCodes.clear();
+    Run run(*this, action);
+    const auto sent = [this](const run::CodeSent& code) {
+        m_lastCodes.push_back(code);
+        observe()->codeSent(code);
+    };
+    run.ended(codes::PrintCodePage(chosenRoute(), std::get<std::vector<codes::PreparedCode>>(prepared), m_state, panel,
+                                   delayMs(), sent) == commands::RunEnd::Complete);
+}
+
 // --- What the subsystems see of the window -----------------------------------------------
 
 void Form1::serialDataArrived()

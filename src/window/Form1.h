@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codes/Codes.h"
 #include "commands/SequenceRunner.h"
 #include "commands/SharedState.h"
 #include "link/PrinterLink.h"
@@ -85,6 +86,12 @@ public:
     // Printer › Identify… (beyond the form): the printer's answers to GS I over the chosen
     // route; nothing, after the refusal, with no port chosen; nothing during a run.
     std::optional<status::PrinterIdentity> Identify();
+    // Test pages › Barcodes… and 2-D codes… (beyond the form): a page of codes on the route
+    // chosen, checked whole first (a code refused sends nothing and says why), as a run of
+    // `action`. Nothing during a run, nothing without a port.
+    void PrintCodes(run::Action action, const std::vector<codes::CodeRequest>& page);
+    // The codes of the last page printed, for File › Check a scanned page….
+    const std::vector<run::CodeSent>& lastCodesSent() const { return m_lastCodes; }
     // The port as a run's record names it: the port list's entry, or a network printer's address.
     std::string portTarget() const;
     void setBitmapWindowOpener(std::function<void()> open) { m_openBitmapWindow = std::move(open); }
@@ -193,6 +200,7 @@ private:
     std::string m_endAfterRun;   // the way out asked for during the run; empty: none
     bool m_modelChosen = false;  // the model list was chosen after start-up: its width is used
     std::string m_repeatSet;     // empty: "Repeat Rating" shows the count the technician set
+    std::vector<run::CodeSent> m_lastCodes;
 };
 
 }  // namespace printbench::window

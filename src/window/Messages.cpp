@@ -50,6 +50,8 @@ const MessageForm CharactersMissing = MESSAGE(
     "");
 const MessageForm SendAsQuestionMarks = MESSAGE("Message", "Send as ?", "the button that sends the text anyway");
 const MessageForm Cancel = MESSAGE("Message", "Cancel", "");
+// Test pages. %1: which code, and what is wrong with it.
+const MessageForm CodeRefused = MESSAGE("Message", "Nothing was sent.\r\n%1", "%1: the code refused and why");
 }  // namespace forms
 
 std::string fillForm(std::string_view form, const std::vector<std::string>& values)

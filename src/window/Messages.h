@@ -39,6 +39,7 @@ extern const MessageForm NotABitmap, NotABitmapWhy, NotMonochrome, NotMonochrome
 extern const MessageForm Location;
 extern const MessageForm OpenFailed, BadSpeed, NoDevice, NotOpen, Lost, SendFailed, UsbSendFailed;
 extern const MessageForm CharactersMissing, SendAsQuestionMarks, Cancel;
+extern const MessageForm CodeRefused;
 }  // namespace forms
 
 // The message box that tells of a failure.

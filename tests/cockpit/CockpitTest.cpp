@@ -269,6 +269,7 @@ TEST(RunLog, ARunLeftOpenIsReadBackAsInterruptedOnlyOnceItsWriterIsGone)
         journal.passBegun(1, 0);
         rec.clockMs = 700;
         journal.passBegun(2, 0);
+        journal.codeSent({"QR", "model 2, module 6, level M", "가", {0xEA, 0xB0, 0x80}});
         const std::uint8_t paperEnd = 0x32;
         journal.traffic({900, link::Route::Serial, link::Traffic::Direction::Received, std::span(&paperEnd, 1)});
         writer.drain();
@@ -285,9 +286,17 @@ TEST(RunLog, ARunLeftOpenIsReadBackAsInterruptedOnlyOnceItsWriterIsGone)
                          500, 2, 900));
     ASSERT_EQ(r.statuses.size(), 1u);
     EXPECT_EQ(std::tuple(r.statuses[0].atMs - kStart, r.statuses[0].value, r.statuses[0].pass), std::tuple(900, 0x32, 2));
+    // A code sent is a line of its own as it leaves, and the end line written for the run lists it.
+    EXPECT_NE(testkit::readFile(day).find(R"("type":"code","code":{"symbology":"QR","settings":"model 2, module 6, level M",)"
+                                          R"("text":"가","dataHex":"EA B0 80"}})"),
+              std::string::npos);
+    ASSERT_EQ(r.codes.size(), 1u);
+    EXPECT_EQ(std::tuple(r.codes[0].symbology, r.codes[0].text, r.codes[0].data),
+              std::tuple("QR", "가", std::vector<std::uint8_t>{0xEA, 0xB0, 0x80}));
 
     EXPECT_EQ(cockpit::closeInterruptedRun(logs.path(), r), std::nullopt);
-    EXPECT_NE(linesOf(day).back().find(R"(,"stop":{"reason":"interrupted"}})"), std::string::npos) << linesOf(day).back();
+    EXPECT_NE(linesOf(day).back().find(R"(,"stop":{"reason":"interrupted"},"codes":[{"symbology":"QR")"), std::string::npos)
+        << linesOf(day).back();
     EXPECT_FALSE(std::filesystem::exists(logs.path() / "live" / "20261207-140209-0-1.lock"));
     EXPECT_TRUE(cockpit::readInterruptedRuns(logs.path()).empty());
 }

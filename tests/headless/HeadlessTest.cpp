@@ -1,5 +1,6 @@
 #include "cockpit/RunLog.h"
 #include "headless/HeadlessRun.h"
+#include "headless/ScanCheck.h"
 #include "support/Benches.h"
 #include "window/Form3.h"
 
@@ -67,6 +68,12 @@ TEST(Headless, EachActionSendsWhatTheWindowSendsAndExitsZero)
         {{"test-pattern", "--density", "-5", "--model", "KL-360"}, [](Bench& b) { b.choose(Control::Combo3, 0), b.choose(Control::Combo4, 5); },
          [](Bench& b) { b.form.Command9_Click(); }},
         {{"status-clear", "--delay", "7"}, [](Bench&) {}, [](Bench& b) { b.form.Command4_Click(); }},
+        // Test pages › 2-D codes… and Barcodes…, with their settings.
+        {{"qr", "https://example.com", "--module", "6", "--ec", "m", "--delay", "30"}, [](Bench& b) { b.type(Control::Text5, "30"); },
+         [](Bench& b) { b.form.PrintCodes(run::Action::Qr, {codes::QrRequest{"https://example.com", {codes::QrModel::Model2, 6, codes::QrLevel::M}}}); }},
+        {{"barcode", "ean13", "4901234567894", "--hri", "both", "--hri-font", "b", "--form", "A", "--height", "80", "--module-width", "2"},
+         [](Bench&) {},
+         [](Bench& b) { b.form.PrintCodes(run::Action::Barcode, {codes::BarcodeRequest{codes::Symbology::Ean13, "4901234567894", {80, 2, codes::Hri::Both, 1, codes::Form::A}}}); }},
         {{"logo", (pictures.path() / "a.bmp").string()}, [](Bench&) {},
          [&](Bench& b) {
              window::Form3 bitmaps(b.form, b.rec);
@@ -154,12 +161,20 @@ TEST(Headless, ExitStatusesAndReports)
          "printbench-run: no answer from the printer: 4 of 4 status requests unanswered\n"},
         {{"status"}, [](Headless& h) { h.rec.atEventPass(1, [&h] { h.rec.receive({0x04}), h.rec.deliverReceive(); }); }, 1,
          "0x04 cover open (fault)", ""},
+        // A code refused is a usage error, before the port opens: nothing at all is sent.
+        {{"barcode", "EAN-13", "4901234567890"}, [](Headless& h) { h.rec.serial.hostDeviceList.clear(); }, 2,
+         "Not run: EAN-13: \"4901234567890\" ends in check digit 0; the check digit of 490123456789 is 4",
+         "printbench-run: EAN-13: \"4901234567890\" ends in check digit 0; the check digit of 490123456789 is 4\n"},
         // A report that cannot be written is no success.
         {{"sequence", "Full Cut", "--report", "/nonexistent/r.json"}, {}, 2, "Done: 1 pass in 00:00:00",
          "printbench-run: /nonexistent/r.json cannot be written: No such file or directory\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.summary);
+        if (row.exit == 2 && row.args[0] == "barcode") {
+            Headless refused({"--port", "COM3", row.args[0], row.args[1], row.args[2]});
+            EXPECT_EQ(refused.rec.only({"serial"}), "");
+        }
         std::vector<std::string> args{"--port", "COM3"};
         args.insert(args.end(), row.args.begin(), row.args.end());
         Headless h(args, row.before);
@@ -177,10 +192,69 @@ TEST(Headless, ExitStatusesAndReports)
     EXPECT_EQ(headless::portListIndex("COM12"), std::nullopt);  // a path, as /dev/ttyUSB0 is
 }
 
+// The sample page's report lists every code with its bytes; check-scan compares that list with
+// the codes a reader found: every one read is 0, one missing is 1 (its JUnit case a failure), a
+// report or picture it cannot read is 2.
+TEST(Headless, TheSamplePagesReportIsWhatCheckScanChecksAPictureAgainst)
+{
+    testkit::TempDir out;
+    const std::string report = (out.path() / "r.json").string(), junit = (out.path() / "j.xml").string();
+    Headless page({"--port", "COM3", "--report", report, "barcodes"});
+    ASSERT_EQ(page.exit, 0) << page.errors.str();
+    EXPECT_THAT(testkit::readFile(report),
+                testing::HasSubstr(R"({"symbology":"EAN-13","settings":"height 162, module 3, hri below, font A, form B",)"
+                                   R"("text":"4901234567894","dataHex":"34 39 30 31 32 33 34 35 36 37 38 39 34"})"));
+    // What zxing-cpp read from the virtual printer's receipt of that page.
+    const std::vector<scan::CodeRead> receipt{
+        {"UPC-A", "012345678905"}, {"UPC-E", "01234565"}, {"EAN-13", "4901234567894"}, {"EAN-8", "96385074"},
+        {"Code39", "CODE39"}, {"ITF", "1234567890"}, {"Codabar", "A40156B"}, {"Code93", "Code93"}, {"Code128", "No. 123"},
+        {"Code128", "0109501101530003"}, {"DataBar", "09501101530003"}, {"DataBar", "09501101530003"},
+        {"DataBarExpanded", "(3103)000123"}};
+    std::vector<scan::CodeRead> blotted = receipt;
+    blotted.erase(blotted.begin() + 3);
+    const struct {
+        std::string sent;
+        std::variant<std::vector<scan::CodeRead>, std::string> read;
+        int exit;
+        std::vector<std::string> lines;
+        const char* junit;
+    } rows[] = {
+        {report, receipt, 0, {"EAN-8 96385074: read", "DATABAR-LIMITED 0950110153000: not checkable (the reader reads no DataBar Limited)"},
+         R"(tests="14" failures="0" errors="0" skipped="1")"},
+        {report, blotted, 1, {"EAN-8 96385074: not found", "EAN-13 4901234567894: read"},
+         R"(name="4 EAN-8 96385074">
+    <failure type="not found" message="EAN-8 96385074: not found"/>)"},
+        {report, std::string("receipt.png cannot be read: Unsupported image format"), 2, {}, nullptr},
+        {(out.path() / "none.json").string(), receipt, 2, {}, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.exit);
+        std::ostringstream lines, errors;
+        const RunOptions options = parsed({"check-scan", "receipt.png", "--sent", row.sent, "--junit", junit});
+        std::filesystem::remove(junit);
+        EXPECT_EQ(headless::checkScan(options, row.read, lines, errors), row.exit) << errors.str();
+        for (const std::string& line : row.lines) EXPECT_THAT(lines.str(), testing::HasSubstr(line + "\n"));
+        if (row.junit) {
+            EXPECT_THAT(testkit::readFile(junit), testing::HasSubstr(row.junit));
+        }
+        if (row.exit == 2) {
+            EXPECT_THAT(errors.str(), testing::StartsWith("printbench-run: "));
+        }
+    }
+}
+
 TEST(Headless, AWrongActionOptionModelOrNumberIsAUsageError)
 {
     const std::pair<std::vector<std::string>, std::string> rows[] = {
-        {{"--port", "COM3", "cut"}, "unknown action \"cut\"; the actions are sequence h-diagram bit-pattern tile test-pattern logo status status-clear identify"},
+        {{"--port", "COM3", "cut"}, "unknown action \"cut\"; the actions are sequence h-diagram bit-pattern tile test-pattern logo status status-clear identify "
+                                    "barcodes barcode qr pdf417"},
+        {{"--port", "COM3", "barcode", "EAN-99", "1"}, "unknown symbology \"EAN-99\"; the symbologies are UPC-A UPC-E EAN-13 EAN-8 CODE39 ITF "
+                                                       "CODABAR CODE93 CODE128 GS1-128 DATABAR DATABAR-TRUNCATED DATABAR-LIMITED DATABAR-EXPANDED"},
+        {{"--port", "COM3", "barcode", "EAN-13"}, "barcode takes two arguments"},
+        {{"--port", "COM3", "--hri", "left", "barcodes"}, "--hri takes none|above|below|both, not \"left\""},
+        {{"--port", "COM3", "--qr-model", "3", "qr", "x"}, "--qr-model takes 1|2|micro, not \"3\""},
+        {{"--port", "COM3", "--module", "-1", "qr", "x"}, "--module takes a number from 0 to 255, not \"-1\""},
+        {{"check-scan", "receipt.png"}, "check-scan needs --sent REPORT.json"},
         {{"--port", "COM3", "--fast", "tile"}, "unknown option --fast"},
         {{"--port", "COM3", "--model", "KR-999", "tile"}, "unknown model \"KR-999\"; the models are KL-310 KL-320 KL-330 KL-340 KL-350 KL-360 KR-410 KR-420 KR-430"},
         {{"--port", "COM3", "--repeat", "1x", "tile"}, "--repeat takes a count of passes, not \"1x\""},

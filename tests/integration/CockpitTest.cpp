@@ -87,9 +87,10 @@ TEST(CockpitWindow, TheFormKeepsItsSizeBetweenTheMenusAndTheStatusBarAndEndsTheP
         for (QAction* a : menu->menu()->actions()) entries << (a->menu() ? a->text() + " ▸" : a->text());
         menus << menu->text().remove('&') + ": " + entries.join(", ");
     }
-    EXPECT_EQ(menus.join(" | "), "File: Record capture…, Save console as text…, Save run report…, , Save sequence…, "
-                                 "Open sequence…, Restore last session, , Exit | View: Traffic console, Status history | "
-                                 "Printer: Identify… | Settings: Text code page ▸, Language ▸ | Help: About PrintBench");
+    EXPECT_EQ(menus.join(" | "), "File: Record capture…, Save console as text…, Save run report…, Check a scanned page…, , "
+                                 "Save sequence…, Open sequence…, Restore last session, , Exit | View: Traffic console, "
+                                 "Status history | Printer: Identify… | Test pages: Barcodes…, 2-D codes… | "
+                                 "Settings: Text code page ▸, Language ▸ | Help: About PrintBench");
 
     // The close box and File › Exit each end the program once, as "End".
     c.window.close();

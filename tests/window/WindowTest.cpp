@@ -101,6 +101,26 @@ TEST(Buttons, RefuseOnPortSelectEvenWithACom2StillOpenAndEndClosesThePort)
     EXPECT_EQ(b.rec.lines({"serial", "message", "end"}), expected);
 }
 
+// Test pages: nothing without a port; a page with one refused code sends nothing and says why;
+// a page printed leaves the form's fields as they were and is kept for Check a scanned page….
+TEST(TestPages, ARefusedCodeSendsNothingAndAPrintedPageIsKeptForTheScanCheck)
+{
+    testkit::Bench b;
+    const codes::QrRequest qr{"https://example.com", {codes::QrModel::Model2, 6, codes::QrLevel::M}};
+    b.form.PrintCodes(run::Action::Qr, {qr});
+    b.choose(Combo2, 2);
+    b.form.PrintCodes(run::Action::Barcodes, {qr, codes::BarcodeRequest{codes::Symbology::Ean13, "490123456789X", {}}});
+    EXPECT_EQ(b.rec.lines({"serial", "message"}),
+              (Lines{kRefuse, "serial open COM2 19200,n,8,1", "serial text 1D 61 01",
+                     "message warning \"Nothing was sent.\\r\\nEAN-13: \\\"490123456789X\\\" has \\\"X\\\" at position 13; "
+                     "EAN-13 takes digits only\""}));
+    EXPECT_TRUE(b.form.lastCodesSent().empty());
+    b.form.PrintCodes(run::Action::Qr, {qr});
+    ASSERT_EQ(b.form.lastCodesSent().size(), 1u);
+    EXPECT_EQ(b.form.lastCodesSent()[0].data, std::vector<std::uint8_t>(qr.text.begin(), qr.text.end()));
+    EXPECT_EQ(b.rec.text(Text4), "0");  // "Repeated" is the form's runs'
+}
+
 TEST(PortAndSpeedLists, OpenReopenOrLeaveTheSerialPortAndConnectUsb)
 {
     const std::string on = "Combo1 enabled | ", reopen = "serial close | serial open ", gs = " | serial text 1D 61 01",

@@ -3,12 +3,14 @@
 #include "app/cockpit/SequenceFile.h"
 #include "app/cockpit/SeverityColour.h"
 #include "app/cockpit/StatusHistory.h"
+#include "app/cockpit/TestPages.h"
 #include "app/cockpit/TrafficConsole.h"
 #include "app/i18n/Language.h"
 #include "app/window/MainWindow.h"
 #include "cockpit/RunLog.h"
 #include "cockpit/StatusNames.h"
 #include "cockpit/TimeText.h"
+#include "scan/app/ImageFile.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -138,6 +140,8 @@ void CockpitWindow::buildMenus()
             &CockpitWindow::saveConsole);
     connect(titled(file->addAction(QString()), QT_TR_NOOP("Save run report…")), &QAction::triggered, this,
             &CockpitWindow::saveRunReport);
+    connect(titled(file->addAction(QString()), QT_TR_NOOP("Check a scanned page…")), &QAction::triggered, this,
+            &CockpitWindow::checkScannedPage);
     file->addSeparator();
     connect(titled(file->addAction(QString()), QT_TR_NOOP("Save sequence…")), &QAction::triggered, this,
             &CockpitWindow::saveSequence);
@@ -163,6 +167,13 @@ void CockpitWindow::buildMenus()
     QMenu* printer = menu(menuBar(), QT_TR_NOOP("&Printer"));
     QAction* identify = titled(printer->addAction(QString()), QT_TR_NOOP("Identify…"));
     connect(identify, &QAction::triggered, this, &CockpitWindow::identifyPrinter);
+
+    // Pages of barcodes and 2-D codes, each checked whole before a byte leaves.
+    QMenu* pages = menu(menuBar(), QT_TR_NOOP("&Test pages"));
+    QAction* barcodes = titled(pages->addAction(QString()), QT_TR_NOOP("Barcodes…"));
+    connect(barcodes, &QAction::triggered, this, &CockpitWindow::printBarcodes);
+    QAction* codes2d = titled(pages->addAction(QString()), QT_TR_NOOP("2-D codes…"));
+    connect(codes2d, &QAction::triggered, this, &CockpitWindow::print2dCodes);
 
     QMenu* settingsMenu = menu(menuBar(), QT_TR_NOOP("&Settings"));
     QMenu* codePages = menu(settingsMenu, QT_TR_NOOP("Text code page"));
@@ -204,8 +215,8 @@ void CockpitWindow::buildMenus()
     });
 
     // Nothing changes what a run reads pass after pass (the fields, the code page) while it goes.
-    m_idleOnly = {open, restore, codePages->menuAction(), identify};
-    for (QMenu* menu : {file, printer, settingsMenu})
+    m_idleOnly = {open, restore, codePages->menuAction(), identify, barcodes, codes2d};
+    for (QMenu* menu : {file, printer, pages, settingsMenu})
         connect(menu, &QMenu::aboutToShow, this, &CockpitWindow::updateActions);
 
     // Run and Stop from the keyboard.
@@ -450,6 +461,37 @@ void CockpitWindow::identifyPrinter()
     for (const auto& [name, value] : identity->rows())
         text += QStringLiteral("\n%1: %2").arg(QString::fromStdString(name), QString::fromStdString(value));
     notify(QMessageBox::Information, text);
+}
+
+void CockpitWindow::printBarcodes()
+{
+    BarcodeDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const CodePageChoice choice = dialog.choice();
+    m_form.form().PrintCodes(choice.action, choice.page);
+}
+
+void CockpitWindow::print2dCodes()
+{
+    Code2dDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const CodePageChoice choice = dialog.choice();
+    m_form.form().PrintCodes(choice.action, choice.page);
+}
+
+void CockpitWindow::checkScannedPage()
+{
+    const std::vector<run::CodeSent>& sent = m_form.form().lastCodesSent();
+    if (sent.empty()) return notify(QMessageBox::Information, tr("No page of codes printed yet."));
+    const QString path = chooseFile(tr("Check a scanned page"), QString(),
+                                    tr("Pictures (*.png *.jpg *.jpeg *.bmp *.gif *.tif *.tiff);;All files (*)"), false);
+    if (path.isEmpty()) return;
+    const auto read = scan::readCodesInFile(path.toStdString());
+    if (const auto* why = std::get_if<std::string>(&read))
+        return notify(QMessageBox::Warning, QString::fromStdString(*why));
+    ScanCheckDialog dialog(QFileInfo(path).fileName(),
+                           codes::checkScan(sent, std::get<std::vector<scan::CodeRead>>(read)), this);
+    dialog.exec();
 }
 
 void CockpitWindow::closeEvent(QCloseEvent* event)

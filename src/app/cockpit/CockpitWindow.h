@@ -81,6 +81,11 @@ private:
     void saveRunReport();
     // Printer › Identify…: the printer's answers to GS I, in a message.
     void identifyPrinter();
+    // Test pages › Barcodes… and 2-D codes…: the dialog, then the page on the form's route.
+    void printBarcodes();
+    void print2dCodes();
+    // File › Check a scanned page…: the codes of the last page against those read from a picture.
+    void checkScannedPage();
     void saveSequence();
     void openSequence();
     void restoreSession();

@@ -5,9 +5,11 @@
 #include "app/adapters/QtHost.h"
 #include "app/adapters/QtSerialPort.h"
 #include "headless/HeadlessRun.h"
+#include "headless/ScanCheck.h"
 #include "link/CodePage.h"
 #include "link/PortNaming.h"
 #include "link/usb/UsbPrinterControl.h"
+#include "scan/app/ImageFile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -129,6 +131,10 @@ int main(int argc, char* argv[])
         return headless::Usage;
     }
     const headless::RunOptions& options = std::get<headless::RunOptions>(parsed);
+    if (options.checkScan) {
+        QCoreApplication app(argc, argv);
+        return headless::checkScan(options, scan::readCodesInFile(options.scanImage.string()), std::cout, std::cerr);
+    }
 
     QCoreApplication app(argc, argv);
     try {
