@@ -7,6 +7,8 @@
 #include "cockpit/RunLogWriter.h"
 #include "cockpit/RunLog.h"
 #include "cockpit/TimeText.h"
+#include "codes/ScanCheck.h"
+#include "scan/CodeReader.h"
 #include "support/Benches.h"
 #include "support/PrinterLogs.h"
 #include "support/PrinterPeer.h"
@@ -182,6 +184,55 @@ TEST_F(VirtualPrinterPty, ALogoComesOutDotForDotAndCtrlCLeavesTheTileGridInProgr
     const QImage tiles = receipt("receipt-0002.png");
     ASSERT_EQ(tiles.size(), QSize(432, 12 * 24)) << printerLog();  // eleven rows and the blank line after them
     EXPECT_THAT(printerLog(), testing::HasSubstr("text (36 characters): \"├┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┤\""));
+}
+
+// The codes of a picture, with where each was seen.
+std::vector<printbench::scan::CodeFound> codesIn(const QImage& picture)
+{
+    const QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
+    std::vector<std::uint8_t> dots;
+    for (int y = 0; y < grey.height(); ++y) dots.insert(dots.end(), grey.constScanLine(y), grey.constScanLine(y) + grey.width());
+    return printbench::scan::findCodes(dots.data(), grey.width(), grey.height());
+}
+
+// Test pages › Barcodes…' sample page through the pseudo-terminal: the virtual printer's receipt,
+// read back by zxing-cpp, holds every code of the page with its own text (DataBar Limited, which
+// the reader cannot read, excepted). Painted over, one code fails the check by its name.
+TEST_F(VirtualPrinterPty, TheSamplePagesReceiptReadsBackAndACodePaintedOverFailsByName)
+{
+    namespace codes = printbench::codes;
+    form.PrintCodes(printbench::run::Action::Barcodes, codes::samplePage({}));
+    QImage page = receipt("receipt-0001.png");
+    ASSERT_FALSE(page.isNull()) << printerLog();
+    std::vector<printbench::scan::CodeRead> read;
+    for (const auto& found : codesIn(page)) read.push_back(found.code);
+    std::vector<std::string> lines;
+    for (const codes::ScanRow& row : codes::checkScan(form.lastCodesSent(), read))
+        if (row.verdict != codes::Verdict::Read) lines.push_back(codes::scanLine(row));
+    EXPECT_EQ(lines, std::vector<std::string>{"DATABAR-LIMITED 0950110153000: not checkable (the reader reads no DataBar Limited)"});
+
+    // The EAN-8 painted white from the rows above its bars to those below them.
+    const auto all = codesIn(page);
+    const auto ean8 = std::find_if(all.begin(), all.end(), [](const auto& f) { return f.code.format == "EAN-8"; });
+    ASSERT_NE(ean8, all.end());
+    const auto inked = [&](int y) {
+        for (int x = ean8->left; x <= ean8->right; ++x)
+            if (qGray(page.pixel(x, y)) < 128) return true;
+        return false;
+    };
+    int top = ean8->top, bottom = ean8->bottom;
+    while (top > 0 && inked(top - 1)) --top;
+    while (bottom + 1 < page.height() && inked(bottom + 1)) ++bottom;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = 0; x < page.width(); ++x) page.setPixel(x, y, qRgb(255, 255, 255));
+    read.clear();
+    for (const auto& found : codesIn(page)) read.push_back(found.code);
+    const std::vector<codes::ScanRow> rows = codes::checkScan(form.lastCodesSent(), read);
+    EXPECT_FALSE(codes::scanPassed(rows));
+    lines.clear();
+    for (const codes::ScanRow& row : rows)
+        if (row.verdict == codes::Verdict::NotFound) lines.push_back(codes::scanLine(row));
+    EXPECT_EQ(lines, std::vector<std::string>{"EAN-8 96385074: not found"});
 }
 
 // A captured stream instead of a port: logged, an unknown byte named, the receipt written.

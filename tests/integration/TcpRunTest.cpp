@@ -115,6 +115,38 @@ TEST_F(TcpPrinter, ASequenceAndALogoThroughThePortFolderArriveWholeAndRender)
     EXPECT_EQ(dotsUnlikeTheBitmap(receipt, 100, rows, 10), 0);
 }
 
+// A QR code to the printer on TCP: its receipt read by printbench-printer, and checked against the
+// run's report by check-scan (0); the same receipt with the code painted over fails it (1), the
+// JUnit case of the code a failure.
+TEST_F(TcpPrinter, AQrCodesReceiptPassesTheScanCheckUntilItIsPaintedOver)
+{
+    const QString report = q(work.path() / "r.json"), junit = q(work.path() / "scan.xml");
+    const Ended qr = run(at() + QStringList{"--report", report, "qr", "https://example.com", "--module", "6", "--ec", "M"});
+    EXPECT_EQ(qr.exit, 0) << qr.err;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out.path() / "receipt-0001.png"); })) << printerLog();
+    const QString receipt = q(out.path() / "receipt-0001.png"), blotted = q(work.path() / "blotted.png");
+    const auto program = [](const char* path, const QStringList& args) {
+        QProcess p;
+        p.start(path, args);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return Ended{p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+    };
+    const Ended read = program(PRINTBENCH_PRINTER, {"--read-codes", receipt});
+    EXPECT_EQ(std::tuple(read.exit, read.out), std::tuple(0, "QRCode\thttps://example.com\n")) << read.err;
+    const Ended checked = program(PRINTBENCH_RUN, {"check-scan", receipt, "--sent", report});
+    EXPECT_EQ(std::tuple(checked.exit, checked.out), std::tuple(0, "QR https://example.com: read\n")) << checked.err;
+
+    QImage picture(receipt);
+    for (int y = 40; y < picture.height(); ++y)  // below the title line
+        for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, qRgb(255, 255, 255));
+    ASSERT_TRUE(picture.save(blotted));
+    const Ended failed = program(PRINTBENCH_RUN, {"check-scan", blotted, "--sent", report, "--junit", junit});
+    EXPECT_EQ(std::tuple(failed.exit, failed.out), std::tuple(1, "QR https://example.com: not found\n")) << failed.err;
+    EXPECT_THAT(readFile(work.path() / "scan.xml"),
+                HasSubstr("name=\"1 QR https://example.com\">\n    <failure type=\"not found\""));
+    EXPECT_EQ(program(PRINTBENCH_PRINTER, {"--read-codes", blotted}).exit, 1);
+}
+
 // Paper end typed at the printer during a run without end: exit 1, the byte and its meaning on
 // standard error, and the JUnit failure on the pass the byte arrived in: the last the printer saw
 // begin (each begins with a cut, after its check), or, when it came in the moment between a
