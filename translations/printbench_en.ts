@@ -253,6 +253,92 @@ Reason: the speed &quot;%2&quot; is not a number</source>
         <translation>%1 could not be opened.<byte value="xd"/>
 Reason: the speed &quot;%2&quot; is not a number</translation>
     </message>
+    <message>
+        <source>Nothing was sent.<byte value="xd"/>
+%1</source>
+        <comment>%1: the code refused and why</comment>
+        <translation>Nothing was sent.<byte value="xd"/>
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>printbench::app::BarcodeDialog</name>
+    <message>
+        <source>Barcodes</source>
+        <translation>Barcodes</translation>
+    </message>
+    <message>
+        <source>Sample page: every symbology with a sample datum</source>
+        <translation>Sample page: every symbology with a sample datum</translation>
+    </message>
+    <message>
+        <source>One symbology with this data:</source>
+        <translation>One symbology with this data:</translation>
+    </message>
+    <message>
+        <source>Symbology</source>
+        <translation>Symbology</translation>
+    </message>
+    <message>
+        <source>Data</source>
+        <translation>Data</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>above</source>
+        <translation>above</translation>
+    </message>
+    <message>
+        <source>below</source>
+        <translation>below</translation>
+    </message>
+    <message>
+        <source>both</source>
+        <translation>both</translation>
+    </message>
+    <message>
+        <source>font A</source>
+        <translation>font A</translation>
+    </message>
+    <message>
+        <source>font B</source>
+        <translation>font B</translation>
+    </message>
+    <message>
+        <source>form A (m 0–6, data ended by NUL)</source>
+        <translation>form A (m 0–6, data ended by NUL)</translation>
+    </message>
+    <message>
+        <source>form B (m 65–78, length first)</source>
+        <translation>form B (m 65–78, length first)</translation>
+    </message>
+    <message>
+        <source>Height (dots, GS h)</source>
+        <translation>Height (dots, GS h)</translation>
+    </message>
+    <message>
+        <source>Module width (dots, GS w)</source>
+        <translation>Module width (dots, GS w)</translation>
+    </message>
+    <message>
+        <source>Human-readable text (GS H)</source>
+        <translation>Human-readable text (GS H)</translation>
+    </message>
+    <message>
+        <source>Its font (GS f)</source>
+        <translation>Its font (GS f)</translation>
+    </message>
+    <message>
+        <source>GS k form</source>
+        <translation>GS k form</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Print</translation>
+    </message>
 </context>
 <context>
     <name>printbench::app::BitmapWindow</name>
@@ -426,6 +512,128 @@ A test bench for thermal receipt printers.</translation>
     <message>
         <source>English</source>
         <translation>English</translation>
+    </message>
+    <message>
+        <source>Check a scanned page…</source>
+        <translation>Check a scanned page…</translation>
+    </message>
+    <message>
+        <source>&amp;Test pages</source>
+        <translation>&amp;Test pages</translation>
+    </message>
+    <message>
+        <source>Barcodes…</source>
+        <translation>Barcodes…</translation>
+    </message>
+    <message>
+        <source>2-D codes…</source>
+        <translation>2-D codes…</translation>
+    </message>
+    <message>
+        <source>No page of codes printed yet.</source>
+        <translation>No page of codes printed yet.</translation>
+    </message>
+    <message>
+        <source>Check a scanned page</source>
+        <translation>Check a scanned page</translation>
+    </message>
+    <message>
+        <source>Pictures (*.png *.jpg *.jpeg *.bmp *.gif *.tif *.tiff);;All files (*)</source>
+        <translation>Pictures (*.png *.jpg *.jpeg *.bmp *.gif *.tif *.tiff);;All files (*)</translation>
+    </message>
+</context>
+<context>
+    <name>printbench::app::Code2dDialog</name>
+    <message>
+        <source>2-D codes</source>
+        <translation>2-D codes</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>model 1</source>
+        <translation>model 1</translation>
+    </message>
+    <message>
+        <source>model 2</source>
+        <translation>model 2</translation>
+    </message>
+    <message>
+        <source>Micro QR</source>
+        <translation>Micro QR</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Module size (dots)</source>
+        <translation>Module size (dots)</translation>
+    </message>
+    <message>
+        <source>Error correction</source>
+        <translation>Error correction</translation>
+    </message>
+    <message>
+        <source>Truncated</source>
+        <translation>Truncated</translation>
+    </message>
+    <message>
+        <source>Columns (0: the printer&apos;s choice)</source>
+        <translation>Columns (0: the printer&apos;s choice)</translation>
+    </message>
+    <message>
+        <source>Rows (0: the printer&apos;s choice, or 3–90)</source>
+        <translation>Rows (0: the printer&apos;s choice, or 3–90)</translation>
+    </message>
+    <message>
+        <source>Module width (dots)</source>
+        <translation>Module width (dots)</translation>
+    </message>
+    <message>
+        <source>Row height (modules)</source>
+        <translation>Row height (modules)</translation>
+    </message>
+    <message>
+        <source>Error correction level</source>
+        <translation>Error correction level</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Print</translation>
+    </message>
+</context>
+<context>
+    <name>printbench::app::ScanCheckDialog</name>
+    <message>
+        <source>Check a scanned page</source>
+        <translation>Check a scanned page</translation>
+    </message>
+    <message>
+        <source>%1: every code that can be checked was read with its own text.</source>
+        <translation>%1: every code that can be checked was read with its own text.</translation>
+    </message>
+    <message>
+        <source>%1: not every code was read with its own text.</source>
+        <translation>%1: not every code was read with its own text.</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>Sent</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>Read</source>
+        <translation>Read</translation>
     </message>
 </context>
 <context>
