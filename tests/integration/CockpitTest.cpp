@@ -257,6 +257,58 @@ TEST(CockpitWindow, TheCaptureTickFollowsTheRecordingAndARunReportIsNamedByItsSt
     EXPECT_EQ(c.suggested.back(), "run-2026-12-07-140209.txt");
 }
 
+// Test pages › Barcodes… and 2-D codes… print what their dialogs say, as runs whose records list
+// the codes; File › Check a scanned page… needs a page first, says when a picture cannot be read,
+// and shows a row per code of the last page.
+TEST(CockpitWindow, TestPagesPrintWhatTheirDialogsSayAndTheScanCheckShowsARowPerCode)
+{
+    Cockpit c;
+    c.entry("File/Check a scanned page…")->trigger();
+    EXPECT_EQ(c.notes.back(), "No page of codes printed yet.");
+    c.main.form().setListIndex(Control::Combo2, 3);
+    QStringList shown;
+    const auto answer = [&](std::function<void(QDialog&)> act, const char* entry) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            act(*dialog);
+            if (auto* table = dialog->findChild<QTableWidget*>("rows"))
+                for (int i = 0; i < table->rowCount(); ++i)
+                    shown << table->item(i, 0)->text() + " " + table->item(i, 1)->text() + ": " + table->item(i, 2)->text();
+            dialog->accept();
+        });
+        c.entry(entry)->trigger();
+    };
+    answer([](QDialog& d) {
+        d.findChild<QRadioButton*>("one")->setChecked(true);
+        d.findChild<QComboBox*>("symbology")->setCurrentText("EAN-8");  // its sample datum comes with it
+        d.findChild<QSpinBox*>("height")->setValue(80);
+        d.findChild<QComboBox*>("hri")->setCurrentIndex(0);
+    }, "Test pages/Barcodes…");
+    ASSERT_TRUE(c.journal.run() && c.journal.run()->codes.size() == 1);
+    const run::CodeSent& ean8 = c.journal.run()->codes[0];
+    EXPECT_EQ(ean8.symbology + " " + ean8.text + " (" + ean8.settings + ")", "EAN-8 96385074 (height 80, module 3, hri none, font A, form B)");
+    answer([](QDialog& d) {
+        d.findChild<QComboBox*>("kind")->setCurrentIndex(1);
+        d.findChild<QPlainTextEdit*>("text")->setPlainText("PrintBench");
+        d.findChild<QSpinBox*>("columns")->setValue(4);
+        d.findChild<QCheckBox*>("truncated")->setChecked(true);
+    }, "Test pages/2-D codes…");
+    const run::CodeSent& pdf = c.journal.run()->codes.at(0);
+    EXPECT_EQ(pdf.symbology + " " + pdf.text + " (" + pdf.settings + ")",
+              "PDF417 PrintBench (columns 4, rows 0, module 3, row height 3, level 1, truncated)");
+
+    c.answer = testkit::q(c.folder.path() / "notes.txt");
+    testkit::writeFile(c.folder.path() / "notes.txt", std::vector<std::uint8_t>{'h', 'i'});
+    c.entry("File/Check a scanned page…")->trigger();
+    EXPECT_TRUE(c.notes.back().contains("notes.txt cannot be read")) << c.notes.back().toStdString();
+    QImage paper(200, 100, QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    paper.save(c.answer = testkit::q(c.folder.path() / "paper.png"));
+    answer([](QDialog&) {}, "File/Check a scanned page…");
+    EXPECT_EQ(shown, QStringList{"PDF417 PrintBench: not found"});
+}
+
 TEST(CockpitWindow, TheTextCodePageIsChosenAndKeptInTheSettings)
 {
     Cockpit c;

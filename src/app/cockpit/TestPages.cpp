@@ -82,6 +82,17 @@ BarcodeDialog::BarcodeDialog(QWidget* parent) : QDialog(parent)
     form->addRow(tr("Its font (GS f)"), m_font);
     form->addRow(tr("GS k form"), m_form);
     layout->addLayout(form);
+    for (const auto& [widget, name] :
+         std::initializer_list<std::pair<QWidget*, const char*>>{{m_sample, "sample"},
+                                                                 {one, "one"},
+                                                                 {m_symbology, "symbology"},
+                                                                 {m_data, "data"},
+                                                                 {m_height, "height"},
+                                                                 {m_module, "moduleWidth"},
+                                                                 {m_hri, "hri"},
+                                                                 {m_font, "hriFont"},
+                                                                 {m_form, "form"}})
+        widget->setObjectName(QString::fromLatin1(name));
     const auto enable = [this] {
         m_symbology->setEnabled(!m_sample->isChecked());
         m_data->setEnabled(!m_sample->isChecked());
@@ -147,6 +158,19 @@ Code2dDialog::Code2dDialog(QWidget* parent) : QDialog(parent)
     m_settings->addWidget(qr);
     m_settings->addWidget(pdf);
     connect(m_kind, &QComboBox::currentIndexChanged, m_settings, &QStackedWidget::setCurrentIndex);
+    for (const auto& [widget, name] :
+         std::initializer_list<std::pair<QWidget*, const char*>>{{m_kind, "kind"},
+                                                                 {m_text, "text"},
+                                                                 {m_qrModel, "qrModel"},
+                                                                 {m_qrModule, "module"},
+                                                                 {m_qrLevel, "level"},
+                                                                 {m_columns, "columns"},
+                                                                 {m_rows, "rows"},
+                                                                 {m_pdfModule, "pdfModuleWidth"},
+                                                                 {m_rowHeight, "rowHeight"},
+                                                                 {m_pdfLevel, "pdfLevel"},
+                                                                 {m_truncated, "truncated"}})
+        widget->setObjectName(QString::fromLatin1(name));
     layout->addWidget(m_settings);
     addButtons(this, layout, tr("Print"));
 }
