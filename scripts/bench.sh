@@ -23,6 +23,7 @@ run pattern_bench env QT_QPA_PLATFORM=offscreen
 run bitmap_bench env QT_QPA_PLATFORM=offscreen
 run usb_bench env QT_QPA_PLATFORM=offscreen
 run printer_bench env QT_QPA_PLATFORM=offscreen
+run barcode_bench
 run cockpit_bench
 run headless_bench env QT_QPA_PLATFORM=offscreen
 run runlog_bench env QT_QPA_PLATFORM=offscreen
