@@ -303,8 +303,6 @@ std::string runReportText(const run::RunRecord& r)
     return t;
 }
 
-namespace {
-
 std::string xml(std::string_view s)
 {
     std::string out;
@@ -319,6 +317,8 @@ std::string xml(std::string_view s)
     }
     return out;
 }
+
+namespace {
 
 // The pass that failed and why, for the JUnit file; none for a run that did not fail.
 struct JunitFailure {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace printbench::cockpit {
 
@@ -56,6 +57,9 @@ std::string runReportCsv(const run::RunRecord& r);
 // goes (`final` false) has an error on the pass in progress: the run had not ended.
 inline constexpr std::int64_t kJUnitPasses = 1000;
 std::string runJunitXml(const run::RunRecord& r, bool final = true);
+
+// Text as XML attribute or element content: < > & " escaped.
+std::string xml(std::string_view s);
 
 // How the run ended, in words: "completed", "stopped by Stop", "stopped by SIGTERM", "stopped by
 // a fault", "link lost", "not sent", "no answer from the printer", "interrupted", "running".

@@ -1,5 +1,6 @@
 #include "headless/ScanCheck.h"
 
+#include "cockpit/RunLog.h"
 #include "cockpit/RunLogWriter.h"
 #include "codes/ScanCheck.h"
 #include "headless/HeadlessRun.h"
@@ -12,21 +13,6 @@ namespace printbench::headless {
 
 namespace {
 
-std::string xml(const std::string& s)
-{
-    std::string out;
-    for (const char c : s) {
-        switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 // One test case a code: a failure when it was not read with its own text, skipped when the
 // reader cannot read its kind.
 std::string junit(const std::vector<codes::ScanRow>& rows, const std::string& image)
@@ -37,25 +23,26 @@ std::string junit(const std::vector<codes::ScanRow>& rows, const std::string& im
         const codes::ScanRow& row = rows[i];
         const std::string line = codes::scanLine(row);
         cases += "  <testcase classname=\"printbench.check-scan\" name=\"" +
-                 xml(std::to_string(i + 1) + " " + row.code.symbology + " " + row.code.text) + "\"";
+                 cockpit::xml(std::to_string(i + 1) + " " + row.code.symbology + " " + row.code.text) + "\"";
         switch (row.verdict) {
         case codes::Verdict::Read: cases += "/>\n"; break;
         case codes::Verdict::NotCheckable:
             ++skipped;
-            cases += ">\n    <skipped message=\"" + xml(line) + "\"/>\n  </testcase>\n";
+            cases += ">\n    <skipped message=\"" + cockpit::xml(line) + "\"/>\n  </testcase>\n";
             break;
         case codes::Verdict::ReadAsOther:
         case codes::Verdict::NotFound:
             ++failures;
             cases += ">\n    <failure type=\"" +
                      std::string(row.verdict == codes::Verdict::NotFound ? "not found" : "read as other") +
-                     "\" message=\"" + xml(line) + "\"/>\n  </testcase>\n";
+                     "\" message=\"" + cockpit::xml(line) + "\"/>\n  </testcase>\n";
             break;
         }
     }
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuite name=\"" + xml("printbench check-scan " + image) +
-           "\" tests=\"" + std::to_string(rows.size()) + "\" failures=\"" + std::to_string(failures) +
-           "\" errors=\"0\" skipped=\"" + std::to_string(skipped) + "\">\n" + cases + "</testsuite>\n";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuite name=\"" +
+           cockpit::xml("printbench check-scan " + image) + "\" tests=\"" + std::to_string(rows.size()) +
+           "\" failures=\"" + std::to_string(failures) + "\" errors=\"0\" skipped=\"" + std::to_string(skipped) +
+           "\">\n" + cases + "</testsuite>\n";
 }
 
 }  // namespace
