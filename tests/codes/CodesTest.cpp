@@ -3,6 +3,9 @@
 
 #include "codes/Codes.h"
 #include "codes/ScanCheck.h"
+#include "printer/Decoder.h"
+#include "printer/VirtualPrinter.h"
+#include "scan/CodeReader.h"
 #include "support/Benches.h"
 
 #include <gtest/gtest.h>
@@ -212,4 +215,45 @@ TEST(CodesScan, ExpectedReadingsAndVerdicts)
                             "EAN-13 4901234567894: read as EAN-13 4901234567890"}));
     EXPECT_FALSE(scanPassed(rows2));
     EXPECT_TRUE(scanPassed(checkScan({sent[1], sent[2]}, read)));
+}
+
+// Through the bench to the virtual printer, in process: the sample page on the narrowest model,
+// and the 2-D codes (Korean text, micro QR, truncated PDF417), each read back from the receipt by
+// zxing-cpp with its own text. The codes the reader cannot read are the only ones not read.
+TEST(CodesRoundTrip, PagesTheBenchSendsAreReadBackWithTheirOwnText)
+{
+    Pdf417Settings truncated;
+    truncated.truncated = true, truncated.columns = 3;
+    const std::vector<std::vector<CodeRequest>> pages{
+        samplePage({}),
+        {QrRequest{"https://example.com", {QrModel::Model2, 6, QrLevel::M}}, QrRequest{"프린터 벤치", {QrModel::Model2, 4, QrLevel::H}},
+         QrRequest{"12345", {QrModel::Micro, 4, QrLevel::L}}, QrRequest{"model one", {QrModel::Model1, 4, QrLevel::L}},
+         Pdf417Request{"PrintBench PDF417", {}}, Pdf417Request{"잘린 PDF417", truncated}},
+    };
+    for (const auto& requests : pages) {
+        const auto page = std::get<std::vector<PreparedCode>>(preparePage(requests, 432));
+        testkit::Rig r;
+        PrintCodePage(r.serial(), page, r.state, r.rec, 0);
+        struct Paper : printer::PrinterOutput {
+            void reply(std::uint8_t) override {}
+            void page(const printer::Page& p) override { pages.push_back(p); }
+            std::vector<printer::Page> pages;
+        } paper;
+        printer::VirtualPrinter printer(432, paper);
+        printer::Decoder decoder;
+        decoder.feed(testkit::unhex(r.rec.stream()), printer);
+        ASSERT_EQ(paper.pages.size(), 1u);
+        const printer::Page& p = paper.pages[0];
+        std::vector<std::uint8_t> grey(std::size_t(p.dots.width) * std::size_t(p.height), 255);
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.dots.width; ++x)
+                if (p.at(x, y)) grey[std::size_t(y * p.dots.width + x)] = 0;
+        std::vector<run::CodeSent> sent;
+        for (const PreparedCode& code : page) sent.push_back(code.record);
+        std::vector<std::string> unread;
+        for (const ScanRow& row : checkScan(sent, scan::readCodes(grey.data(), p.dots.width, p.height)))
+            if (row.verdict != Verdict::Read) unread.push_back(scanLine(row));
+        EXPECT_EQ(unread, (Lines{requests.size() == 6 ? "QR model one: not checkable (the reader reads no QR model 1)"
+                                                       : "DATABAR-LIMITED 0950110153000: not checkable (the reader reads no DataBar Limited)"}));
+    }
 }
