@@ -28,10 +28,10 @@ LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   ctest --test-dir build-asan --output-on-failure -j 2
 
-echo "== Fuzzing the logo conversion (30 s) and the virtual printer (20 s): build-fuzz/, clang with libFuzzer =="
+echo "== Fuzzing the logo conversion (30 s), the virtual printer (20 s) and the codes (20 s): build-fuzz/, clang with libFuzzer =="
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPRINTBENCH_FUZZ=ON \
   -DPRINTBENCH_BENCH=OFF -DBUILD_TESTING=OFF >/dev/null
-cmake --build build-fuzz --target bitmap_fuzz printer_fuzz
+cmake --build build-fuzz --target bitmap_fuzz printer_fuzz codes_fuzz
 fuzz() {
   local target=$1 seeds=$2 seconds=$3
   # The seeds stay as they are; the run grows a copy. A crash leaves its input in build-fuzz/.
@@ -47,6 +47,7 @@ fuzz() {
 }
 fuzz bitmap_fuzz fuzz/corpus 30
 fuzz printer_fuzz fuzz/printer-corpus 20
+fuzz codes_fuzz fuzz/codes-corpus 20
 
 echo "== Debian package (from build/): validate, lintian, install, run, remove =="
 scripts/package-check.sh build
