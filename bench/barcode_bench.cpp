@@ -156,7 +156,7 @@ bool samplePage()
         const Dots& dots = output.last.dots;
         std::vector<std::uint8_t> grey(dots.dots.size());
         for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = dots.dots[i] ? 0 : 255;
-        found = printbench::scan::readCodes(grey.data(), dots.width, dots.height).size();
+        found = printbench::scan::readCodes(grey.data(), dots.width, dots.height).codes.size();
         read.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
     double best = 0;

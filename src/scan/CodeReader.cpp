@@ -4,21 +4,24 @@
 #include <ZXing/ReadBarcode.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <fcntl.h>
+#include <optional>
+#include <string_view>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace printbench::scan {
 
 namespace {
 
-CodeFound found(const ZXing::Result& r, int dx, int dy, int scale)
+CodeFound found(const ZXing::Result& r)
 {
     const auto p = r.position();
     const auto xs = {p.topLeft().x, p.topRight().x, p.bottomLeft().x, p.bottomRight().x};
     const auto ys = {p.topLeft().y, p.topRight().y, p.bottomLeft().y, p.bottomRight().y};
-    return {{ZXing::ToString(r.format()), r.text()},
-            (std::min(xs) + dx) * scale,
-            (std::min(ys) + dy) * scale,
-            (std::max(xs) + dx) * scale,
-            (std::max(ys) + dy) * scale};
+    return {{ZXing::ToString(r.format()), r.text()}, std::min(xs), std::min(ys), std::max(xs), std::max(ys)};
 }
 
 // A band of rows with ink, between rows without: on a receipt, a line of text or one code.
@@ -46,58 +49,177 @@ std::vector<Band> bands(const std::uint8_t* grey, int width, int height)
     return out;
 }
 
-// Every code of a picture. zxing-cpp 1.4 stops on an assertion when one call reads several
-// EAN/UPC codes (it compares their results): each call here asks for one code, which is then
-// painted out of a copy of the band it lies in, and the band is read again. A receipt is read
-// band by band, so that one code's scan lines never meet another's.
-void read(const std::uint8_t* grey, int width, int height, int scale, std::vector<CodeFound>& results)
+// The codes of one band, on a white copy of its own (rows of the next band would be read as
+// codes of their own). One code a call, each painted out of the copy before the next call:
+// zxing-cpp 1.4 compares the results of one call, and stops on an assertion comparing some
+// (several EAN/UPC codes, a code found at two scales).
+std::vector<CodeFound> readBand(const std::uint8_t* grey, int width, Band band, bool thorough)
 {
     ZXing::DecodeHints hints;
-    hints.setTryHarder(true);
-    hints.setTryRotate(true);
+    hints.setTryHarder(thorough);
+    hints.setTryRotate(thorough);
     hints.setMaxNumberOfSymbols(1);
+    hints.setTryDownscale(false);  // a large picture is read again at half size (readCodes)
     // Codabar's start and stop characters are part of what was sent; keep them.
     hints.setReturnCodabarStartEnd(true);
-    constexpr int Margin = 8;  // white rows around a band, as the reader wants a quiet zone
+    constexpr int Margin = 8;  // white rows around the band, as the reader wants a quiet zone
+    const int rows = band.bottom - band.top + 2 * Margin;
+    std::vector<std::uint8_t> copy(std::size_t(rows) * std::size_t(width), 255);
+    std::copy(grey + std::size_t(band.top) * std::size_t(width), grey + std::size_t(band.bottom) * std::size_t(width),
+              copy.begin() + std::ptrdiff_t(Margin) * width);
+    std::vector<CodeFound> codes;
+    for (int tries = 0; tries < 64; ++tries) {
+        const ZXing::Result r = ZXing::ReadBarcode(ZXing::ImageView(copy.data(), width, rows, ZXing::ImageFormat::Lum),
+                                                   hints);
+        if (!r.isValid()) break;
+        CodeFound code = found(r);
+        // Paint it out: a 2-D code within its corners; a barcode between the ends of the lines it
+        // was read on, and across them as far as its bars go (to the first row or column
+        // without ink), whichever way the picture turns it.
+        int x0 = std::clamp(code.left - 2, 0, width - 1), x1 = std::clamp(code.right + 2, 0, width - 1);
+        int y0 = std::clamp(code.top - 2, 0, rows - 1), y1 = std::clamp(code.bottom + 2, 0, rows - 1);
+        if (ZXing::BarcodeFormats(ZXing::BarcodeFormat::LinearCodes).testFlag(r.format())) {
+            const auto inked = [&](int ax, int ay, int bx, int by) {  // any ink in the rectangle
+                for (int y = ay; y <= by; ++y)
+                    for (int x = ax; x <= bx; ++x)
+                        if (copy[std::size_t(y) * std::size_t(width) + std::size_t(x)] < 128) return true;
+                return false;
+            };
+            if (x1 - x0 >= y1 - y0) {
+                while (y0 > 0 && inked(x0, y0 - 1, x1, y0 - 1)) --y0;
+                while (y1 + 1 < rows && inked(x0, y1 + 1, x1, y1 + 1)) ++y1;
+            } else {
+                while (x0 > 0 && inked(x0 - 1, y0, x0 - 1, y1)) --x0;
+                while (x1 + 1 < width && inked(x1 + 1, y0, x1 + 1, y1)) ++x1;
+            }
+        }
+        for (int y = y0; y <= y1; ++y)
+            std::fill_n(copy.begin() + std::ptrdiff_t(y) * width + x0, x1 - x0 + 1, std::uint8_t{255});
+        // The same code again where it was: its paint did not take; the band is done.
+        if (!codes.empty() && codes.back().code.format == code.code.format &&
+            codes.back().code.text == code.code.text && codes.back().left == code.left &&
+            codes.back().top == code.top + band.top - Margin)
+            break;
+        code.top += band.top - Margin;
+        code.bottom += band.top - Margin;
+        codes.push_back(std::move(code));
+    }
+    return codes;
+}
+
+// The codes as bytes through a pipe: each field as its length, a colon and its bytes.
+void put(std::string& out, std::string_view field)
+{
+    out += std::to_string(field.size()) + ':';
+    out += field;
+}
+
+std::optional<std::string_view> take(std::string_view& in)
+{
+    const std::size_t colon = in.find(':');
+    std::size_t n = 0;
+    if (colon == std::string_view::npos) return std::nullopt;
+    const auto [end, ec] = std::from_chars(in.data(), in.data() + colon, n);
+    if (ec != std::errc() || end != in.data() + colon || n > in.size() - colon - 1) return std::nullopt;
+    const std::string_view field = in.substr(colon + 1, n);
+    in.remove_prefix(colon + 1 + n);
+    return field;
+}
+
+std::optional<std::vector<CodeFound>> parse(std::string_view in)
+{
+    std::vector<CodeFound> codes;
+    while (!in.empty()) {
+        CodeFound c;
+        std::optional<std::string_view> fields[6];
+        for (auto& f : fields) f = take(in);
+        if (!fields[5]) return std::nullopt;
+        c.code = {std::string(*fields[0]), std::string(*fields[1])};
+        int* numbers[] = {&c.left, &c.top, &c.right, &c.bottom};
+        for (int i = 0; i < 4; ++i)
+            if (std::from_chars(fields[i + 2]->data(), fields[i + 2]->data() + fields[i + 2]->size(), *numbers[i]).ec !=
+                std::errc())
+                return std::nullopt;
+        codes.push_back(std::move(c));
+    }
+    return codes;
+}
+
+// The band read in a child process, so that the reader stopping the process on an assertion
+// stops the child only; none when the child did not end well.
+std::optional<std::vector<CodeFound>> readApart(const std::uint8_t* grey, int width, Band band, bool thorough)
+{
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe[0]);
+        const int null = ::open("/dev/null", O_WRONLY);  // the assertion's words are not the program's
+        if (null >= 0) ::dup2(null, STDERR_FILENO);
+        std::string out;
+        for (const CodeFound& c : readBand(grey, width, band, thorough)) {
+            put(out, c.code.format);
+            put(out, c.code.text);
+            for (const int n : {c.left, c.top, c.right, c.bottom}) put(out, std::to_string(n));
+        }
+        for (std::size_t done = 0; done < out.size();) {
+            const ssize_t n = ::write(pipe[1], out.data() + done, out.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) ::_exit(1);
+            done += std::size_t(n);
+        }
+        ::_exit(0);
+    }
+    ::close(pipe[1]);
+    std::string in;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(pipe[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        in.append(buffer, std::size_t(n));
+    }
+    ::close(pipe[0]);
+    if (child < 0) return std::nullopt;
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return parse(in);
+}
+
+// Every band of the picture; a band the reader stops on is read again more simply, and named in
+// `trouble` when that stops too.
+void read(const std::uint8_t* grey, int width, int height, int scale, Reading& reading)
+{
     for (const Band& band : bands(grey, width, height)) {
-        // The band alone, on white: rows of the next band would be read as codes of their own.
-        const int top = band.top - Margin, rows = band.bottom - band.top + 2 * Margin;
-        std::vector<std::uint8_t> copy(std::size_t(rows) * std::size_t(width), 255);
-        std::copy(grey + std::size_t(band.top) * std::size_t(width),
-                  grey + std::size_t(band.bottom) * std::size_t(width), copy.begin() + std::ptrdiff_t(Margin) * width);
-        for (int tries = 0; tries < 64; ++tries) {
-            const ZXing::ImageView image(copy.data(), width, rows, ZXing::ImageFormat::Lum);
-            const ZXing::Result r = ZXing::ReadBarcode(image, hints);
-            if (!r.isValid()) break;
-            CodeFound code = found(r, 0, 0, 1);
-            // Paint it out: a barcode across the band's height between its ends (its position is
-            // the lines it was read on), a 2-D code within its corners.
-            const bool linear = ZXing::BarcodeFormats(ZXing::BarcodeFormat::LinearCodes).testFlag(r.format());
-            const int x0 = std::clamp(code.left - 2, 0, width), x1 = std::clamp(code.right + 3, 0, width);
-            const int y0 = linear ? 0 : std::clamp(code.top - 2, 0, rows);
-            const int y1 = linear ? rows : std::clamp(code.bottom + 3, 0, rows);
-            if (x1 <= x0 || y1 <= y0) break;
-            for (int y = y0; y < y1; ++y)
-                std::fill_n(copy.begin() + std::ptrdiff_t(y) * width + x0, x1 - x0, std::uint8_t{255});
-            results.push_back(found(r, 0, top, scale));
+        auto codes = readApart(grey, width, band, true);
+        if (!codes) codes = readApart(grey, width, band, false);
+        if (!codes) {
+            reading.trouble += std::string(reading.trouble.empty() ? "" : ", ") + "rows " +
+                               std::to_string(band.top * scale) + " to " + std::to_string(band.bottom * scale - 1);
+            continue;
+        }
+        for (CodeFound& c : *codes) {
+            for (int* n : {&c.left, &c.top, &c.right, &c.bottom}) *n *= scale;
+            reading.codes.push_back(std::move(c));
         }
     }
 }
 
 }  // namespace
 
-std::vector<CodeRead> readCodes(const std::uint8_t* grey, int width, int height)
+std::vector<CodeRead> Reading::reads() const
 {
-    std::vector<CodeRead> read;
-    for (CodeFound& f : findCodes(grey, width, height)) read.push_back(std::move(f.code));
-    return read;
+    std::vector<CodeRead> out;
+    for (const CodeFound& c : codes) out.push_back(c.code);
+    return out;
 }
 
-std::vector<CodeFound> findCodes(const std::uint8_t* grey, int width, int height)
+Reading readCodes(const std::uint8_t* grey, int width, int height)
 {
-    std::vector<CodeFound> results;
-    if (!grey || width <= 0 || height <= 0) return results;
-    read(grey, width, height, 1, results);
+    Reading reading;
+    if (!grey || width <= 0 || height <= 0) return reading;
+    read(grey, width, height, 1, reading);
     // A photo of a receipt: its bars may be too fine for the reader at full size. Codes found
     // only at half size join those found already.
     if (std::min(width, height) >= 1200) {
@@ -110,19 +232,21 @@ std::vector<CodeFound> findCodes(const std::uint8_t* grey, int width, int height
                 half[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
                     std::uint8_t((a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1] + 2) / 4);
         }
-        std::vector<CodeFound> more;
+        Reading more;
         read(half.data(), w, h, 2, more);
-        for (CodeFound& f : more) {
-            const bool known = std::any_of(results.begin(), results.end(), [&](const CodeFound& r) {
+        for (CodeFound& f : more.codes) {
+            const bool known = std::any_of(reading.codes.begin(), reading.codes.end(), [&](const CodeFound& r) {
                 return r.code.format == f.code.format && r.code.text == f.code.text;
             });
-            if (!known) results.push_back(std::move(f));
+            if (!known) reading.codes.push_back(std::move(f));
         }
+        // Rows read at one size are read: trouble at half size alone is none.
+        if (!reading.trouble.empty() && more.trouble.empty()) reading.trouble.clear();
     }
-    std::stable_sort(results.begin(), results.end(), [](const CodeFound& a, const CodeFound& b) {
+    std::stable_sort(reading.codes.begin(), reading.codes.end(), [](const CodeFound& a, const CodeFound& b) {
         return a.top != b.top ? a.top < b.top : a.left < b.left;
     });
-    return results;
+    return reading;
 }
 
 }  // namespace printbench::scan

@@ -251,7 +251,7 @@ TEST(CodesRoundTrip, PagesTheBenchSendsAreReadBackWithTheirOwnText)
         std::vector<run::CodeSent> sent;
         for (const PreparedCode& code : page) sent.push_back(code.record);
         std::vector<std::string> unread;
-        for (const ScanRow& row : checkScan(sent, scan::readCodes(grey.data(), p.dots.width, p.height)))
+        for (const ScanRow& row : checkScan(sent, scan::readCodes(grey.data(), p.dots.width, p.height).reads()))
             if (row.verdict != Verdict::Read) unread.push_back(scanLine(row));
         EXPECT_EQ(unread, (Lines{requests.size() == 6 ? "QR model one: not checkable (the reader reads no QR model 1)"
                                                        : "DATABAR-LIMITED 0950110153000: not checkable (the reader reads no DataBar Limited)"}));

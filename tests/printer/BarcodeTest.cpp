@@ -22,7 +22,7 @@ struct Printer : PrinterOutput {
         std::vector<std::uint8_t> grey(std::size_t(p.dots.width) * std::size_t(p.height), 255);
         for (int y = 0; y < p.height; ++y)
             for (int x = 0; x < p.dots.width; ++x) if (p.at(x, y)) grey[std::size_t(y * p.dots.width + x)] = 0;
-        return printbench::scan::readCodes(grey.data(), p.dots.width, p.height);
+        return printbench::scan::readCodes(grey.data(), p.dots.width, p.height).reads();
     }
     // The rows of the last page in runs: "blank 2, text 20, bars 50", bars being rows the same as
     // `barRow`'s.

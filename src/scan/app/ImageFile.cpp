@@ -32,7 +32,11 @@ std::variant<std::vector<CodeRead>, std::string> readCodesInFile(const std::stri
     std::vector<std::uint8_t> pixels(std::size_t(grey.width()) * std::size_t(grey.height()));
     for (int y = 0; y < grey.height(); ++y)
         std::copy_n(grey.constScanLine(y), grey.width(), pixels.begin() + std::ptrdiff_t(y) * grey.width());
-    return readCodes(pixels.data(), grey.width(), grey.height());
+    const Reading reading = readCodes(pixels.data(), grey.width(), grey.height());
+    if (!reading.trouble.empty())
+        return "the barcode reader (zxing-cpp) stopped on " + reading.trouble + " of " + path +
+               ", so its codes there cannot be told";
+    return reading.reads();
 }
 
 }  // namespace printbench::scan
