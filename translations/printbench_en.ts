@@ -608,6 +608,10 @@ A test bench for thermal receipt printers.</translation>
         <source>Print</source>
         <translation>Print</translation>
     </message>
+    <message>
+        <source>Text in the text code page (%1), not UTF-8</source>
+        <translation>Text in the text code page (%1), not UTF-8</translation>
+    </message>
 </context>
 <context>
     <name>printbench::app::ScanCheckDialog</name>

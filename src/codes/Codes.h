@@ -85,13 +85,17 @@ struct BarcodeRequest {
     std::string data;  // as the technician typed it (UTF-8)
     BarcodeSettings settings;
 };
+// A 2-D code's text (UTF-8) is stored as its UTF-8 bytes, or, when `codePage` names one (the text
+// code page, "CP949"), as the bytes of that code page; a character it lacks refuses the code.
 struct QrRequest {
-    std::string text;  // UTF-8; its bytes are stored as they are
+    std::string text;
     QrSettings settings;
+    std::string codePage = {};
 };
 struct Pdf417Request {
     std::string text;
     Pdf417Settings settings;
+    std::string codePage = {};
 };
 using CodeRequest = std::variant<BarcodeRequest, QrRequest, Pdf417Request>;
 

@@ -36,7 +36,7 @@ namespace {
 
 scan::CodeRead reading(std::string format, std::string text)
 {
-    return {std::move(format), std::move(text)};
+    return {std::move(format), std::move(text), {}};
 }
 
 std::string dataText(const run::CodeSent& code)
@@ -119,12 +119,17 @@ std::vector<ScanRow> checkScan(const std::vector<run::CodeSent>& sent, const std
                         std::nullopt});
     }
     std::vector<bool> used(read.size(), false);
+    // A 2-D code holds the bytes sent, in whatever character set they are (UTF-8, or the text code
+    // page): when the reader gives the bytes, they are compared; its text is its guess of the set.
+    const auto ownText = [&](std::size_t i, const scan::CodeRead& r) {
+        const bool twoD = sent[i].symbology == "QR" || sent[i].symbology == "PDF417";
+        return twoD && !r.bytes.empty() ? r.bytes == dataText(sent[i]) : r.text == expected[i]->text;
+    };
     const auto match = [&](bool sameText, Verdict verdict) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (rows[i].verdict != Verdict::NotFound) continue;
             for (std::size_t k = 0; k < read.size(); ++k) {
-                if (used[k] || read[k].format != expected[i]->format || (sameText && read[k].text != expected[i]->text))
-                    continue;
+                if (used[k] || read[k].format != expected[i]->format || (sameText && !ownText(i, read[k]))) continue;
                 used[k] = true;
                 rows[i].verdict = verdict;
                 rows[i].read = read[k];

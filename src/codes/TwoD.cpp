@@ -1,6 +1,7 @@
 #include "codes/Prepare.h"
 
 #include "codes/CodeText.h"
+#include "link/CodePage.h"
 #include "protocol/Commands.h"
 
 #include <array>
@@ -67,6 +68,26 @@ QrVersion qrVersion(QrModel model, int level, int bytes)
     return {};
 }
 
+// What a 2-D code stores: the text's UTF-8 bytes, or its bytes in the code page asked for (a
+// character the code page lacks refuses the code: the printer would store "?").
+std::variant<std::string, Refusal> storedData(std::string_view name, const std::string& text,
+                                              const std::string& codePage)
+{
+    if (codePage.empty()) return text;
+    const link::CodePage page(codePage);
+    std::string missing;
+    for (const std::string& ch : page.missingCharacters(text)) missing += (missing.empty() ? "\"" : " \"") + ch + "\"";
+    if (!missing.empty()) return Refusal{std::string(name) + ": code page " + page.name() + " has no " + missing};
+    const std::vector<std::uint8_t> bytes = page.encode(text);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// ", text in CP949" when the text is stored in a code page.
+std::string encodingText(const std::string& codePage)
+{
+    return codePage.empty() ? "" : ", text in " + link::CodePage(codePage).name();
+}
+
 std::string modelName(QrModel model)
 {
     return model == QrModel::Model1 ? "model 1" : model == QrModel::Model2 ? "model 2" : "micro QR";
@@ -84,7 +105,10 @@ std::variant<PreparedCode, Refusal> prepareQr(const QrRequest& request, int prin
         return Refusal{std::string(name) + ": " + modelName(s.model) + " has no level " +
                        (level == 3 ? "H" : std::to_string(level))};
     if (request.text.empty()) return Refusal{std::string(name) + ": no data"};
-    const int bytes = static_cast<int>(request.text.size());
+    const auto stored = storedData(name, request.text, request.codePage);
+    if (const auto* refusal = std::get_if<Refusal>(&stored)) return *refusal;
+    const std::string& data = std::get<std::string>(stored);
+    const int bytes = static_cast<int>(data.size());
     const char levelLetter = "LMQH"[level];
     const QrVersion version = qrVersion(s.model, level, bytes);
     if (version.number == 0) {
@@ -106,13 +130,14 @@ std::variant<PreparedCode, Refusal> prepareQr(const QrRequest& request, int prin
                                 code2d(p::QrCode, Fn::ModuleSize, {static_cast<std::uint8_t>(s.module)}),
                                 code2d(p::QrCode, Fn::ErrorCorrection, {static_cast<std::uint8_t>(0x30 + level)})})
         code.setup.insert(code.setup.end(), command.begin(), command.end());
-    code.print = code2dStore(p::QrCode, request.text);
+    code.print = code2dStore(p::QrCode, data);
     const auto print = code2d(p::QrCode, Fn::Print, {p::Code2dDataMode});
     code.print.insert(code.print.end(), print.begin(), print.end());
     code.record = {std::string(name),
-                   modelName(s.model) + ", module " + std::to_string(s.module) + ", level " + levelLetter,
+                   modelName(s.model) + ", module " + std::to_string(s.module) + ", level " + levelLetter +
+                       encodingText(request.codePage),
                    request.text,
-                   {request.text.begin(), request.text.end()}};
+                   {data.begin(), data.end()}};
     return code;
 }
 
@@ -131,8 +156,11 @@ std::variant<PreparedCode, Refusal> preparePdf417(const Pdf417Request& request, 
     if (s.rowHeight < 2 || s.rowHeight > 8) return Refusal{range(name, "row height", s.rowHeight, 2, 8)};
     if (s.level < 0 || s.level > 8) return Refusal{range(name, "level", s.level, 0, 8)};
     if (request.text.empty()) return Refusal{std::string(name) + ": no data"};
+    const auto stored = storedData(name, request.text, request.codePage);
+    if (const auto* refusal = std::get_if<Refusal>(&stored)) return *refusal;
+    const std::string& data = std::get<std::string>(stored);
 
-    const int bytes = static_cast<int>(request.text.size());
+    const int bytes = static_cast<int>(data.size());
     const int correction = 2 << s.level;
     const int codewords = 2 + bytes / 6 * 5 + bytes % 6 + correction;
     if (codewords > 928) {
@@ -170,15 +198,16 @@ std::variant<PreparedCode, Refusal> preparePdf417(const Pdf417Request& request, 
           code2d(p::Pdf417Code, Fn::ErrorCorrection, {0x30, n(0x30 + s.level)}),
           code2d(p::Pdf417Code, Fn::Options, {n(s.truncated ? 1 : 0)})})
         code.setup.insert(code.setup.end(), command.begin(), command.end());
-    code.print = code2dStore(p::Pdf417Code, request.text);
+    code.print = code2dStore(p::Pdf417Code, data);
     const auto print = code2d(p::Pdf417Code, Fn::Print, {p::Code2dDataMode});
     code.print.insert(code.print.end(), print.begin(), print.end());
     code.record = {std::string(name),
                    "columns " + std::to_string(s.columns) + ", rows " + std::to_string(s.rows) + ", module " +
                        std::to_string(s.moduleWidth) + ", row height " + std::to_string(s.rowHeight) + ", level " +
-                       std::to_string(s.level) + ", " + (s.truncated ? "truncated" : "standard"),
+                       std::to_string(s.level) + ", " + (s.truncated ? "truncated" : "standard") +
+                       encodingText(request.codePage),
                    request.text,
-                   {request.text.begin(), request.text.end()}};
+                   {data.begin(), data.end()}};
     return code;
 }
 

@@ -111,7 +111,8 @@ int HeadlessRun::act()
 {
     // A page of codes is checked whole before the port is opened: a refusal sends nothing.
     std::vector<codes::PreparedCode> page;
-    if (const std::vector<codes::CodeRequest> requests = codeRequests(m_options); !requests.empty()) {
+    if (const std::vector<codes::CodeRequest> requests = codeRequests(m_options, m_codePage.name());
+        !requests.empty()) {
         auto prepared = codes::preparePage(requests, m_state.PrintWidthDots);
         if (const auto* refusal = std::get_if<codes::Refusal>(&prepared)) {
             m_failure = refusal->message;

@@ -30,6 +30,7 @@ const char* const kRunUsage =
     "  --hri-font A|B  --form A|B (B; A for printers without form B)\n"
     "QR: --qr-model 1|2|micro (2)  --module 3 (1-16)  --ec L|M|Q|H (M)\n"
     "PDF417: --columns 0 (0-30)  --rows 0 (0, 3-90)  --row-height 3 (2-8)  --pdf417-ec 1 (0-8)  --truncated\n"
+    "  --in-code-page  a QR or PDF417 code's text in the text code page (as Text Output's), not UTF-8\n"
     "Exit status: 0 completed, 1 stopped by a printer fault, 2 usage error, 3 link error or no answer\n"
     "from the printer, 130 SIGINT (Ctrl-C), SIGTERM or SIGHUP.\n";
 
@@ -111,15 +112,16 @@ std::optional<std::string> codeSetting(RunOptions& o, const std::string& arg, co
 
 }  // namespace
 
-std::vector<codes::CodeRequest> codeRequests(const RunOptions& o)
+std::vector<codes::CodeRequest> codeRequests(const RunOptions& o, const std::string& codePage)
 {
+    const std::string textCodePage = o.textInCodePage ? codePage : "";
     switch (o.action) {
     case run::Action::Barcodes: return codes::samplePage(o.barcode);
     case run::Action::Barcode:
         if (!o.symbology) return {};
         return {codes::BarcodeRequest{*o.symbology, o.codeData, o.barcode}};
-    case run::Action::Qr: return {codes::QrRequest{o.codeData, o.qr}};
-    case run::Action::Pdf417: return {codes::Pdf417Request{o.codeData, o.pdf417}};
+    case run::Action::Qr: return {codes::QrRequest{o.codeData, o.qr, textCodePage}};
+    case run::Action::Pdf417: return {codes::Pdf417Request{o.codeData, o.pdf417, textCodePage}};
     default: return {};
     }
 }
@@ -158,6 +160,10 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
         }
         if (arg == "--truncated") {
             o.pdf417.truncated = true;
+            continue;
+        }
+        if (arg == "--in-code-page") {
+            o.textInCodePage = true;
             continue;
         }
         static const std::array valued{"--port",     "--speed",  "--model",      "--density",      "--delay",

@@ -35,6 +35,7 @@ struct RunOptions {
     codes::BarcodeSettings barcode;
     codes::QrSettings qr;
     codes::Pdf417Settings pdf417;
+    bool textInCodePage = false;  // a 2-D code's text in the text code page, not UTF-8
 
     // check-scan IMAGE --sent REPORT.json: no printer; the codes read from the picture against
     // those the report says were sent.
@@ -43,8 +44,8 @@ struct RunOptions {
 };
 
 // The codes an action of codes prints (the sample page, one barcode, one 2-D code); none for
-// the other actions.
-std::vector<codes::CodeRequest> codeRequests(const RunOptions& options);
+// the other actions. `codePage`: the text code page, for a 2-D code's text with --in-code-page.
+std::vector<codes::CodeRequest> codeRequests(const RunOptions& options, const std::string& codePage);
 
 extern const char* const kRunUsage;
 

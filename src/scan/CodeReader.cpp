@@ -21,7 +21,8 @@ CodeFound found(const ZXing::Result& r)
     const auto p = r.position();
     const auto xs = {p.topLeft().x, p.topRight().x, p.bottomLeft().x, p.bottomRight().x};
     const auto ys = {p.topLeft().y, p.topRight().y, p.bottomLeft().y, p.bottomRight().y};
-    return {{ZXing::ToString(r.format()), r.text()}, std::min(xs), std::min(ys), std::max(xs), std::max(ys)};
+    const std::string bytes(r.bytes().begin(), r.bytes().end());
+    return {{ZXing::ToString(r.format()), r.text(), bytes}, std::min(xs), std::min(ys), std::max(xs), std::max(ys)};
 }
 
 // A band of rows with ink, between rows without: on a receipt, a line of text or one code.
@@ -131,13 +132,13 @@ std::optional<std::vector<CodeFound>> parse(std::string_view in)
     std::vector<CodeFound> codes;
     while (!in.empty()) {
         CodeFound c;
-        std::optional<std::string_view> fields[6];
+        std::optional<std::string_view> fields[7];
         for (auto& f : fields) f = take(in);
-        if (!fields[5]) return std::nullopt;
-        c.code = {std::string(*fields[0]), std::string(*fields[1])};
+        if (!fields[6]) return std::nullopt;
+        c.code = {std::string(*fields[0]), std::string(*fields[1]), std::string(*fields[2])};
         int* numbers[] = {&c.left, &c.top, &c.right, &c.bottom};
         for (int i = 0; i < 4; ++i)
-            if (std::from_chars(fields[i + 2]->data(), fields[i + 2]->data() + fields[i + 2]->size(), *numbers[i]).ec !=
+            if (std::from_chars(fields[i + 3]->data(), fields[i + 3]->data() + fields[i + 3]->size(), *numbers[i]).ec !=
                 std::errc())
                 return std::nullopt;
         codes.push_back(std::move(c));
@@ -160,6 +161,7 @@ std::optional<std::vector<CodeFound>> readApart(const std::uint8_t* grey, int wi
         for (const CodeFound& c : readBand(grey, width, band, thorough)) {
             put(out, c.code.format);
             put(out, c.code.text);
+            put(out, c.code.bytes);
             for (const int n : {c.left, c.top, c.right, c.bottom}) put(out, std::to_string(n));
         }
         for (std::size_t done = 0; done < out.size();) {

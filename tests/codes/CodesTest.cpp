@@ -94,6 +94,11 @@ TEST(Codes, QrAndPdf417Bytes)
     EXPECT_EQ(hex(korean.setup) + " | " + hex(korean.print) + " | " + korean.title,
               "1D 28 6B 04 00 31 41 33 00 1D 28 6B 03 00 31 43 03 1D 28 6B 03 00 31 45 30 | "
               "1D 28 6B 0C 00 31 50 30 EC 95 88 EB 85 95 20 51 52 1D 28 6B 03 00 31 51 30 | QR ?? QR");
+    // In the text code page when asked: 가 and 나 are B0 A1 and B3 AA in CP949.
+    const PreparedCode cp949 = prepared(QrRequest{"가나", {}, "CP949"});
+    EXPECT_EQ(hex(cp949.print) + " | " + cp949.record.settings + " | " + hex(cp949.record.data),
+              "1D 28 6B 07 00 31 50 30 B0 A1 B3 AA 1D 28 6B 03 00 31 51 30 | model 2, module 3, level M, text in CP949 | "
+              "B0 A1 B3 AA");
     const PreparedCode pdf = prepared(Pdf417Request{"AB", {4, 10, 2, 5, 2, true}});
     EXPECT_EQ(hex(pdf.setup) + " | " + hex(pdf.print) + " | " + pdf.record.settings,
               "1D 28 6B 03 00 30 41 04 1D 28 6B 03 00 30 42 0A 1D 28 6B 03 00 30 43 02 1D 28 6B 03 00 30 44 05 "
@@ -130,6 +135,7 @@ TEST(Codes, RefusalsNameTheSymbologyAndTheFault)
         {QrRequest{std::string(3000, 'x'), {}}, "QR: 3000 bytes do not fit model 2 at level M (at most 2331)"},
         {QrRequest{std::string(500, 'x'), {QrModel::Model1, 1, QrLevel::L}}, "QR: 500 bytes do not fit model 1 at level L (at most 486)"},
         {QrRequest{"AB", {QrModel::Micro, 3, QrLevel::H}}, "QR: micro QR has no level H"},
+        {Pdf417Request{"가😀", {}, "CP949"}, "PDF417: code page CP949 has no \"😀\""},
         {QrRequest{std::string(100, 'x'), {QrModel::Model2, 16, QrLevel::M}},
          "QR: 656 dots wide (version 6, 41 modules of 16 dots); the print width is 432 dots"},
         {Pdf417Request{std::string(2000, 'x'), {.level = 8}}, "PDF417: 2000 bytes do not fit at level 8 (at most 496)"},
@@ -228,6 +234,7 @@ TEST(CodesRoundTrip, PagesTheBenchSendsAreReadBackWithTheirOwnText)
         samplePage({}),
         {QrRequest{"https://example.com", {QrModel::Model2, 6, QrLevel::M}}, QrRequest{"프린터 벤치", {QrModel::Model2, 4, QrLevel::H}},
          QrRequest{"12345", {QrModel::Micro, 4, QrLevel::L}}, QrRequest{"model one", {QrModel::Model1, 4, QrLevel::L}},
+         QrRequest{"한글 코드 페이지", {QrModel::Model2, 4, QrLevel::M}, "CP949"},
          Pdf417Request{"PrintBench PDF417", {}}, Pdf417Request{"잘린 PDF417", truncated}},
     };
     for (const auto& requests : pages) {
@@ -253,7 +260,7 @@ TEST(CodesRoundTrip, PagesTheBenchSendsAreReadBackWithTheirOwnText)
         std::vector<std::string> unread;
         for (const ScanRow& row : checkScan(sent, scan::readCodes(grey.data(), p.dots.width, p.height).reads()))
             if (row.verdict != Verdict::Read) unread.push_back(scanLine(row));
-        EXPECT_EQ(unread, (Lines{requests.size() == 6 ? "QR model one: not checkable (the reader reads no QR model 1)"
+        EXPECT_EQ(unread, (Lines{requests.size() == 7 ? "QR model one: not checkable (the reader reads no QR model 1)"
                                                        : "DATABAR-LIMITED 0950110153000: not checkable (the reader reads no DataBar Limited)"}));
     }
 }

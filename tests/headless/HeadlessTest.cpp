@@ -71,6 +71,8 @@ TEST(Headless, EachActionSendsWhatTheWindowSendsAndExitsZero)
         // Test pages › 2-D codes… and Barcodes…, with their settings.
         {{"qr", "https://example.com", "--module", "6", "--ec", "m", "--delay", "30"}, [](Bench& b) { b.type(Control::Text5, "30"); },
          [](Bench& b) { b.form.PrintCodes(run::Action::Qr, {codes::QrRequest{"https://example.com", {codes::QrModel::Model2, 6, codes::QrLevel::M}}}); }},
+        {{"pdf417", "가나다", "--in-code-page", "--columns", "3"}, [](Bench&) {},
+         [](Bench& b) { b.form.PrintCodes(run::Action::Pdf417, {codes::Pdf417Request{"가나다", {.columns = 3}, "CP949"}}); }},
         {{"barcode", "ean13", "4901234567894", "--hri", "both", "--hri-font", "b", "--form", "A", "--height", "80", "--module-width", "2"},
          [](Bench&) {},
          [](Bench& b) { b.form.PrintCodes(run::Action::Barcode, {codes::BarcodeRequest{codes::Symbology::Ean13, "4901234567894", {80, 2, codes::Hri::Both, 1, codes::Form::A}}}); }},

@@ -473,7 +473,7 @@ void CockpitWindow::printBarcodes()
 
 void CockpitWindow::print2dCodes()
 {
-    Code2dDialog dialog(this);
+    Code2dDialog dialog(QString::fromStdString(m_codePage.name()), this);
     if (dialog.exec() != QDialog::Accepted) return;
     const CodePageChoice choice = dialog.choice();
     m_form.form().PrintCodes(choice.action, choice.page);

@@ -115,7 +115,7 @@ CodePageChoice BarcodeDialog::choice() const
     return {run::Action::Barcode, {codes::BarcodeRequest{symbology, m_data->text().toStdString(), settings}}};
 }
 
-Code2dDialog::Code2dDialog(QWidget* parent) : QDialog(parent)
+Code2dDialog::Code2dDialog(const QString& codePage, QWidget* parent) : QDialog(parent), m_codePage(codePage)
 {
     setObjectName(QStringLiteral("Code2dDialog"));
     setWindowTitle(tr("2-D codes"));
@@ -126,6 +126,8 @@ Code2dDialog::Code2dDialog(QWidget* parent) : QDialog(parent)
     m_text->setTabChangesFocus(true);
     top->addRow(tr("Code"), m_kind);
     top->addRow(tr("Text"), m_text);
+    m_inCodePage = new QCheckBox(tr("Text in the text code page (%1), not UTF-8").arg(codePage), this);
+    top->addRow(QString(), m_inCodePage);
     layout->addLayout(top);
 
     m_settings = new QStackedWidget(this);
@@ -169,7 +171,8 @@ Code2dDialog::Code2dDialog(QWidget* parent) : QDialog(parent)
                                                                  {m_pdfModule, "pdfModuleWidth"},
                                                                  {m_rowHeight, "rowHeight"},
                                                                  {m_pdfLevel, "pdfLevel"},
-                                                                 {m_truncated, "truncated"}})
+                                                                 {m_truncated, "truncated"},
+                                                                 {m_inCodePage, "inCodePage"}})
         widget->setObjectName(QString::fromLatin1(name));
     layout->addWidget(m_settings);
     addButtons(this, layout, tr("Print"));
@@ -178,13 +181,14 @@ Code2dDialog::Code2dDialog(QWidget* parent) : QDialog(parent)
 CodePageChoice Code2dDialog::choice() const
 {
     const std::string text = m_text->toPlainText().toStdString();
+    const std::string codePage = m_inCodePage->isChecked() ? m_codePage.toStdString() : std::string();
     if (m_kind->currentIndex() == 0) {
         codes::QrSettings s;
         s.model = std::array{codes::QrModel::Model1, codes::QrModel::Model2,
                              codes::QrModel::Micro}[std::size_t(m_qrModel->currentIndex())];
         s.module = m_qrModule->value();
         s.level = codes::QrLevel(m_qrLevel->currentIndex());
-        return {run::Action::Qr, {codes::QrRequest{text, s}}};
+        return {run::Action::Qr, {codes::QrRequest{text, s, codePage}}};
     }
     codes::Pdf417Settings s;
     s.columns = m_columns->value();
@@ -193,7 +197,7 @@ CodePageChoice Code2dDialog::choice() const
     s.rowHeight = m_rowHeight->value();
     s.level = m_pdfLevel->value();
     s.truncated = m_truncated->isChecked();
-    return {run::Action::Pdf417, {codes::Pdf417Request{text, s}}};
+    return {run::Action::Pdf417, {codes::Pdf417Request{text, s, codePage}}};
 }
 
 ScanCheckDialog::ScanCheckDialog(const QString& image, const std::vector<codes::ScanRow>& rows, QWidget* parent)

@@ -44,11 +44,12 @@ private:
     QComboBox* m_form = nullptr;
 };
 
-// Test pages › 2-D codes…: a QR code or a PDF417 code of the technician's text, with its settings.
+// Test pages › 2-D codes…: a QR code or a PDF417 code of the technician's text, with its settings;
+// the text as UTF-8, or in the text code page `codePage` when asked.
 class Code2dDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit Code2dDialog(QWidget* parent = nullptr);
+    explicit Code2dDialog(const QString& codePage, QWidget* parent = nullptr);
     CodePageChoice choice() const;
 
 private:
@@ -64,6 +65,8 @@ private:
     QSpinBox* m_rowHeight = nullptr;
     QSpinBox* m_pdfLevel = nullptr;
     QCheckBox* m_truncated = nullptr;
+    QCheckBox* m_inCodePage = nullptr;
+    QString m_codePage;
 };
 
 // File › Check a scanned page…: one row per code of the last page, as check-scan prints them.
