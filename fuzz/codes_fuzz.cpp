@@ -4,7 +4,7 @@
 // of the model's width must not fail.
 //
 // Input: byte 0 chooses the kind (14 barcodes, QR, PDF417) and the paper, bytes 1 to 6 the
-// settings; the rest is the data.
+// settings (a 2-D code's text in UTF-8 or CP949 among them); the rest is the data.
 
 #include "codes/Codes.h"
 #include "printer/Decoder.h"
@@ -64,12 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
     } else if (kind == 14) {
         codes::QrSettings s;
         s.model = codes::QrModel(input[1] % 3), s.module = input[2] % 18, s.level = codes::QrLevel(input[3] % 4);
-        request = codes::QrRequest{data, s};
+        request = codes::QrRequest{data, s, input[4] % 2 ? "CP949" : ""};
     } else {
         codes::Pdf417Settings s;
         s.columns = input[1] % 32, s.rows = input[2] % 92, s.moduleWidth = input[3] % 10, s.rowHeight = input[4] % 10;
         s.level = input[5] % 10, s.truncated = input[6] % 2;
-        request = codes::Pdf417Request{data, s};
+        request = codes::Pdf417Request{data, s, input[6] / 2 % 2 ? "CP949" : ""};
     }
     const auto prepared = codes::prepare(request, width);
     const auto* code = std::get_if<codes::PreparedCode>(&prepared);
