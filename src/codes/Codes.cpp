@@ -16,20 +16,20 @@ using S = Symbology;
 // The samples fit the narrowest model (432 dots) at the default module width of 3 dots.
 // clang-format off
 const std::array<SymbologyInfo, 14> kSymbologies{{
-    {S::UpcA, "UPC-A", 65, 0, "012345678905"},
-    {S::UpcE, "UPC-E", 66, 1, "01234565"},
-    {S::Ean13, "EAN-13", 67, 2, "4901234567894"},
-    {S::Ean8, "EAN-8", 68, 3, "96385074"},
-    {S::Code39, "CODE39", 69, 4, "CODE39"},
-    {S::Itf, "ITF", 70, 5, "1234567890"},
-    {S::Codabar, "CODABAR", 71, 6, "A40156B"},
-    {S::Code93, "CODE93", 72, std::nullopt, "Code93"},
-    {S::Code128, "CODE128", 73, std::nullopt, "{BNo. 123"},
-    {S::Gs1_128, "GS1-128", 74, std::nullopt, "(01)09501101530003"},
-    {S::DataBar, "DATABAR", 75, std::nullopt, "0950110153000"},
-    {S::DataBarTruncated, "DATABAR-TRUNCATED", 76, std::nullopt, "0950110153000"},
-    {S::DataBarLimited, "DATABAR-LIMITED", 77, std::nullopt, "0950110153000"},
-    {S::DataBarExpanded, "DATABAR-EXPANDED", 78, std::nullopt, "(3103)000123"},
+    {S::UpcA, "UPC-A", "012345678905"},
+    {S::UpcE, "UPC-E", "01234565"},
+    {S::Ean13, "EAN-13", "4901234567894"},
+    {S::Ean8, "EAN-8", "96385074"},
+    {S::Code39, "CODE39", "CODE39"},
+    {S::Itf, "ITF", "1234567890"},
+    {S::Codabar, "CODABAR", "A40156B"},
+    {S::Code93, "CODE93", "Code93"},
+    {S::Code128, "CODE128", "{BNo. 123"},
+    {S::Gs1_128, "GS1-128", "(01)09501101530003"},
+    {S::DataBar, "DATABAR", "0950110153000"},
+    {S::DataBarTruncated, "DATABAR-TRUNCATED", "0950110153000"},
+    {S::DataBarLimited, "DATABAR-LIMITED", "0950110153000"},
+    {S::DataBarExpanded, "DATABAR-EXPANDED", "(3103)000123"},
 }};
 // clang-format on
 
@@ -73,7 +73,8 @@ std::variant<PreparedCode, Refusal> prepareBarcode(const BarcodeRequest& request
     if (s.moduleWidth < 2 || s.moduleWidth > 6) return Refusal{range(name, "module", s.moduleWidth, 2, 6)};
     if (static_cast<int>(s.hri) > 3) return Refusal{range(name, "hri", static_cast<int>(s.hri), 0, 3)};
     if (s.hriFont < 0 || s.hriFont > 1) return Refusal{range(name, "font", s.hriFont, 0, 1)};
-    if (s.form == Form::A && !info.formA) return Refusal{name + ": GS k form A has no " + name + "; it takes form B"};
+    if (s.form == Form::A && !p::barcodeFormA(info.symbology))
+        return Refusal{name + ": GS k form A has no " + name + "; it takes form B"};
 
     auto checked = barcodeData(request.symbology, request.data);
     if (auto* refusal = std::get_if<std::string>(&checked)) return Refusal{*refusal};
@@ -95,11 +96,11 @@ std::variant<PreparedCode, Refusal> prepareBarcode(const BarcodeRequest& request
     }
     code.print.assign(p::PrintBarcode.begin(), p::PrintBarcode.end());
     if (s.form == Form::A) {
-        code.print.push_back(*info.formA);
+        code.print.push_back(*p::barcodeFormA(info.symbology));
         code.print.insert(code.print.end(), data.bytes.begin(), data.bytes.end());
         code.print.push_back(0x00);
     } else {
-        code.print.push_back(info.formB);
+        code.print.push_back(p::barcodeFormB(info.symbology));
         code.print.push_back(n(static_cast<int>(data.bytes.size())));
         code.print.insert(code.print.end(), data.bytes.begin(), data.bytes.end());
     }
@@ -179,7 +180,7 @@ std::vector<CodeRequest> samplePage(const BarcodeSettings& settings)
     std::vector<CodeRequest> page;
     for (const SymbologyInfo& info : kSymbologies) {
         BarcodeSettings s = settings;
-        if (!info.formA) s.form = Form::B;
+        if (!p::barcodeFormA(info.symbology)) s.form = Form::B;
         page.emplace_back(BarcodeRequest{info.symbology, std::string(info.sample), s});
     }
     return page;

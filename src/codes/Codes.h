@@ -3,6 +3,7 @@
 #include "commands/RepeatRun.h"
 #include "commands/SharedState.h"
 #include "link/Channel.h"
+#include "protocol/Commands.h"
 #include "run/RunRecord.h"
 
 #include <array>
@@ -18,22 +19,7 @@
 // sent, their bytes, and the pages that print them.
 namespace printbench::codes {
 
-enum class Symbology {
-    UpcA,
-    UpcE,
-    Ean13,
-    Ean8,
-    Code39,
-    Itf,
-    Codabar,
-    Code93,
-    Code128,
-    Gs1_128,
-    DataBar,
-    DataBarTruncated,
-    DataBarLimited,
-    DataBarExpanded,
-};
+using protocol::Symbology;
 
 // Human-readable text of a barcode (GS H n).
 enum class Hri : std::uint8_t { None = 0, Above = 1, Below = 2, Both = 3 };
@@ -65,13 +51,11 @@ struct Pdf417Settings {
     bool truncated = false;
 };
 
-// One symbology: its name, GS k's m in form B and in form A (none: form B only), and the datum
-// the sample page prints.
+// One symbology: its name and the datum the sample page prints (its m in either form:
+// protocol::barcodeFormB, protocol::barcodeFormA).
 struct SymbologyInfo {
     Symbology symbology;
     std::string_view name;  // "UPC-A", "CODE128", "DATABAR-LIMITED", ...
-    std::uint8_t formB;
-    std::optional<std::uint8_t> formA;
     std::string_view sample;
 };
 extern const std::array<SymbologyInfo, 14> kSymbologies;

@@ -78,11 +78,11 @@ constexpr std::size_t MaxFormA = 255;  // data bytes of GS k form A before its N
 
 bool isFormA(std::uint8_t m)
 {
-    return m <= 6;
+    return m < 65 && protocol::symbologyOfM(m);
 }
 bool isFormB(std::uint8_t m)
 {
-    return m >= 65 && m <= 78;
+    return m >= 65 && protocol::symbologyOfM(m);
 }
 
 }  // namespace
@@ -100,7 +100,7 @@ const char* symbologyName(Symbology s)
     case Symbology::Code93: return "CODE93";
     case Symbology::Code128: return "CODE128";
     case Symbology::Gs1_128: return "GS1-128";
-    case Symbology::DataBarOmni: return "GS1 DataBar Omnidirectional";
+    case Symbology::DataBar: return "GS1 DataBar Omnidirectional";
     case Symbology::DataBarTruncated: return "GS1 DataBar Truncated";
     case Symbology::DataBarLimited: return "GS1 DataBar Limited";
     case Symbology::DataBarExpanded: return "GS1 DataBar Expanded";
@@ -236,7 +236,7 @@ void Decoder::deliver(const std::uint8_t* p, std::size_t length, CommandSink& si
                p[2]);
         } else if (x == 'k' && length > 3) {
             const bool formB = isFormB(p[2]);
-            op(Op::Barcode, formB ? p[2] - 65 : p[2]);
+            op(Op::Barcode, static_cast<int>(*protocol::symbologyOfM(p[2])));
             c.b = p[2];
             c.data = formB ? std::span(p + 4, length - 4) : std::span(p + 3, length - 4);
         } else {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/Commands.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -56,23 +58,8 @@ enum class Op : std::uint8_t {
     Incomplete,          // the input ended inside a command; data = its bytes so far
 };
 
-// The barcodes GS k prints, in the order of its form A values m 0-6 (form B: 65 on, to 78).
-enum class Symbology : std::uint8_t {
-    UpcA,
-    UpcE,
-    Ean13,
-    Ean8,
-    Code39,
-    Itf,
-    Codabar,
-    Code93,
-    Code128,
-    Gs1_128,
-    DataBarOmni,
-    DataBarTruncated,
-    DataBarLimited,
-    DataBarExpanded,
-};
+// The barcodes GS k prints, in the order of m (form A: 0 to 6; form B: 65 to 78).
+using protocol::Symbology;
 
 // "UPC-A", "CODE128", "GS1 DataBar Omnidirectional", ...
 const char* symbologyName(Symbology s);

@@ -181,7 +181,7 @@ Encoded encodeBarcode(Symbology symbology, std::span<const std::uint8_t> data, i
         mode = GS1_MODE | GS1PARENS_MODE;
         break;
     // The DataBar kinds have heights of their own; Truncated is Omnidirectional cut low.
-    case Symbology::DataBarOmni:
+    case Symbology::DataBar:
         kind = BARCODE_DBAR_OMN;
         modulesHigh = 33;
         break;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 // Every command PrintBench sends, named once: the ESC/POS commands it uses and the printer
@@ -108,6 +109,42 @@ inline constexpr Command<2> BarcodeHri{0x1D, 0x48};          // GS H; n: 0 none,
 inline constexpr Command<2> BarcodeHriFont{0x1D, 0x66};      // GS f; n: 0 font A, 1 font B
 // GS k: form A is m (0 to 6), the data and NUL; form B is m (65 and up), the length n and the data.
 inline constexpr Command<2> PrintBarcode{0x1D, 0x6B};
+// clang-format on
+// The barcodes of GS k, in the order of m: form B's m is 65 and the symbology's place, form A's
+// its place alone, for the first seven.
+enum class Symbology : std::uint8_t {
+    UpcA,
+    UpcE,
+    Ean13,
+    Ean8,
+    Code39,
+    Itf,
+    Codabar,
+    Code93,
+    Code128,
+    Gs1_128,
+    DataBar,
+    DataBarTruncated,
+    DataBarLimited,
+    DataBarExpanded,
+};
+inline constexpr std::uint8_t SymbologyCount = 14;
+constexpr std::uint8_t barcodeFormB(Symbology s)
+{
+    return static_cast<std::uint8_t>(65 + static_cast<int>(s));
+}
+constexpr std::optional<std::uint8_t> barcodeFormA(Symbology s)
+{
+    return s <= Symbology::Codabar ? std::optional(static_cast<std::uint8_t>(s)) : std::nullopt;
+}
+// The symbology of GS k's m, in either form; none for an m that is none.
+constexpr std::optional<Symbology> symbologyOfM(std::uint8_t m)
+{
+    if (m <= 6) return static_cast<Symbology>(m);
+    if (m >= 65 && m < 65 + SymbologyCount) return static_cast<Symbology>(m - 65);
+    return std::nullopt;
+}
+// clang-format off
 // GS ( k pL pH cn fn: a 2-D code's function. pL pH count cn, fn and the parameters after them.
 inline constexpr Command<3> Code2dPrefix{0x1D, 0x28, 0x6B};
 inline constexpr std::uint8_t Pdf417Code = 0x30;  // cn 48
