@@ -3,10 +3,8 @@
 
 #include "codes/Codes.h"
 #include "codes/ScanCheck.h"
-#include "printer/Decoder.h"
-#include "printer/VirtualPrinter.h"
-#include "scan/CodeReader.h"
 #include "support/Benches.h"
+#include "support/Receipts.h"
 
 #include <gtest/gtest.h>
 
@@ -241,24 +239,13 @@ TEST(CodesRoundTrip, PagesTheBenchSendsAreReadBackWithTheirOwnText)
         const auto page = std::get<std::vector<PreparedCode>>(preparePage(requests, 432));
         testkit::Rig r;
         PrintCodePage(r.serial(), page, r.state, r.rec, 0);
-        struct Paper : printer::PrinterOutput {
-            void reply(std::uint8_t) override {}
-            void page(const printer::Page& p) override { pages.push_back(p); }
-            std::vector<printer::Page> pages;
-        } paper;
-        printer::VirtualPrinter printer(432, paper);
-        printer::Decoder decoder;
-        decoder.feed(testkit::unhex(r.rec.stream()), printer);
+        testkit::PaperPrinter paper(432);
+        paper.feed(testkit::unhex(r.rec.stream()));
         ASSERT_EQ(paper.pages.size(), 1u);
-        const printer::Page& p = paper.pages[0];
-        std::vector<std::uint8_t> grey(std::size_t(p.dots.width) * std::size_t(p.height), 255);
-        for (int y = 0; y < p.height; ++y)
-            for (int x = 0; x < p.dots.width; ++x)
-                if (p.at(x, y)) grey[std::size_t(y * p.dots.width + x)] = 0;
         std::vector<run::CodeSent> sent;
         for (const PreparedCode& code : page) sent.push_back(code.record);
         std::vector<std::string> unread;
-        for (const ScanRow& row : checkScan(sent, scan::readCodes(grey.data(), p.dots.width, p.height).reads()))
+        for (const ScanRow& row : checkScan(sent, testkit::readPage(paper.pages[0]).reads()))
             if (row.verdict != Verdict::Read) unread.push_back(scanLine(row));
         EXPECT_EQ(unread, (Lines{requests.size() == 7 ? "QR model one: not checkable (the reader reads no QR model 1)"
                                                        : "DATABAR-LIMITED 0950110153000: not checkable (the reader reads no DataBar Limited)"}));

@@ -1,6 +1,4 @@
-#include "printer/Decoder.h"
-#include "printer/VirtualPrinter.h"
-#include "scan/CodeReader.h"
+#include "support/Receipts.h"
 #include "support/Recorder.h"
 
 #include <gtest/gtest.h>
@@ -10,20 +8,9 @@ namespace {
 using namespace printbench::printer;
 
 // A 640-dot printer fed through the decoder, keeping its pages and its log.
-struct Printer : PrinterOutput {
-    explicit Printer(const std::string& hex) { decoder.feed(printbench::testkit::unhex(hex), printer); }
-    void reply(std::uint8_t) override {}
-    void page(const Page& p) override { pages.push_back(p); }
-    void note(const std::string& text) override { notes.push_back(text); }
-    // The last page as a reader sees it: blank paper white, ink black.
-    std::vector<printbench::scan::CodeRead> read() const
-    {
-        const Page& p = pages.back();
-        std::vector<std::uint8_t> grey(std::size_t(p.dots.width) * std::size_t(p.height), 255);
-        for (int y = 0; y < p.height; ++y)
-            for (int x = 0; x < p.dots.width; ++x) if (p.at(x, y)) grey[std::size_t(y * p.dots.width + x)] = 0;
-        return printbench::scan::readCodes(grey.data(), p.dots.width, p.height).reads();
-    }
+struct Printer : printbench::testkit::PaperPrinter {
+    explicit Printer(const std::string& hex) : PaperPrinter(640) { feed(printbench::testkit::unhex(hex)); }
+    std::vector<printbench::scan::CodeRead> read() const { return printbench::testkit::readPage(pages.back()).reads(); }
     // The rows of the last page in runs: "blank 2, text 20, bars 50", bars being rows the same as
     // `barRow`'s.
     std::string rows(int barRow) const
@@ -44,10 +31,6 @@ struct Printer : PrinterOutput {
         }
         return s;
     }
-    std::vector<Page> pages;
-    std::vector<std::string> notes;
-    VirtualPrinter printer{640, *this};
-    Decoder decoder;
 };
 
 // Each symbology and 2-D code printed at the defaults (HRI below), read back from the receipt.
