@@ -196,6 +196,8 @@ int HeadlessRun::act()
         ran(codes::PrintCodePage(chosen, page, m_state, *this, m_options.delayMs,
                                  [this](const run::CodeSent& code) { observe().codeSent(code); }));
         break;
+    case run::Action::CodePages:
+    case run::Action::Image: break;
     }
     m_link.flush();
     observe().runEnded(complete);

@@ -158,6 +158,24 @@ enum class Code2dFunction : std::uint8_t {
 };
 inline constexpr std::uint8_t Code2dDataMode = 0x30;  // m 48 of store and print
 inline constexpr Command<3> PrintAndFeed120{0x1B, 0x4A, 0x78};  // ESC J 120: the feed after a page of codes
+
+// --- Character code tables and double-byte mode --------------------------------------------
+inline constexpr Command<2> SelectCodeTable{0x1B, 0x74};  // ESC t; the table's n follows
+inline constexpr Command<2> KanjiOn{0x1C, 0x26};          // FS &: double-byte mode on
+
+// --- Raster images (GS v 0) and graphics (GS ( L) ------------------------------------------
+// GS v 0 m = 0 (normal size); xL xH (bytes a row), yL yH (rows) and the rows follow, 8 dots a
+// byte, the leftmost dot in the high bit.
+inline constexpr Command<4> RasterImage{0x1D, 0x76, 0x30, 0x00};
+inline constexpr std::uint16_t RasterImageMaxRows = 256;  // rows PrintBench sends in one GS v 0
+// GS ( L pL pH m fn ...: pL pH count the bytes from m on.
+inline constexpr Command<3> GraphicsPrefix{0x1D, 0x28, 0x4C};
+// m fn a bx by c of "store graphics in the print buffer" (fn 112): one-bit raster, normal size,
+// colour 1; xL xH (dots a row), yL yH (rows) and the rows follow, as GS v 0 packs them.
+inline constexpr Command<6> GraphicsStore{0x30, 0x70, 0x30, 0x01, 0x01, 0x31};
+inline constexpr std::uint32_t GraphicsMaxParameterBytes = 65535;  // pL pH's largest count
+// GS ( L pL pH 48 50: print the graphics in the print buffer.
+inline constexpr Command<7> GraphicsPrint{0x1D, 0x28, 0x4C, 0x02, 0x00, 0x30, 0x32};
 // clang-format on
 
 }  // namespace printbench::protocol

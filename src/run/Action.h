@@ -9,7 +9,8 @@ namespace printbench::run {
 // What the technician can ask of the bench: the window's buttons that send, and the actions of
 // printbench-run. Every record, report and program names an action through this one table.
 // Test pages › Barcodes… and 2-D codes… print the sample page (Barcodes), one barcode, one QR
-// code or one PDF417 code.
+// code or one PDF417 code; Code pages… prints the charts of character code tables, Image… a
+// picture of any format.
 enum class Action {
     Sequence,
     HDiagram,
@@ -24,6 +25,8 @@ enum class Action {
     Barcode,
     Qr,
     Pdf417,
+    CodePages,
+    Image,
 };
 
 struct ActionName {
@@ -38,7 +41,7 @@ struct ActionName {
     std::string_view english;
 };
 
-inline constexpr std::array<ActionName, 13> kActionNames{{
+inline constexpr std::array<ActionName, 15> kActionNames{{
     {Action::Sequence, "Run", "sequence", "Run"},
     {Action::HDiagram, "H Diagram", "h-diagram", "H Diagram"},
     {Action::BitPattern, "비트패턴", "bit-pattern", "Bit Pattern"},
@@ -52,6 +55,8 @@ inline constexpr std::array<ActionName, 13> kActionNames{{
     {Action::Barcode, "Barcode", "barcode", "Barcode"},
     {Action::Qr, "QR code", "qr", "QR code"},
     {Action::Pdf417, "PDF417 code", "pdf417", "PDF417 code"},
+    {Action::CodePages, "Code pages", "code-pages", "Code pages"},
+    {Action::Image, "Image", "image", "Image"},
 }};
 
 std::string_view actionLabel(Action action);
