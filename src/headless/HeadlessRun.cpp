@@ -6,6 +6,7 @@
 #include "codes/Codes.h"
 #include "commands/TextCommands.h"
 #include "connection/PortSelection.h"
+#include "patterns/CodePageCharts.h"
 #include "patterns/TestPrints.h"
 #include "protocol/Models.h"
 #include "run/FailureText.h"
@@ -197,6 +198,9 @@ int HeadlessRun::act()
                                  [this](const run::CodeSent& code) { observe().codeSent(code); }));
         break;
     case run::Action::CodePages:
+        ran(patterns::PrintCodePages(chosen, {m_options.codeTables, m_options.koreanChart}, m_state, *this,
+                                     m_options.delayMs));
+        break;
     case run::Action::Image: break;
     }
     m_link.flush();

@@ -14,7 +14,7 @@ const char* const kRunUsage =
     "usage: printbench-run [OPTIONS] ACTION [ARG]\n"
     "ACTION: sequence \"Full Cut,Feed,...\"  (catalogue names, as in the Command List)\n"
     "        h-diagram | bit-pattern | tile | test-pattern | logo FILE.bmp | status | status-clear | identify\n"
-    "        barcodes | barcode SYMBOLOGY DATA | qr TEXT | pdf417 TEXT\n"
+    "        barcodes | barcode SYMBOLOGY DATA | qr TEXT | pdf417 TEXT | code-pages\n"
     "        check-scan IMAGE --sent REPORT.json [--junit FILE]   (no printer: the codes read from the picture\n"
     "                  against those the report says were sent; exit 0 only when every one was read)\n"
     "  --port COM3 | USB | /dev/ttyUSB0 | tcp://HOST[:PORT]   (COM<n> resolves as the window does; PORT 9100)\n"
@@ -31,6 +31,7 @@ const char* const kRunUsage =
     "QR: --qr-model 1|2|micro (2)  --module 3 (1-16)  --ec L|M|Q|H (M)\n"
     "PDF417: --columns 0 (0-30)  --rows 0 (0, 3-90)  --row-height 3 (2-8)  --pdf417-ec 1 (0-8)  --truncated\n"
     "  --in-code-page  a QR or PDF417 code's text in the text code page (as Text Output's), not UTF-8\n"
+    "Code pages: --tables 0,1,2,3,4,5,16,17,18,19 (ESC t n, 0-255)  --korean  (and the KS X 1001 chart)\n"
     "Exit status: 0 completed, 1 stopped by a printer fault, 2 usage error, 3 link error or no answer\n"
     "from the printer, 130 SIGINT (Ctrl-C), SIGTERM or SIGHUP.\n";
 
@@ -166,11 +167,15 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
             o.textInCodePage = true;
             continue;
         }
+        if (arg == "--korean") {
+            o.koreanChart = true;
+            continue;
+        }
         static const std::array valued{"--port",     "--speed",  "--model",      "--density",      "--delay",
                                        "--feed",     "--repeat", "--text",       "--out",          "--report",
                                        "--junit",    "--sent",   "--height",     "--module-width", "--hri",
                                        "--hri-font", "--form",   "--qr-model",   "--module",       "--ec",
-                                       "--columns",  "--rows",   "--row-height", "--pdf417-ec"};
+                                       "--columns",  "--rows",   "--row-height", "--pdf417-ec",    "--tables"};
         if (!oneOf(valued, arg)) return "unknown option " + arg;
         if (i + 1 >= args.size()) return arg + " needs a value";
         const std::string value = args[++i];
@@ -214,7 +219,11 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
         else if (arg == "--report") o.report = value;
         else if (arg == "--junit") o.junit = value;
         else if (arg == "--sent") o.sent = value;
-        else if (const auto chosen = codeSetting(o, arg, value)) return *chosen;
+        else if (arg == "--tables") {
+            auto tables = patterns::readTableList(value);
+            if (const auto* e = std::get_if<std::string>(&tables)) return "--tables: " + *e;
+            o.codeTables = std::get<std::vector<std::uint8_t>>(std::move(tables));
+        } else if (const auto chosen = codeSetting(o, arg, value)) return *chosen;
     }
 
     if (words.empty()) return "an action is needed";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codes/Codes.h"
+#include "patterns/CodePageCharts.h"
 #include "run/Action.h"
 
 #include <cstdint>
@@ -36,6 +37,10 @@ struct RunOptions {
     codes::QrSettings qr;
     codes::Pdf417Settings pdf417;
     bool textInCodePage = false;  // a 2-D code's text in the text code page, not UTF-8
+
+    // code-pages: the charts of these code tables, and of the Korean double-byte characters.
+    std::vector<std::uint8_t> codeTables = patterns::defaultTables();
+    bool koreanChart = false;
 
     // check-scan IMAGE --sent REPORT.json: no printer; the codes read from the picture against
     // those the report says were sent.

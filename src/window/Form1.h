@@ -4,6 +4,7 @@
 #include "commands/SequenceRunner.h"
 #include "commands/SharedState.h"
 #include "link/PrinterLink.h"
+#include "patterns/CodePageCharts.h"
 #include "run/RunObserver.h"
 #include "status/Identity.h"
 #include "status/StatusHandling.h"
@@ -90,6 +91,10 @@ public:
     // chosen, checked whole first (a code refused sends nothing and says why), as a run of
     // `action`. Nothing during a run, nothing without a port.
     void PrintCodes(run::Action action, const std::vector<codes::CodeRequest>& page);
+    // Test pages › Code pages… (beyond the form): the charts of the code tables and the Korean
+    // chart `page` names, on the route chosen, as a run of their own; nothing during a run,
+    // nothing without a port.
+    void PrintCodePages(const patterns::ChartPage& page);
     // The codes of the last page printed, for File › Check a scanned page….
     const std::vector<run::CodeSent>& lastCodesSent() const { return m_lastCodes; }
     // The port as a run's record names it: the port list's entry, or a network printer's address.
@@ -116,6 +121,18 @@ public:
     run::RunObserver& observer() { return *observe(); }
     // A run from start to end (a scope): the observer told, the starting buttons disabled
     // meanwhile. `file`: the bitmap of a logo print.
+    // A test page is one pass, told to the record only: the form's fields stay as they are.
+    class OnePass : public commands::RunPanel {
+    public:
+        explicit OnePass(Form1& form) : m_form(form) {}
+        std::int64_t repeatCount() override { return 1; }
+        void showRepetition(std::int64_t) override {}
+        void repetitionBegun(std::int64_t n) override { m_form.observer().passBegun(n, 1); }
+        void repetitionFinished(std::int64_t n) override { m_form.observer().passFinished(n); }
+
+    private:
+        Form1& m_form;
+    };
     class Run {
     public:
         Run(Form1& form, run::Action action, const std::string& file = {});

@@ -76,6 +76,7 @@ TEST(Headless, EachActionSendsWhatTheWindowSendsAndExitsZero)
         {{"barcode", "ean13", "4901234567894", "--hri", "both", "--hri-font", "b", "--form", "A", "--height", "80", "--module-width", "2"},
          [](Bench&) {},
          [](Bench& b) { b.form.PrintCodes(run::Action::Barcode, {codes::BarcodeRequest{codes::Symbology::Ean13, "4901234567894", {80, 2, codes::Hri::Both, 1, codes::Form::A}}}); }},
+        {{"code-pages", "--tables", "16, 0", "--korean"}, [](Bench&) {}, [](Bench& b) { b.form.PrintCodePages({{16, 0}, true}); }},
         {{"logo", (pictures.path() / "a.bmp").string()}, [](Bench&) {},
          [&](Bench& b) {
              window::Form3 bitmaps(b.form, b.rec);
@@ -249,7 +250,7 @@ TEST(Headless, AWrongActionOptionModelOrNumberIsAUsageError)
 {
     const std::pair<std::vector<std::string>, std::string> rows[] = {
         {{"--port", "COM3", "cut"}, "unknown action \"cut\"; the actions are sequence h-diagram bit-pattern tile test-pattern logo status status-clear identify "
-                                    "barcodes barcode qr pdf417"},
+                                    "barcodes barcode qr pdf417 code-pages image"},
         {{"--port", "COM3", "barcode", "EAN-99", "1"}, "unknown symbology \"EAN-99\"; the symbologies are UPC-A UPC-E EAN-13 EAN-8 CODE39 ITF "
                                                        "CODABAR CODE93 CODE128 GS1-128 DATABAR DATABAR-TRUNCATED DATABAR-LIMITED DATABAR-EXPANDED"},
         {{"--port", "COM3", "barcode", "EAN-13"}, "barcode takes two arguments"},

@@ -89,8 +89,8 @@ TEST(CockpitWindow, TheFormKeepsItsSizeBetweenTheMenusAndTheStatusBarAndEndsTheP
     }
     EXPECT_EQ(menus.join(" | "), "File: Record capture…, Save console as text…, Save run report…, Check a scanned page…, , "
                                  "Save sequence…, Open sequence…, Restore last session, , Exit | View: Traffic console, "
-                                 "Status history | Printer: Identify… | Test pages: Barcodes…, 2-D codes… | "
-                                 "Settings: Text code page ▸, Language ▸ | Help: About PrintBench");
+                                 "Status history | Printer: Identify… | Test pages: Barcodes…, 2-D codes…, Code pages… | "
+                                 "Settings: Text code page ▸, Code tables…, Language ▸ | Help: About PrintBench");
 
     // The close box and File › Exit each end the program once, as "End".
     c.window.close();
@@ -297,6 +297,25 @@ TEST(CockpitWindow, TestPagesPrintWhatTheirDialogsSayAndTheScanCheckShowsARowPer
     const run::CodeSent& pdf = c.journal.run()->codes.at(0);
     EXPECT_EQ(pdf.symbology + " " + pdf.text + " (" + pdf.settings + ")",
               "PDF417 PrintBench (columns 4, rows 0, module 3, row height 3, level 1, truncated)");
+
+    // Settings › Code tables… keeps a list per model; Test pages › Code pages… charts the model's.
+    answer([](QDialog& d) {
+        d.findChild<QComboBox*>("model")->setCurrentText("KR-420");
+        d.findChild<QLineEdit*>("tables")->setText("16, 3");
+    }, "Settings/Code tables…");
+    EXPECT_EQ(QSettings("PrintBench", "PrintBench").value("codeTables/KR-420").toString(), "16,3");
+    c.main.form().setListIndex(Control::Combo4, 7);
+    c.rec.timeline.clear();
+    answer([](QDialog& d) {
+        EXPECT_EQ(d.findChild<QCheckBox*>("table0"), nullptr);
+        d.findChild<QCheckBox*>("table3")->setChecked(false);
+        d.findChild<QCheckBox*>("korean")->setChecked(false);
+    }, "Test pages/Code pages…");
+    EXPECT_EQ(std::string(run::actionId(c.journal.run()->settings.action)), "code-pages");
+    const std::string charts = c.rec.stream(0);
+    // Table 16 alone: neither table 3 nor the Korean chart (which would end in FS . ESC @).
+    EXPECT_EQ(charts.substr(0, 20) + " … " + charts.substr(charts.size() - 44), "1B 40 1C 2E 1B 74 10 … 20 0A 1B 40 1B 4A 78 1B 69 10 04 02 10 04 02");
+    EXPECT_EQ(charts.find("1B 74 03"), std::string::npos);
 
     c.answer = testkit::q(c.folder.path() / "notes.txt");
     testkit::writeFile(c.folder.path() / "notes.txt", std::vector<std::uint8_t>{'h', 'i'});

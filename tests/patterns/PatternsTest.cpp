@@ -1,5 +1,6 @@
 // The three test prints, against the subsystem on a link of the recorder, at 432 dots unless said.
 
+#include "patterns/CodePageCharts.h"
 #include "patterns/PatternRuns.h"
 #include "patterns/TestPrints.h"
 #include "support/Benches.h"
@@ -127,4 +128,71 @@ TEST(TestPrints, StopCountChangesAndNoRoute)
     testkit::Rig none;
     for (const auto& row : rows) std::get<Print>(row)(none.link.channel(link::Route::None), none);
     EXPECT_EQ(none.rec.timeline, std::vector<std::string>{});
+}
+
+TEST(CodePageCharts, TableChartBytes)
+{
+    // Table 16 whole: the rows written out as the printer gets them, 7F as a space.
+    std::string rows;
+    for (const char* row : {"2x   ! \" # $ % & ' ( ) * + , - . / \n", "3x 0 1 2 3 4 5 6 7 8 9 : ; < = > ? \n",
+                            "4x @ A B C D E F G H I J K L M N O \n", "5x P Q R S T U V W X Y Z [ \\ ] ^ _ \n",
+                            "6x ` a b c d e f g h i j k l m n o \n", "7x p q r s t u v w x y z { | } ~   \n",
+                            "8x \x80 \x81 \x82 \x83 \x84 \x85 \x86 \x87 \x88 \x89 \x8A \x8B \x8C \x8D \x8E \x8F \n",
+                            "9x \x90 \x91 \x92 \x93 \x94 \x95 \x96 \x97 \x98 \x99 \x9A \x9B \x9C \x9D \x9E \x9F \n",
+                            "Ax \xA0 \xA1 \xA2 \xA3 \xA4 \xA5 \xA6 \xA7 \xA8 \xA9 \xAA \xAB \xAC \xAD \xAE \xAF \n",
+                            "Bx \xB0 \xB1 \xB2 \xB3 \xB4 \xB5 \xB6 \xB7 \xB8 \xB9 \xBA \xBB \xBC \xBD \xBE \xBF \n",
+                            "Cx \xC0 \xC1 \xC2 \xC3 \xC4 \xC5 \xC6 \xC7 \xC8 \xC9 \xCA \xCB \xCC \xCD \xCE \xCF \n",
+                            "Dx \xD0 \xD1 \xD2 \xD3 \xD4 \xD5 \xD6 \xD7 \xD8 \xD9 \xDA \xDB \xDC \xDD \xDE \xDF \n",
+                            "Ex \xE0 \xE1 \xE2 \xE3 \xE4 \xE5 \xE6 \xE7 \xE8 \xE9 \xEA \xEB \xEC \xED \xEE \xEF \n",
+                            "Fx \xF0 \xF1 \xF2 \xF3 \xF4 \xF5 \xF6 \xF7 \xF8 \xF9 \xFA \xFB \xFC \xFD \xFE \xFF \n"})
+        rows += row;
+    const std::vector<std::uint8_t> chart = patterns::codeTableChart(16);
+    EXPECT_EQ(std::string(chart.begin(), chart.end()),
+              "\x1B\x40\x1C\x2E\x1B\x74\x10" "Code table 16 (ESC t 16): WPC1252\n" + rows + "\x1B\x40");
+    // A table the list does not name is charted by its number alone.
+    const std::vector<std::uint8_t> other = patterns::codeTableChart(7);
+    EXPECT_EQ(std::string(other.begin(), other.begin() + 30), "\x1B\x40\x1C\x2E\x1B\x74\x07" "Code table 7 (ESC t 7)\n");
+}
+
+TEST(CodePageCharts, KoreanChartFraming)
+{
+    const std::vector<std::uint8_t> chart = patterns::koreanChart();
+    const std::string s(chart.begin(), chart.end());
+    const std::string head = "\x1B\x40\x1C\x26" "KS X 1001 (FS &): rows A1 B0 C8 CA\n"
+                             "A1Ax  \xA1\xA1\xA1\xA2\xA1\xA3\xA1\xA4\xA1\xA5\xA1\xA6\xA1\xA7\xA1\xA8\xA1\xA9\xA1\xAA\xA1\xAB"
+                             "\xA1\xAC\xA1\xAD\xA1\xAE\xA1\xAF\n";
+    const std::string tail = "CAFx\xCA\xF0\xCA\xF1\xCA\xF2\xCA\xF3\xCA\xF4\xCA\xF5\xCA\xF6\xCA\xF7\xCA\xF8\xCA\xF9\xCA\xFA"
+                             "\xCA\xFB\xCA\xFC\xCA\xFD\xCA\xFE  \n\x1C\x2E\x1B\x40";
+    EXPECT_EQ(s.substr(0, head.size()), head);
+    EXPECT_EQ(s.substr(s.size() - tail.size()), tail);
+    // Four rows of six lines; the first Hangul row starts with 가 (B0 A1), the last ends with 힝 (C8 FE).
+    EXPECT_EQ(std::count(s.begin(), s.end(), '\n'), 25);
+    EXPECT_NE(s.find("B0Ax  \xB0\xA1"), std::string::npos);
+    EXPECT_NE(s.find("\xC8\xFE  \n"), std::string::npos);
+}
+
+TEST(CodePageCharts, TableListsAndThePrint)
+{
+    const auto tables = [](std::string_view text) {
+        const auto read = patterns::readTableList(text);
+        if (const auto* e = std::get_if<std::string>(&read)) return *e;
+        return patterns::tableListText(std::get<std::vector<std::uint8_t>>(read));
+    };
+    EXPECT_EQ(tables("0, 16,17 ,0,255"), "0,16,17,255");
+    EXPECT_EQ(tables("0,256"), "\"256\" is not a code table: give numbers 0 to 255 parted by commas");
+    EXPECT_EQ(tables("0,,1"), "\"\" is not a code table: give numbers 0 to 255 parted by commas");
+    EXPECT_EQ(tables("x"), "\"x\" is not a code table: give numbers 0 to 255 parted by commas");
+    EXPECT_EQ(patterns::tableListText(patterns::defaultTables()), "0,1,2,3,4,5,16,17,18,19");
+
+    // An event pass and the stop check before each chart; the feed and the Full Cut at the end.
+    testkit::Rig r;
+    EXPECT_EQ(patterns::PrintCodePages(r.serial(), {{0, 16}, true}, r.state, r.rec, 500), patterns::RunEnd::Complete);
+    EXPECT_EQ(r.rec.only({"events", "repeated", "sleep"}), "repeated 1 | events 1 | events 2 | events 3 | sleep 500");
+    const std::string sent = r.rec.stream(0);
+    EXPECT_EQ(sent.substr(0, 20), "1B 40 1C 2E 1B 74 00");
+    EXPECT_EQ(sent.substr(sent.size() - 38), "1B 40 1B 4A 78 1B 69 10 04 02 10 04 02");
+    testkit::Rig s;
+    s.rec.atEventPass(2, [&] { s.state.StopRequested = 1; });
+    EXPECT_EQ(patterns::PrintCodePages(s.usb(), {{0, 16}, true}, s.state, s.rec, 500), patterns::RunEnd::Stopped);
+    EXPECT_EQ(s.rec.stream(s.rec.find("events 2")), "");
 }

@@ -174,6 +174,8 @@ void CockpitWindow::buildMenus()
     connect(barcodes, &QAction::triggered, this, &CockpitWindow::printBarcodes);
     QAction* codes2d = titled(pages->addAction(QString()), QT_TR_NOOP("2-D codes…"));
     connect(codes2d, &QAction::triggered, this, &CockpitWindow::print2dCodes);
+    QAction* charts = titled(pages->addAction(QString()), QT_TR_NOOP("Code pages…"));
+    connect(charts, &QAction::triggered, this, &CockpitWindow::printCodePages);
 
     QMenu* settingsMenu = menu(menuBar(), QT_TR_NOOP("&Settings"));
     QMenu* codePages = menu(settingsMenu, QT_TR_NOOP("Text code page"));
@@ -190,6 +192,9 @@ void CockpitWindow::buildMenus()
         if (a->text() == remembered) chosen = a;
     chosen->setChecked(true);
     if (chosen != m_codePages->actions().front()) m_codePage.choose(remembered.toStdString());
+
+    connect(titled(settingsMenu->addAction(QString()), QT_TR_NOOP("Code tables…")), &QAction::triggered, this,
+            &CockpitWindow::editCodeTables);
 
     // The windows' language: Korean, the program's own, or English; kept for the next start.
     QMenu* languages = menu(settingsMenu, QT_TR_NOOP("Language"));
@@ -215,7 +220,7 @@ void CockpitWindow::buildMenus()
     });
 
     // Nothing changes what a run reads pass after pass (the fields, the code page) while it goes.
-    m_idleOnly = {open, restore, codePages->menuAction(), identify, barcodes, codes2d};
+    m_idleOnly = {open, restore, codePages->menuAction(), identify, barcodes, codes2d, charts};
     for (QMenu* menu : {file, printer, pages, settingsMenu})
         connect(menu, &QMenu::aboutToShow, this, &CockpitWindow::updateActions);
 
@@ -477,6 +482,45 @@ void CockpitWindow::print2dCodes()
     if (dialog.exec() != QDialog::Accepted) return;
     const CodePageChoice choice = dialog.choice();
     m_form.form().PrintCodes(choice.action, choice.page);
+}
+
+std::vector<std::uint8_t> CockpitWindow::codeTablesOf(const QString& model) const
+{
+    const QString kept = settings().value(QStringLiteral("codeTables/") + model).toString();
+    if (!kept.isEmpty()) {
+        if (auto tables = patterns::readTableList(kept.toStdString());
+            const auto* list = std::get_if<std::vector<std::uint8_t>>(&tables))
+            return *list;
+    }
+    return patterns::defaultTables();
+}
+
+void CockpitWindow::printCodePages()
+{
+    const QString model = m_form.widget<window::MainControl::Combo4>()->currentText();
+    CodePagesDialog dialog(model, codeTablesOf(model), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const patterns::ChartPage page = dialog.choice();
+    if (page.tables.empty() && !page.korean) return;
+    m_form.form().PrintCodePages(page);
+}
+
+void CockpitWindow::editCodeTables()
+{
+    CodeTablesDialog dialog(
+        m_form.widget<window::MainControl::Combo4>()->currentText(),
+        [this](const QString& model) { return codeTablesOf(model); }, this);
+    while (dialog.exec() == QDialog::Accepted) {
+        const auto tables = dialog.tables();
+        if (const auto* complaint = std::get_if<std::string>(&tables)) {
+            notify(QMessageBox::Warning, QString::fromStdString(*complaint));
+            continue;
+        }
+        const auto& list = std::get<std::vector<std::uint8_t>>(tables);
+        settings().setValue(QStringLiteral("codeTables/") + dialog.model(),
+                            QString::fromStdString(patterns::tableListText(list)));
+        return;
+    }
 }
 
 void CockpitWindow::checkScannedPage()

@@ -84,6 +84,10 @@ private:
     // Test pages › Barcodes… and 2-D codes…: the dialog, then the page on the form's route.
     void printBarcodes();
     void print2dCodes();
+    void printCodePages();
+    void editCodeTables();
+    // The code tables `model` offers: as Settings › Code tables… keeps them, or the default list.
+    std::vector<std::uint8_t> codeTablesOf(const QString& model) const;
     // File › Check a scanned page…: the codes of the last page against those read from a picture.
     void checkScannedPage();
     void saveSequence();

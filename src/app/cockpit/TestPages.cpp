@@ -1,5 +1,8 @@
 #include "app/cockpit/TestPages.h"
 
+#include "protocol/CodeTables.h"
+#include "protocol/Models.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -198,6 +201,82 @@ CodePageChoice Code2dDialog::choice() const
     s.level = m_pdfLevel->value();
     s.truncated = m_truncated->isChecked();
     return {run::Action::Pdf417, {codes::Pdf417Request{text, s, codePage}}};
+}
+
+CodePagesDialog::CodePagesDialog(const QString& model, const std::vector<std::uint8_t>& tables, QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CodePagesDialog"));
+    setWindowTitle(tr("Code pages"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(
+        new QLabel(tr("Charts of the code tables of %1 (ESC t n; Settings › Code tables…):").arg(model), this));
+    for (const std::uint8_t n : tables) {
+        QString text = tr("%1: table %2").arg(n);
+        const auto known = protocol::codeTable(n);
+        text = text.arg(known ? QString::fromLatin1(known->name.data(), qsizetype(known->name.size())) : tr("unnamed"));
+        auto* box = new QCheckBox(text, this);
+        box->setObjectName(QStringLiteral("table%1").arg(n));
+        box->setChecked(true);
+        layout->addWidget(box);
+        m_tables.emplace_back(box, n);
+    }
+    m_korean = new QCheckBox(tr("Korean double-byte characters (FS &, KS X 1001)"), this);
+    m_korean->setObjectName(QStringLiteral("korean"));
+    m_korean->setChecked(true);
+    layout->addWidget(m_korean);
+    addButtons(this, layout, tr("Print"));
+}
+
+patterns::ChartPage CodePagesDialog::choice() const
+{
+    patterns::ChartPage page;
+    for (const auto& [box, n] : m_tables)
+        if (box->isChecked()) page.tables.push_back(n);
+    page.korean = m_korean->isChecked();
+    return page;
+}
+
+CodeTablesDialog::CodeTablesDialog(const QString& model,
+                                   std::function<std::vector<std::uint8_t>(const QString&)> tables, QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CodeTablesDialog"));
+    setWindowTitle(tr("Code tables"));
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    m_model = new QComboBox(this);
+    for (const auto& [name, width] : protocol::kModelWidths)
+        m_model->addItem(QString::fromLatin1(name.data(), qsizetype(name.size())));
+    m_model->setCurrentText(model);
+    m_model->setObjectName(QStringLiteral("model"));
+    m_list = new QLineEdit(this);
+    m_list->setObjectName(QStringLiteral("tables"));
+    const auto show = [this, tables](const QString& name) {
+        m_list->setText(QString::fromStdString(patterns::tableListText(tables(name))));
+    };
+    show(m_model->currentText());
+    connect(m_model, &QComboBox::currentTextChanged, this, show);
+    form->addRow(tr("Model"), m_model);
+    form->addRow(tr("Tables (ESC t n, 0–255)"), m_list);
+    layout->addLayout(form);
+    QString known;
+    for (const protocol::CodeTable& t : protocol::kCodeTables)
+        known += QStringLiteral("%1 %2  ").arg(t.n).arg(QString::fromLatin1(t.name.data(), qsizetype(t.name.size())));
+    auto* note = new QLabel(tr("Tables with glyphs known here: %1").arg(known.trimmed()), this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    addButtons(this, layout, tr("Keep"));
+}
+
+QString CodeTablesDialog::model() const
+{
+    return m_model->currentText();
+}
+
+std::variant<std::vector<std::uint8_t>, std::string> CodeTablesDialog::tables() const
+{
+    return patterns::readTableList(m_list->text().toStdString());
 }
 
 ScanCheckDialog::ScanCheckDialog(const QString& image, const std::vector<codes::ScanRow>& rows, QWidget* parent)

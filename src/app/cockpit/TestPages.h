@@ -2,11 +2,17 @@
 
 #include "codes/Codes.h"
 #include "codes/ScanCheck.h"
+#include "patterns/CodePageCharts.h"
 #include "run/Action.h"
 
 #include <QDialog>
 
+#include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 class QComboBox;
@@ -67,6 +73,35 @@ private:
     QCheckBox* m_truncated = nullptr;
     QCheckBox* m_inCodePage = nullptr;
     QString m_codePage;
+};
+
+// Test pages › Code pages…: which of the model's code tables to chart (all at first), and the
+// Korean double-byte chart.
+class CodePagesDialog : public QDialog {
+    Q_OBJECT
+public:
+    CodePagesDialog(const QString& model, const std::vector<std::uint8_t>& tables, QWidget* parent = nullptr);
+    patterns::ChartPage choice() const;
+
+private:
+    std::vector<std::pair<QCheckBox*, std::uint8_t>> m_tables;
+    QCheckBox* m_korean = nullptr;
+};
+
+// Settings › Code tables…: the code tables (ESC t n) a model offers, as a list "0,1,16", kept per
+// model. `tables` gives each model's list as it stands.
+class CodeTablesDialog : public QDialog {
+    Q_OBJECT
+public:
+    CodeTablesDialog(const QString& model, std::function<std::vector<std::uint8_t>(const QString&)> tables,
+                     QWidget* parent = nullptr);
+    QString model() const;
+    // The list as typed, or why it is not one.
+    std::variant<std::vector<std::uint8_t>, std::string> tables() const;
+
+private:
+    QComboBox* m_model = nullptr;
+    QLineEdit* m_list = nullptr;
 };
 
 // File › Check a scanned page…: one row per code of the last page, as check-scan prints them.
