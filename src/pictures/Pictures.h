@@ -58,6 +58,13 @@ GreyPicture cropToWidth(const GreyPicture& picture, int widthDots);
 // What the technician is told of a crop: "cropped at 576 dots".
 std::string croppedNotice(int widthDots);
 
+// A picture made to fit a print width, and what was done to it when that is worth telling
+// ("cropped at 576 dots"); empty otherwise.
+struct FittedPicture {
+    GreyPicture picture;
+    std::string notice;
+};
+
 // The bytes of a picture in one mode: what goes before the bands, each band (sent whole, with an
 // event pass and a stop check between bands), and what ends them.
 struct PictureBytes {

@@ -84,6 +84,7 @@ private:
     // Test pages › Barcodes… and 2-D codes…: the dialog, then the page on the form's route.
     void printBarcodes();
     void print2dCodes();
+    void printPicture();
     // File › Check a scanned page…: the codes of the last page against those read from a picture.
     void checkScannedPage();
     void saveSequence();

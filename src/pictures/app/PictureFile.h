@@ -13,12 +13,7 @@ namespace printbench::pictures {
 std::variant<GreyPicture, std::string> readGreyPicture(const std::string& path);
 
 // A picture wider than `widthDots` made to fit: scaled down smoothly (its height in proportion),
-// or, with `crop`, cropped at the width. `notice` says what was done to it when it was cropped
-// ("cropped at 576 dots"); empty otherwise.
-struct FittedPicture {
-    GreyPicture picture;
-    std::string notice;
-};
+// or, with `crop`, cropped at the width (its notice says so).
 FittedPicture fitToWidth(const GreyPicture& picture, int widthDots, bool crop);
 
 }  // namespace printbench::pictures
