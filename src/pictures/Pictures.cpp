@@ -60,22 +60,26 @@ void floydSteinberg(const GreyPicture& picture, std::uint8_t* out)
     for (int y = 0; y < picture.height; ++y) {
         const std::uint8_t* in = picture.grey.data() + std::size_t(y) * std::size_t(w);
         std::uint8_t* row = out + std::size_t(y) * std::size_t(w);
+        // The share for the right neighbour stays in a register; the branchless choice keeps
+        // noise from costing mispredictions.
+        int right = cur[0];
         for (int x = 0; x < w; ++x) {
-            const int value = in[x] + ((cur[x] + 8) >> 4);
-            const bool ink = value < 128;
-            row[x] = ink ? 1 : 0;
-            const int e = ink ? value : value - 255;
-            cur[x + 1] += 7 * e;
+            const int value = in[x] + ((right + 8) >> 4);
+            const int ink = value < 128;
+            row[x] = std::uint8_t(ink);
+            const int e = value - (255 & (ink - 1));
+            right = cur[x + 1] + 7 * e;
             next[x - 1] += 3 * e;
             next[x] += 5 * e;
-            next[x + 1] += e;
+            next[x + 1] = e;
         }
         std::swap(cur, next);
-        std::fill(next - 1, next + w + 1, 0);
+        next[-1] = next[0] = 0;
     }
 }
 
-// Errors in eighths: each of the six neighbours takes one.
+// Errors in eighths: each of the six neighbours takes one. The two shares to the right stay in
+// registers; the row two down is written whole by each row, so no row is cleared but its edges.
 void atkinson(const GreyPicture& picture, std::uint8_t* out)
 {
     const int w = picture.width;
@@ -87,23 +91,24 @@ void atkinson(const GreyPicture& picture, std::uint8_t* out)
     for (int y = 0; y < picture.height; ++y) {
         const std::uint8_t* in = picture.grey.data() + std::size_t(y) * std::size_t(w);
         std::uint8_t* row = out + std::size_t(y) * std::size_t(w);
+        int next1 = 0, next2 = 0;
         for (int x = 0; x < w; ++x) {
-            const int value = in[x] + ((r0[x] + 4) >> 3);
-            const bool ink = value < 128;
-            row[x] = ink ? 1 : 0;
-            const int e = ink ? value : value - 255;
-            r0[x + 1] += e;
-            r0[x + 2] += e;
+            const int value = in[x] + ((r0[x] + next1 + 4) >> 3);
+            const int ink = value < 128;
+            row[x] = std::uint8_t(ink);
+            const int e = value - (255 & (ink - 1));
+            next1 = next2 + e;
+            next2 = e;
             r1[x - 1] += e;
             r1[x] += e;
             r1[x + 1] += e;
-            r2[x] += e;
+            r2[x] = e;
         }
         int* done = r0;
         r0 = r1;
         r1 = r2;
         r2 = done;
-        std::fill(r2 - 1, r2 + w + 2, 0);
+        r2[-1] = r2[w] = 0;  // the shares that fell off the edges, never read
     }
 }
 
@@ -221,6 +226,7 @@ PictureBytes encode(const DotPicture& picture, ImageMode mode)
     switch (mode) {
     case ImageMode::Column: {
         put(bytes.start, p::LineSpacing24);
+        const std::vector<std::uint8_t> blank(std::size_t(width), 0);
         for (int top = 0; top < height; top += 24) {
             std::vector<std::uint8_t> band;
             band.reserve(5 + 3 * std::size_t(width) + 1);
@@ -228,12 +234,18 @@ PictureBytes encode(const DotPicture& picture, ImageMode mode)
             put16(band, std::size_t(width));
             band.resize(band.size() + 3 * std::size_t(width), 0);
             std::uint8_t* columns = band.data() + 5;
-            for (int r = 0; r < 24 && top + r < height; ++r) {
-                const std::uint8_t* dots = picture.dots.data() + std::size_t(top + r) * std::size_t(picture.width);
-                std::uint8_t* at = columns + r / 8;
-                const std::uint8_t bit = std::uint8_t(0x80 >> (r % 8));
-                for (int x = 0; x < width; ++x)
-                    if (dots[x]) at[3 * x] |= bit;
+            // A column's 24 dots gathered from the band's rows; rows past the picture are blank.
+            std::array<const std::uint8_t*, 24> rows{};
+            for (int r = 0; r < 24; ++r)
+                rows[std::size_t(r)] = top + r < height
+                                           ? picture.dots.data() + std::size_t(top + r) * std::size_t(picture.width)
+                                           : blank.data();
+            for (int x = 0; x < width; ++x) {
+                std::uint32_t bits = 0;
+                for (std::size_t r = 0; r < 24; ++r) bits = bits << 1 | rows[r][x];
+                columns[3 * x] = std::uint8_t(bits >> 16);
+                columns[3 * x + 1] = std::uint8_t(bits >> 8);
+                columns[3 * x + 2] = std::uint8_t(bits);
             }
             put(band, p::LineFeed);
             bytes.bands.push_back(std::move(band));
