@@ -1,8 +1,15 @@
+#include "app/cockpit/PictureDialog.h"
 #include "pictures/app/PictureFile.h"
+#include "support/PrinterPeer.h"
 #include "support/Recorder.h"
 
 #include <QImage>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QImageWriter>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +61,35 @@ TEST(PictureFile, AWiderPictureIsScaledDownOrCroppedAtTheWidth)
     EXPECT_EQ(std::pair(cropped.picture.width, cropped.picture.height), std::pair(500, 201));
     EXPECT_EQ(cropped.notice, "cropped at 500 dots");
     EXPECT_EQ(pictures::fitToWidth(grey, 1000, true).picture.width, 1000);
+}
+
+// The dialog shows the dots it will send, as dithered from the fitted picture, redrawn when a
+// choice changes; a file that is no picture leaves nothing to print.
+TEST(PictureFile, TheDialogPreviewsTheDotsItPrints)
+{
+    testkit::ensureQtApp();
+    testkit::TempDir dir;
+    QImage grey(40, 10, QImage::Format_Grayscale8);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 40; ++x) grey.scanLine(y)[x] = uchar(x * 6);
+    ASSERT_TRUE(grey.save(testkit::q(dir.path() / "g.png")));
+    app::PictureDialog dialog(20, [&] { return testkit::q(dir.path() / "g.png"); });
+    EXPECT_FALSE(dialog.dots());
+    dialog.findChild<QPushButton*>("choose")->click();
+    const auto fitted = [&](bool crop) {
+        return pictures::fitToWidth(std::get<pictures::GreyPicture>(pictures::readGreyPicture((dir.path() / "g.png").string())), 20, crop).picture;
+    };
+    ASSERT_TRUE(dialog.dots());
+    EXPECT_EQ(*dialog.dots(), pictures::dither(fitted(false), pictures::Dither::FloydSteinberg));
+    dialog.findChild<QCheckBox*>("crop")->setChecked(true);
+    dialog.findChild<QComboBox*>("dither")->setCurrentIndex(0);
+    dialog.findChild<QSpinBox*>("threshold")->setValue(60);
+    EXPECT_EQ(*dialog.dots(), pictures::dither(fitted(true), pictures::Dither::Threshold, 60));
+    EXPECT_EQ(dialog.findChild<QLabel*>("notice")->text(), "cropped at 20 dots");
+    EXPECT_EQ(dialog.findChild<QLabel*>("preview")->pixmap().width(), 20);
+    testkit::writeFile(dir.path() / "g.png", std::vector<std::uint8_t>{'n', 'o'});
+    dialog.setFile(testkit::q(dir.path() / "g.png"));
+    EXPECT_FALSE(dialog.dots());
 }
 
 }  // namespace
