@@ -27,4 +27,8 @@ run barcode_bench
 run cockpit_bench
 run headless_bench env QT_QPA_PLATFORM=offscreen
 run runlog_bench env QT_QPA_PLATFORM=offscreen
+run picture_bench
+# The same pictures through an npm encoder, beside ours (skipped without node and npm).
+echo "-- encoder-compare"
+bench/encoder-compare.sh build
 exit 0

@@ -541,6 +541,26 @@ A test bench for thermal receipt printers.</translation>
         <source>Pictures (*.png *.jpg *.jpeg *.bmp *.gif *.tif *.tiff);;All files (*)</source>
         <translation>Pictures (*.png *.jpg *.jpeg *.bmp *.gif *.tif *.tiff);;All files (*)</translation>
     </message>
+    <message>
+        <source>Image…</source>
+        <translation>Image…</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>Image</translation>
+    </message>
+    <message>
+        <source>Pictures (*.png *.jpg *.jpeg *.gif *.bmp *.tif *.tiff *.webp);;All files (*)</source>
+        <translation>Pictures (*.png *.jpg *.jpeg *.gif *.bmp *.tif *.tiff *.webp);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Code pages…</source>
+        <translation>Code pages…</translation>
+    </message>
+    <message>
+        <source>Code tables…</source>
+        <translation>Code tables…</translation>
+    </message>
 </context>
 <context>
     <name>printbench::app::Code2dDialog</name>
@@ -611,6 +631,123 @@ A test bench for thermal receipt printers.</translation>
     <message>
         <source>Text in the text code page (%1), not UTF-8</source>
         <translation>Text in the text code page (%1), not UTF-8</translation>
+    </message>
+</context>
+<context>
+    <name>printbench::app::CodePagesDialog</name>
+    <message>
+        <source>Code pages</source>
+        <translation>Code pages</translation>
+    </message>
+    <message>
+        <source>Charts of the code tables of %1 (ESC t n; Settings › Code tables…):</source>
+        <translation>Charts of the code tables of %1 (ESC t n; Settings › Code tables…):</translation>
+    </message>
+    <message>
+        <source>%1: table %2</source>
+        <translation>%1: table %2</translation>
+    </message>
+    <message>
+        <source>unnamed</source>
+        <translation>unnamed</translation>
+    </message>
+    <message>
+        <source>Korean double-byte characters (FS &amp;, KS X 1001)</source>
+        <translation>Korean double-byte characters (FS &amp;, KS X 1001)</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Print</translation>
+    </message>
+</context>
+<context>
+    <name>printbench::app::CodeTablesDialog</name>
+    <message>
+        <source>Code tables</source>
+        <translation>Code tables</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Tables (ESC t n, 0–255)</source>
+        <translation>Tables (ESC t n, 0–255)</translation>
+    </message>
+    <message>
+        <source>Tables with glyphs known here: %1</source>
+        <translation>Tables with glyphs known here: %1</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Keep</translation>
+    </message>
+</context>
+<context>
+    <name>printbench::app::PictureDialog</name>
+    <message>
+        <source>Image</source>
+        <translation>Image</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message>
+        <source>Picture (PNG, JPEG, GIF, BMP)</source>
+        <translation>Picture (PNG, JPEG, GIF, BMP)</translation>
+    </message>
+    <message>
+        <source>threshold</source>
+        <translation>threshold</translation>
+    </message>
+    <message>
+        <source>ordered (Bayer 8×8)</source>
+        <translation>ordered (Bayer 8×8)</translation>
+    </message>
+    <message>
+        <source>Floyd–Steinberg</source>
+        <translation>Floyd–Steinberg</translation>
+    </message>
+    <message>
+        <source>Atkinson</source>
+        <translation>Atkinson</translation>
+    </message>
+    <message>
+        <source>column (ESC * 33)</source>
+        <translation>column (ESC * 33)</translation>
+    </message>
+    <message>
+        <source>raster (GS v 0)</source>
+        <translation>raster (GS v 0)</translation>
+    </message>
+    <message>
+        <source>graphics (GS ( L)</source>
+        <translation>graphics (GS ( L)</translation>
+    </message>
+    <message>
+        <source>Crop at the print width (%1 dots) instead of scaling down</source>
+        <translation>Crop at the print width (%1 dots) instead of scaling down</translation>
+    </message>
+    <message>
+        <source>Dithering</source>
+        <translation>Dithering</translation>
+    </message>
+    <message>
+        <source>Threshold (ink below it)</source>
+        <translation>Threshold (ink below it)</translation>
+    </message>
+    <message>
+        <source>Mode</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>%1 × %2 dots</source>
+        <translation>%1 × %2 dots</translation>
     </message>
 </context>
 <context>

@@ -8,7 +8,7 @@
 #include "connection/PortSelection.h"
 #include "patterns/CodePageCharts.h"
 #include "patterns/TestPrints.h"
-#include "protocol/Models.h"
+#include "pictures/PicturePrint.h"
 #include "run/FailureText.h"
 #include "status/Identity.h"
 
@@ -29,8 +29,7 @@ HeadlessRun::HeadlessRun(const RunOptions& options, link::SerialPort& serial, li
     m_link.setTap(&m_journal);
     m_journal.setActionWords([](run::Action a) { return std::string(run::actionEnglish(a)); });
     m_journal.addSink(&m_reports);
-    m_state.PrintWidthDots = 432;  // the window's width until a model is chosen
-    if (m_options.model) m_state.PrintWidthDots = std::int16_t(*protocol::modelPrintWidth(*m_options.model));
+    m_state.PrintWidthDots = printWidthDots(m_options);  // the window's 432 dots until a model is chosen
 }
 
 void HeadlessRun::Events::processEvents()
@@ -84,6 +83,7 @@ run::RunSettings HeadlessRun::settings() const
     settings.repeatCount = m_options.repeat;
     if (action == run::Action::Sequence) settings.sequence = m_options.sequence;
     if (action == run::Action::Logo) settings.file = m_options.logo.filename().string();
+    if (action == run::Action::Image) settings.file = m_options.image.filename().string();
     return settings;
 }
 
@@ -121,6 +121,23 @@ int HeadlessRun::act()
             return Usage;
         }
         page = std::move(std::get<std::vector<codes::PreparedCode>>(prepared));
+    }
+    // So is a picture: one that cannot be read sends nothing.
+    pictures::PictureBytes picture;
+    if (m_options.action == run::Action::Image) {
+        auto read = readPicture ? readPicture(m_options.image, m_state.PrintWidthDots, m_options.noScale)
+                                : std::variant<pictures::FittedPicture, std::string>(
+                                      m_options.image.string() + " cannot be read: no picture reader");
+        if (const auto* why = std::get_if<std::string>(&read)) {
+            m_failure = *why;
+            m_errors << "printbench-run: " << *why << "\n";
+            return Usage;
+        }
+        const pictures::FittedPicture& fitted = std::get<pictures::FittedPicture>(read);
+        if (!fitted.notice.empty())
+            m_errors << "printbench-run: " << m_options.image.string() << " " << fitted.notice << "\n";
+        picture = pictures::encode(pictures::dither(fitted.picture, m_options.dither, m_options.threshold),
+                                   m_options.imageMode);
     }
     // The port, as choosing it in the port list opens it.
     m_link.selectPort(m_portIndex);
@@ -201,7 +218,7 @@ int HeadlessRun::act()
         ran(patterns::PrintCodePages(chosen, {m_options.codeTables, m_options.koreanChart}, m_state, *this,
                                      m_options.delayMs));
         break;
-    case run::Action::Image: break;
+    case run::Action::Image: ran(pictures::PrintPicture(chosen, picture, m_state, *this, m_options.delayMs)); break;
     }
     m_link.flush();
     observe().runEnded(complete);

@@ -6,6 +6,7 @@
 #include "headless/ReportFiles.h"
 #include "headless/RunOptions.h"
 #include "link/PrinterLink.h"
+#include "pictures/Pictures.h"
 #include "status/StatusHandling.h"
 
 #include <atomic>
@@ -39,6 +40,12 @@ public:
         m_interruptedBy = by;
         m_interrupted = true;
     }
+    // For "image": reads the picture file and fits it to the print width (scaled down, or cropped
+    // with `crop`), or says why it cannot be read. The program gives it (Qt's image readers);
+    // without one, "image" is a usage error.
+    using PictureReader = std::function<std::variant<pictures::FittedPicture, std::string>(
+        const std::filesystem::path& file, int widthDots, bool crop)>;
+    PictureReader readPicture;
     // Called at each pass (and each event pass) with the status line of the run.
     std::function<void(const std::string&)> progress;
 

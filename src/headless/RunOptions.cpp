@@ -14,7 +14,7 @@ const char* const kRunUsage =
     "usage: printbench-run [OPTIONS] ACTION [ARG]\n"
     "ACTION: sequence \"Full Cut,Feed,...\"  (catalogue names, as in the Command List)\n"
     "        h-diagram | bit-pattern | tile | test-pattern | logo FILE.bmp | status | status-clear | identify\n"
-    "        barcodes | barcode SYMBOLOGY DATA | qr TEXT | pdf417 TEXT | code-pages\n"
+    "        barcodes | barcode SYMBOLOGY DATA | qr TEXT | pdf417 TEXT | code-pages | image FILE\n"
     "        check-scan IMAGE --sent REPORT.json [--junit FILE]   (no printer: the codes read from the picture\n"
     "                  against those the report says were sent; exit 0 only when every one was read)\n"
     "  --port COM3 | USB | /dev/ttyUSB0 | tcp://HOST[:PORT]   (COM<n> resolves as the window does; PORT 9100)\n"
@@ -32,6 +32,9 @@ const char* const kRunUsage =
     "PDF417: --columns 0 (0-30)  --rows 0 (0, 3-90)  --row-height 3 (2-8)  --pdf417-ec 1 (0-8)  --truncated\n"
     "  --in-code-page  a QR or PDF417 code's text in the text code page (as Text Output's), not UTF-8\n"
     "Code pages: --tables 0,1,2,3,4,5,16,17,18,19 (ESC t n, 0-255)  --korean  (and the KS X 1001 chart)\n"
+    "Image: FILE is PNG, JPEG, GIF or BMP, scaled down to the model's print width\n"
+    "  --dither threshold|ordered|floyd-steinberg|atkinson (floyd-steinberg)  --threshold 128 (0-255: ink below it)\n"
+    "  --image-mode column|raster|graphics (raster: ESC * 33, GS v 0, GS ( L)  --no-scale  crop at the width instead\n"
     "Exit status: 0 completed, 1 stopped by a printer fault, 2 usage error, 3 link error or no answer\n"
     "from the printer, 130 SIGINT (Ctrl-C), SIGTERM or SIGHUP.\n";
 
@@ -94,17 +97,22 @@ std::optional<std::string> codeSetting(RunOptions& o, const std::string& arg, co
     if (arg == "--rows") return number(o.pdf417.rows);
     if (arg == "--row-height") return number(o.pdf417.rowHeight);
     if (arg == "--pdf417-ec") return number(o.pdf417.level);
+    if (arg == "--threshold") return number(o.threshold);
     std::variant<int, std::string> picked = 0;
     if (arg == "--hri") picked = choice({"none", "above", "below", "both"});
     else if (arg == "--hri-font" || arg == "--form") picked = choice({"A", "B"});
     else if (arg == "--qr-model") picked = choice({"1", "2", "micro"});
     else if (arg == "--ec") picked = choice({"L", "M", "Q", "H"});
+    else if (arg == "--dither") picked = choice({"threshold", "ordered", "floyd-steinberg", "atkinson"});
+    else if (arg == "--image-mode") picked = choice({"column", "raster", "graphics"});
     else return std::nullopt;
     if (const auto* complaint = std::get_if<std::string>(&picked)) return *complaint;
     const int i = std::get<int>(picked);
     if (arg == "--hri") o.barcode.hri = codes::Hri(i);
     else if (arg == "--hri-font") o.barcode.hriFont = i;
     else if (arg == "--form") o.barcode.form = i == 0 ? codes::Form::A : codes::Form::B;
+    else if (arg == "--dither") o.dither = pictures::Dither(i);
+    else if (arg == "--image-mode") o.imageMode = pictures::ImageMode(i);
     else if (arg == "--qr-model")
         o.qr.model = std::array{codes::QrModel::Model1, codes::QrModel::Model2, codes::QrModel::Micro}[std::size_t(i)];
     else o.qr.level = codes::QrLevel(i);
@@ -133,6 +141,13 @@ std::optional<int> portListIndex(const std::string& port)
     for (int n = 1; n <= 11; ++n)
         if (port == "COM" + std::to_string(n)) return n;
     return std::nullopt;
+}
+
+std::int16_t printWidthDots(const RunOptions& options)
+{
+    if (options.model)
+        if (const auto width = protocol::modelPrintWidth(*options.model)) return *width;
+    return 432;
 }
 
 int densityIndex(const std::string& step)
@@ -171,11 +186,15 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
             o.koreanChart = true;
             continue;
         }
-        static const std::array valued{"--port",     "--speed",  "--model",      "--density",      "--delay",
-                                       "--feed",     "--repeat", "--text",       "--out",          "--report",
-                                       "--junit",    "--sent",   "--height",     "--module-width", "--hri",
-                                       "--hri-font", "--form",   "--qr-model",   "--module",       "--ec",
-                                       "--columns",  "--rows",   "--row-height", "--pdf417-ec",    "--tables"};
+        if (arg == "--no-scale") {
+            o.noScale = true;
+            continue;
+        }
+        static const std::array valued{
+            "--port", "--speed",      "--model",     "--density",  "--delay",     "--feed",       "--repeat",
+            "--text", "--out",        "--report",    "--junit",    "--sent",      "--height",     "--module-width",
+            "--hri",  "--hri-font",   "--form",      "--qr-model", "--module",    "--ec",         "--columns",
+            "--rows", "--row-height", "--pdf417-ec", "--dither",   "--threshold", "--image-mode", "--tables"};
         if (!oneOf(valued, arg)) return "unknown option " + arg;
         if (i + 1 >= args.size()) return arg + " needs a value";
         const std::string value = args[++i];
@@ -243,7 +262,8 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
     o.action = *action;
     const std::size_t arguments = o.action == run::Action::Barcode ? 2u
                                   : o.action == run::Action::Sequence || o.action == run::Action::Logo ||
-                                          o.action == run::Action::Qr || o.action == run::Action::Pdf417
+                                          o.action == run::Action::Qr || o.action == run::Action::Pdf417 ||
+                                          o.action == run::Action::Image
                                       ? 1u
                                       : 0u;
     if (words.size() != arguments + 1) {
@@ -278,6 +298,7 @@ std::variant<RunOptions, std::string> parseRunOptions(const std::vector<std::str
         }
     }
     if (o.action == run::Action::Logo) o.logo = words[1];
+    if (o.action == run::Action::Image) o.image = words[1];
     if (o.port.empty() && !o.out) return "--port or --out is needed";
     return o;
 }

@@ -2,6 +2,7 @@
 
 #include "codes/Codes.h"
 #include "patterns/CodePageCharts.h"
+#include "pictures/Pictures.h"
 #include "run/Action.h"
 
 #include <cstdint>
@@ -41,6 +42,13 @@ struct RunOptions {
     // code-pages: the charts of these code tables, and of the Korean double-byte characters.
     std::vector<std::uint8_t> codeTables = patterns::defaultTables();
     bool koreanChart = false;
+    // image FILE: the picture, how it becomes dots and how they are sent; cropped at the print
+    // width with --no-scale instead of scaled down to it.
+    std::filesystem::path image;
+    pictures::Dither dither = pictures::Dither::FloydSteinberg;
+    int threshold = pictures::kDefaultThreshold;
+    pictures::ImageMode imageMode = pictures::ImageMode::Raster;
+    bool noScale = false;
 
     // check-scan IMAGE --sent REPORT.json: no printer; the codes read from the picture against
     // those the report says were sent.
@@ -51,6 +59,9 @@ struct RunOptions {
 // The codes an action of codes prints (the sample page, one barcode, one 2-D code); none for
 // the other actions. `codePage`: the text code page, for a 2-D code's text with --in-code-page.
 std::vector<codes::CodeRequest> codeRequests(const RunOptions& options, const std::string& codePage);
+
+// The print width the run uses: the model's, or the window's start-up width (432 dots).
+std::int16_t printWidthDots(const RunOptions& options);
 
 extern const char* const kRunUsage;
 

@@ -3,6 +3,7 @@
 #include "commands/TextCommands.h"
 #include "connection/PortSelection.h"
 #include "patterns/TestPrints.h"
+#include "pictures/PicturePrint.h"
 #include "protocol/Models.h"
 #include "window/FieldChecks.h"
 
@@ -319,6 +320,21 @@ void Form1::Command9_Click()
 
 // --- Test pages (beyond the form) --------------------------------------------------------
 
+namespace {
+
+// A page of codes or a picture is one pass, told to the record only: the form's fields stay as
+// they are.
+struct OnePass : commands::RunPanel {
+    Form1& form;
+    explicit OnePass(Form1& f) : form(f) {}
+    std::int64_t repeatCount() override { return 1; }
+    void showRepetition(std::int64_t) override {}
+    void repetitionBegun(std::int64_t n) override { form.observer().passBegun(n, 1); }
+    void repetitionFinished(std::int64_t n) override { form.observer().passFinished(n); }
+};
+
+}  // namespace
+
 void Form1::PrintCodes(run::Action action, const std::vector<codes::CodeRequest>& page)
 {
     const PrinterLink::HandlerScope scope(m_link);
@@ -346,6 +362,16 @@ void Form1::PrintCodePages(const patterns::ChartPage& page)
     OnePass panel(*this);
     Run run(*this, run::Action::CodePages);
     run.ended(patterns::PrintCodePages(chosenRoute(), page, m_state, panel, delayMs()) == commands::RunEnd::Complete);
+}
+
+void Form1::PrintPicture(const pictures::DotPicture& picture, pictures::ImageMode mode, const std::string& file)
+{
+    const PrinterLink::HandlerScope scope(m_link);
+    if (m_running || refuseWithoutPort()) return;
+    const pictures::PictureBytes bytes = pictures::encode(picture, mode);
+    OnePass panel(*this);
+    Run run(*this, run::Action::Image, file);
+    run.ended(pictures::PrintPicture(chosenRoute(), bytes, m_state, panel, delayMs()) == commands::RunEnd::Complete);
 }
 
 // --- What the subsystems see of the window -----------------------------------------------

@@ -5,6 +5,7 @@
 #include "commands/SharedState.h"
 #include "link/PrinterLink.h"
 #include "patterns/CodePageCharts.h"
+#include "pictures/Pictures.h"
 #include "run/RunObserver.h"
 #include "status/Identity.h"
 #include "status/StatusHandling.h"
@@ -95,6 +96,10 @@ public:
     // chart `page` names, on the route chosen, as a run of their own; nothing during a run,
     // nothing without a port.
     void PrintCodePages(const patterns::ChartPage& page);
+    // Test pages › Image… (beyond the form): a picture already made dots (the preview the
+    // technician saw), sent in `mode` on the route chosen as a run of its own (action Image,
+    // `file` its file's name in the record). Nothing during a run, nothing without a port.
+    void PrintPicture(const pictures::DotPicture& picture, pictures::ImageMode mode, const std::string& file);
     // The codes of the last page printed, for File › Check a scanned page….
     const std::vector<run::CodeSent>& lastCodesSent() const { return m_lastCodes; }
     // The port as a run's record names it: the port list's entry, or a network printer's address.

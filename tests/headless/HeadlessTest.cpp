@@ -114,6 +114,61 @@ TEST(Headless, EachActionSendsWhatTheWindowSendsAndExitsZero)
     EXPECT_EQ(first.run->summary(), "Done: 1 pass in 00:00:00");
 }
 
+// image FILE: the picture the program reads, fitted to the model's width or cropped with
+// --no-scale, sent as the window sends the same dots; a picture that cannot be read is a usage
+// error before the port opens.
+TEST(Headless, AnImageSendsWhatTheWindowSendsAndAnUnreadableOneNothing)
+{
+    pictures::GreyPicture grey{40, 30, {}};
+    for (int i = 0; i < 40 * 30; ++i) grey.grey.push_back(std::uint8_t(i * 37 % 256));
+    const struct {
+        std::vector<std::string> args;
+        int width;
+        bool crop;
+        pictures::Dither dither;
+        int level;
+        pictures::ImageMode mode;
+    } rows[] = {
+        {{"image", "p.png"}, 432, false, pictures::Dither::FloydSteinberg, 128, pictures::ImageMode::Raster},
+        {{"image", "p.png", "--model", "KR-420", "--dither", "Atkinson", "--image-mode", "graphics", "--no-scale"}, 512, true,
+         pictures::Dither::Atkinson, 128, pictures::ImageMode::Graphics},
+        {{"image", "p.png", "--dither", "threshold", "--threshold", "90", "--image-mode", "column"}, 432, false,
+         pictures::Dither::Threshold, 90, pictures::ImageMode::Column},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.args.size());
+        std::vector<std::string> args = {"--port", "COM3"};
+        args.insert(args.end(), r.args.begin(), r.args.end());
+        Headless cli(args, [&](Headless& h) {
+            h.run->readPicture = [&](const std::filesystem::path& file, int width, bool crop) -> std::variant<pictures::FittedPicture, std::string> {
+                EXPECT_EQ(file, "p.png");
+                EXPECT_EQ(width, r.width);
+                EXPECT_EQ(crop, r.crop);
+                return pictures::FittedPicture{grey, "cropped at 20 dots"};
+            };
+        });
+        testkit::Bench window;
+        window.choose(Control::Combo2, 3);
+        window.rec.timeline.clear();
+        window.form.PrintPicture(pictures::dither(grey, r.dither, r.level), r.mode, "p.png");
+        // From ESC @ on; then the run listens for the printer's last word.
+        std::string seen = cli.rec.only({"serial", "sleep"}), expected = window.rec.only({"serial", "sleep"});
+        expected = expected.substr(expected.find("serial text 1B 40"));
+        EXPECT_EQ(seen.substr(seen.find("serial text 1B 40")).substr(0, expected.size()), expected);
+        EXPECT_EQ(cli.exit, 0);
+        EXPECT_EQ(cli.errors.str(), "printbench-run: p.png cropped at 20 dots\n");
+        EXPECT_EQ(cli.run->journal().run()->settings.file, "p.png");
+    }
+    Headless broken({"--port", "COM3", "image", "p.png"}, [](Headless& h) {
+        h.run->readPicture = [](const std::filesystem::path&, int, bool) -> std::variant<pictures::FittedPicture, std::string> {
+            return std::string("p.png cannot be read: Unsupported image format");
+        };
+    });
+    EXPECT_EQ(broken.exit, 2);
+    EXPECT_EQ(broken.rec.only({"serial"}), "");
+    EXPECT_EQ(broken.run->summary(), "Not run: p.png cannot be read: Unsupported image format");
+}
+
 // A fault ends the run with 1 and a JUnit failure on the pass it arrived in; a signal with 130;
 // a lost line, a port that does not open or a printer that never answers with 3; a status that
 // answers a fault with 1.
@@ -251,6 +306,9 @@ TEST(Headless, AWrongActionOptionModelOrNumberIsAUsageError)
     const std::pair<std::vector<std::string>, std::string> rows[] = {
         {{"--port", "COM3", "cut"}, "unknown action \"cut\"; the actions are sequence h-diagram bit-pattern tile test-pattern logo status status-clear identify "
                                     "barcodes barcode qr pdf417 code-pages image"},
+        {{"--port", "COM3", "--dither", "dots", "image", "p.png"}, "--dither takes threshold|ordered|floyd-steinberg|atkinson, not \"dots\""},
+        {{"--port", "COM3", "--threshold", "256", "image", "p.png"}, "--threshold takes a number from 0 to 255, not \"256\""},
+        {{"--port", "COM3", "--image-mode", "page", "image", "p.png"}, "--image-mode takes column|raster|graphics, not \"page\""},
         {{"--port", "COM3", "barcode", "EAN-99", "1"}, "unknown symbology \"EAN-99\"; the symbologies are UPC-A UPC-E EAN-13 EAN-8 CODE39 ITF "
                                                        "CODABAR CODE93 CODE128 GS1-128 DATABAR DATABAR-TRUNCATED DATABAR-LIMITED DATABAR-EXPANDED"},
         {{"--port", "COM3", "barcode", "EAN-13"}, "barcode takes two arguments"},

@@ -89,7 +89,7 @@ TEST(CockpitWindow, TheFormKeepsItsSizeBetweenTheMenusAndTheStatusBarAndEndsTheP
     }
     EXPECT_EQ(menus.join(" | "), "File: Record capture…, Save console as text…, Save run report…, Check a scanned page…, , "
                                  "Save sequence…, Open sequence…, Restore last session, , Exit | View: Traffic console, "
-                                 "Status history | Printer: Identify… | Test pages: Barcodes…, 2-D codes…, Code pages… | "
+                                 "Status history | Printer: Identify… | Test pages: Barcodes…, 2-D codes…, Code pages…, Image… | "
                                  "Settings: Text code page ▸, Code tables…, Language ▸ | Help: About PrintBench");
 
     // The close box and File › Exit each end the program once, as "End".

@@ -15,7 +15,7 @@ set(expected
   "src/codes/Planted.cpp:2: includes <ZXing/ReadBarcode.h> of zxing; the rule of codes/ allows: run scan commands status link protocol"
   "src/scratch/Planted.h:1: its folder has no line in the layer table"
   "src/status/Planted.cpp:2: includes <QString> of Qt; the rule of status/ allows: link link/usb protocol"
-  "src/window/Planted.h:4: includes \"app/Application.h\" of app/; the rule of window/ allows: codes run connection bitmap patterns commands status link protocol")
+  "src/window/Planted.h:4: includes \"app/Application.h\" of app/; the rule of window/ allows: codes pictures run connection bitmap patterns commands status link protocol")
 if(result EQUAL 0 OR NOT breaches STREQUAL expected)
   message(FATAL_ERROR "the check said (exit ${result}):\n${output}")
 endif()

@@ -1,5 +1,6 @@
 #include "app/cockpit/CockpitWindow.h"
 
+#include "app/cockpit/PictureDialog.h"
 #include "app/cockpit/SequenceFile.h"
 #include "app/cockpit/SeverityColour.h"
 #include "app/cockpit/StatusHistory.h"
@@ -176,6 +177,8 @@ void CockpitWindow::buildMenus()
     connect(codes2d, &QAction::triggered, this, &CockpitWindow::print2dCodes);
     QAction* charts = titled(pages->addAction(QString()), QT_TR_NOOP("Code pages…"));
     connect(charts, &QAction::triggered, this, &CockpitWindow::printCodePages);
+    QAction* image = titled(pages->addAction(QString()), QT_TR_NOOP("Image…"));
+    connect(image, &QAction::triggered, this, &CockpitWindow::printPicture);
 
     QMenu* settingsMenu = menu(menuBar(), QT_TR_NOOP("&Settings"));
     QMenu* codePages = menu(settingsMenu, QT_TR_NOOP("Text code page"));
@@ -220,7 +223,7 @@ void CockpitWindow::buildMenus()
     });
 
     // Nothing changes what a run reads pass after pass (the fields, the code page) while it goes.
-    m_idleOnly = {open, restore, codePages->menuAction(), identify, barcodes, codes2d, charts};
+    m_idleOnly = {open, restore, codePages->menuAction(), identify, barcodes, codes2d, charts, image};
     for (QMenu* menu : {file, printer, pages, settingsMenu})
         connect(menu, &QMenu::aboutToShow, this, &CockpitWindow::updateActions);
 
@@ -521,6 +524,20 @@ void CockpitWindow::editCodeTables()
                             QString::fromStdString(patterns::tableListText(list)));
         return;
     }
+}
+
+void CockpitWindow::printPicture()
+{
+    PictureDialog dialog(
+        m_form.form().state().PrintWidthDots,
+        [this] {
+            return chooseFile(tr("Image"), QString(),
+                              tr("Pictures (*.png *.jpg *.jpeg *.gif *.bmp *.tif *.tiff *.webp);;All files (*)"),
+                              false);
+        },
+        this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.dots()) return;
+    m_form.form().PrintPicture(*dialog.dots(), dialog.mode(), dialog.fileName().toStdString());
 }
 
 void CockpitWindow::checkScannedPage()

@@ -88,6 +88,7 @@ private:
     void editCodeTables();
     // The code tables `model` offers: as Settings › Code tables… keeps them, or the default list.
     std::vector<std::uint8_t> codeTablesOf(const QString& model) const;
+    void printPicture();
     // File › Check a scanned page…: the codes of the last page against those read from a picture.
     void checkScannedPage();
     void saveSequence();

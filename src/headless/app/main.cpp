@@ -9,6 +9,7 @@
 #include "link/CodePage.h"
 #include "link/PortNaming.h"
 #include "link/usb/UsbPrinterControl.h"
+#include "pictures/app/PictureFile.h"
 #include "scan/app/ImageFile.h"
 
 #include <QCoreApplication>
@@ -175,6 +176,12 @@ int main(int argc, char* argv[])
         // Sleeps wait on the port, so that status bytes are dated when they arrive.
         realHost.watchDuringSleeps(&serialPort);
         headless::HeadlessRun run(options, serial, usb, host, codePage, folder, portIndex, std::cerr);
+        run.readPicture = [](const fs::path& file, int widthDots,
+                             bool crop) -> std::variant<pictures::FittedPicture, std::string> {
+            auto read = pictures::readGreyPicture(file.string());
+            if (auto* why = std::get_if<std::string>(&read)) return std::move(*why);
+            return pictures::fitToWidth(std::get<pictures::GreyPicture>(read), widthDots, crop);
+        };
         run.journal().setProcessTag(std::to_string(::getpid()));
         run.journal().setClock(QDateTime::currentMSecsSinceEpoch() - host.nowMs(),
                                QDateTime::currentDateTime().offsetFromUtc() / 60);
