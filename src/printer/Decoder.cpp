@@ -268,7 +268,7 @@ void Decoder::deliver(const std::uint8_t* p, std::size_t length, CommandSink& si
                 c.d = -1;
                 m_body = Body{.skip = true, .left = count, .part = {}};
             }
-        } else if (x == 'v') {
+        } else if (x == 'v' && length == RasterHeader) {
             const int rowBytes = word(p + 4), rows = word(p + 6);
             if (rowBytes > 0 && rows > 0) {  // the rows are handed over as they come
                 m_offset = c.offset;
