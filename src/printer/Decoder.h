@@ -61,8 +61,8 @@ enum class Op : std::uint8_t {
                          // first row `data` holds, data = whole rows from row d on. A large image comes
                          // as several commands, its rows in order, the first with d = 0 (see `continues`)
     Graphics,            // GS ( L pL pH m fn ... or GS 8 L p1 p2 p3 p4 m fn ...; a = fn, b = m, c = 1 for
-                         // GS 8 L, d = the bytes after fn as the length says, data = them (empty when
-                         // more than Decoder::MaxGraphicsBytes: those are consumed, not kept)
+                         // GS 8 L, d = the bytes after fn as the length says, data = them (d = -1 and
+                         // data empty when more than Decoder::MaxGraphicsBytes: consumed, not kept)
     Unknown,             // bytes this printer does not understand; data = them
     Incomplete,          // the input ended inside a command; data = its bytes so far; a = the bytes of a
                          // raster image or of unkept graphics still missing (0 for other commands)
