@@ -83,8 +83,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${CPACK_PACKAGE_HOMEPAGE_URL})
 # (xcb, wayland, offscreen).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# The virtual printer draws text with the system's monospaced CJK font; without it a character
-# prints as an outlined cell. --usb-virtual-printer runs under umockdev-wrapper.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, umockdev")
+# The virtual printer draws text with the system's monospaced CJK font and DejaVu for what it
+# lacks; without them a character prints as an outlined cell. --usb-virtual-printer runs under
+# umockdev-wrapper.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, fonts-dejavu-core, umockdev")
 
 include(CPack)

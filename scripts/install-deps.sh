@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   libzint-dev libzxing-dev
   xvfb xauth xdotool x11-utils imagemagick
-  fonts-noto-cjk
+  fonts-noto-cjk fonts-dejavu-core
   dpkg-dev lintian desktop-file-utils appstream
 )
 

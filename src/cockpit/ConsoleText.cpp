@@ -23,9 +23,10 @@ public:
         if (c.op == printer::Op::Char) {
             if (!m_inText) add("\"");
             m_inText = true;
-            if (m_count <= kCommandsShown) m_out += printer::utf8Of(std::uint32_t(c.a));
+            if (m_count <= kCommandsShown) m_out += printer::utf8Of(std::uint32_t(c.a), static_cast<std::uint8_t>(c.b));
             return;
         }
+        if (printer::continues(c)) return;
         closeText();
         if (m_count >= kCommandsShown) ++m_count;  // counted, not described
         else add(printer::describe(c));

@@ -1,6 +1,7 @@
 #include "printer/CommandLog.h"
 
 #include "printer/Characters.h"
+#include "protocol/CodeTables.h"
 
 #include <cstdio>
 
@@ -181,12 +182,51 @@ std::string pdf417(const Command& c)
     }
 }
 
+std::string codeTable(std::int32_t n)
+{
+    const std::string head = "ESC t " + std::to_string(n) + ": character code table ";
+    if (const auto table = protocol::codeTable(static_cast<std::uint8_t>(n))) return head + std::string(table->name);
+    return head + std::to_string(n) + " (not offered; read as PC437)";
+}
+
+std::string rasterImage(const Command& c)
+{
+    static const char* const sizes[] = {"", ", double width", ", double height", ", double width and height"};
+    const bool known = (c.a >= 0 && c.a <= 3) || (c.a >= 48 && c.a <= 51);
+    return "GS v 0 m=" + n(c.a) + ": raster image " + n(c.b * 8) + " x " + dots(c.c) +
+           (known ? sizes[c.a % 48] : " (unknown mode, ignored)");
+}
+
+// GS ( L / GS 8 L by function: what it is, and whether this printer does it.
+std::string graphics(const Command& c)
+{
+    std::string head = (c.c ? "GS 8 L fn " : "GS ( L fn ") + n(c.a) + ": ";
+    if (c.b != 48) return head + "m=" + n(c.b) + " (unknown, ignored)";
+    const std::string kept = c.d < 0 ? "more than " + bytes(Decoder::MaxGraphicsBytes) + ", not kept"
+                                     : bytes(std::size_t(c.d));
+    switch (c.a) {
+    case 2:
+    case 50: return head + "print the graphics in the print buffer";
+    case 112:
+        if (const auto r = graphicsRaster(c))
+            return head + "store graphics " + n(r->width) + " x " + dots(r->height) +
+                   (r->bx * r->by > 1 ? ", scaled " + n(r->bx) + " x " + n(r->by) : "");
+        return head + "store graphics (" + kept + "; not a monochrome raster this printer takes, ignored)";
+    case 0:
+    case 48: return head + "transmit the NV graphics capacity (not done here, ignored)";
+    case 1:
+    case 49: return head + "set the reference dot density (ignored)";
+    case 113: return head + "store column graphics (" + kept + "; not done here, ignored)";
+    default: return head + "graphics function of " + kept + " (not done here, ignored)";
+    }
+}
+
 }  // namespace
 
 std::string describe(const Command& c)
 {
     switch (c.op) {
-    case Op::Char: return "character " + utf8Of(std::uint32_t(c.a));
+    case Op::Char: return "character " + utf8Of(std::uint32_t(c.a), static_cast<std::uint8_t>(c.b));
     case Op::LineFeed: return "LF: print and line feed";
     case Op::CarriageReturn: return "CR: carriage return (lines end at LF)";
     case Op::FormFeed: return "FF: in page mode print the page and return to standard mode";
@@ -235,8 +275,13 @@ std::string describe(const Command& c)
     case Op::Barcode: return barcode(c);
     case Op::QrCode: return qrCode(c);
     case Op::Pdf417: return pdf417(c);
+    case Op::CodeTable: return codeTable(c.a);
+    case Op::RasterImage: return rasterImage(c);
+    case Op::Graphics: return graphics(c);
     case Op::Unknown: return "unknown: " + hexBytes(c.data);
-    case Op::Incomplete: return "incomplete at the end of the input: " + hexBytes(c.data);
+    case Op::Incomplete:
+        return "incomplete at the end of the input" + (c.a > 0 ? ", " + bytes(std::size_t(c.a)) + " short" : "") +
+               ": " + hexBytes(c.data);
     }
     return "unknown";
 }
@@ -261,10 +306,11 @@ void CommandLog::command(const Command& c)
 {
     if (c.op == Op::Char) {
         if (m_textCount == 0) m_textOffset = c.offset;
-        m_text += utf8Of(std::uint32_t(c.a));
+        m_text += utf8Of(std::uint32_t(c.a), static_cast<std::uint8_t>(c.b));
         ++m_textCount;
         return;
     }
+    if (continues(c)) return;
     flush();
     if (c.op == Op::Unknown || c.op == Op::Incomplete) ++m_unknown;
     line(c.offset, describe(c));

@@ -12,6 +12,13 @@ int word(const std::uint8_t* p)
 {
     return p[0] | (p[1] << 8);
 }
+std::uint64_t dword(const std::uint8_t* p)
+{
+    return std::uint64_t(word(p)) | std::uint64_t(word(p + 2)) << 16;
+}
+
+constexpr std::size_t RasterHeader = 8;      // GS v 0 m xL xH yL yH
+constexpr std::size_t LongGraphicsHead = 9;  // GS 8 L p1 p2 p3 p4 m fn
 
 bool isLead(std::uint8_t b)
 {
@@ -43,7 +50,8 @@ std::size_t fixedLength(std::uint8_t first, std::uint8_t second)
         case '3':
         case 'J':
         case 'd':
-        case 'T': return 3;
+        case 'T':
+        case 't': return 3;
         case 'W': return 10;
         case '*': return 0;
         default: return 2;  // unknown
@@ -58,7 +66,9 @@ std::size_t fixedLength(std::uint8_t first, std::uint8_t second)
         case 'f': return 3;
         case '(':
         case 'k':
-        case 'V': return 0;
+        case 'V':
+        case 'v':
+        case '8': return 0;
         default: return 2;
         }
     case FS: return 2;
@@ -135,6 +145,17 @@ Decoder::Parse Decoder::parse(const std::uint8_t* p, std::size_t n) const
         return {total <= n, total};
     }
     if (n < 3) return {false, 3};
+    if (p[1] == 'v') {  // GS v 0 and its header; the rows follow as the body
+        if (p[2] != '0') return {true, 2};
+        return {n >= RasterHeader, RasterHeader};
+    }
+    if (p[1] == '8') {  // GS 8 L p1 p2 p3 p4 and that many bytes, or its head when too many to keep
+        if (p[2] != 'L') return {true, 2};
+        if (n < 7) return {false, 7};
+        const std::uint64_t count = dword(p + 3);
+        const std::size_t total = count <= Decoder::MaxGraphicsBytes ? 7 + std::size_t(count) : LongGraphicsHead;
+        return {total <= n, total};
+    }
     if (p[1] == 'k') {
         if (isFormB(p[2])) {  // GS k m n, then n bytes
             if (n < 4) return {false, 4};
@@ -171,6 +192,7 @@ void Decoder::deliver(const std::uint8_t* p, std::size_t length, CommandSink& si
 
     if (b >= 0x20 && b != 0x7F) {
         op(Op::Char, length == 2 ? (b << 8 | x) : b);
+        c.b = length == 1 && !(m_box && isBoxByte(b)) ? m_table : 0;
     } else if (b == LF) {
         op(Op::LineFeed);
     } else if (b == CR) {
@@ -185,6 +207,11 @@ void Decoder::deliver(const std::uint8_t* p, std::size_t length, CommandSink& si
             op(Op::Initialize);
             m_kanji = true;
             m_box = false;
+            m_table = 0;
+            break;
+        case 't':
+            op(Op::CodeTable, p[2]);
+            m_table = p[2];
             break;
         case '2': op(Op::DefaultLineSpacing); break;
         case '3': op(Op::LineSpacing, p[2]); break;
@@ -228,6 +255,30 @@ void Decoder::deliver(const std::uint8_t* p, std::size_t length, CommandSink& si
             c.b = length > 7 ? p[7] : -1;
             c.c = length > 8 ? p[8] : -1;
             if (p[6] == 80 && length > 8) c.data = {p + 8, length - 8};
+        } else if ((x == '(' && p[2] == 'L' && length >= 7) || (x == '8' && length >= LongGraphicsHead)) {
+            const std::size_t head = x == '8' ? LongGraphicsHead : 7;
+            op(Op::Graphics, p[head - 1]);
+            c.b = p[head - 2];
+            c.c = x == '8';
+            const std::uint64_t count = x == '8' ? dword(p + 3) - 2 : length - head;
+            if (head + count == length) {
+                c.d = static_cast<std::int32_t>(count);
+                c.data = {p + head, length - head};
+            } else {  // more than is kept: the rest goes by unread
+                c.d = -1;
+                m_body = Body{.skip = true, .left = count, .part = {}};
+            }
+        } else if (x == 'v' && length == RasterHeader) {
+            const int rowBytes = word(p + 4), rows = word(p + 6);
+            if (rowBytes > 0 && rows > 0) {  // the rows are handed over as they come
+                m_offset = c.offset;
+                m_body = Body{.m = p[3], .rowBytes = rowBytes, .rows = rows, .head = length, .part = {}};
+                m_body->part.assign(p, p + length);
+                return;
+            }
+            op(Op::RasterImage, p[3]);
+            c.b = rowBytes;
+            c.c = rows;
         } else if (x == 'h' || x == 'w' || x == 'H' || x == 'f') {
             op(x == 'h'   ? Op::BarcodeHeight
                : x == 'w' ? Op::BarcodeWidth
@@ -271,53 +322,149 @@ void Decoder::deliver(const std::uint8_t* p, std::size_t length, CommandSink& si
     sink.command(c);
 }
 
-void Decoder::feedFresh(std::span<const std::uint8_t> bytes, CommandSink& sink)
+std::size_t Decoder::fresh(std::span<const std::uint8_t> bytes, CommandSink& sink)
 {
     std::size_t pos = 0;
-    while (pos < bytes.size()) {
+    while (pos < bytes.size() && !m_body) {
         const Parse r = parse(bytes.data() + pos, bytes.size() - pos);
         if (!r.complete) {
             m_pending.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pos), bytes.end());
-            return;
+            return bytes.size();
         }
         deliver(bytes.data() + pos, r.length, sink);
         pos += r.length;
     }
+    return pos;
+}
+
+std::size_t Decoder::completePending(std::span<const std::uint8_t> bytes, CommandSink& sink)
+{
+    // The command cut short by the last read, taking no more than it needs.
+    const Parse need = parse(m_pending.data(), m_pending.size());
+    const std::size_t take = std::min(need.length - m_pending.size(), bytes.size());
+    m_pending.insert(m_pending.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(take));
+    const Parse r = parse(m_pending.data(), m_pending.size());
+    if (!r.complete) return take;
+    std::vector<std::uint8_t> whole;
+    whole.swap(m_pending);
+    deliver(whole.data(), r.length, sink);
+    // A lead byte without a trail byte is a character of its own; what followed it starts
+    // the next command.
+    if (r.length < whole.size()) feed(std::span(whole).subspan(r.length), sink);
+    return take;
+}
+
+void Decoder::rows(const std::uint8_t* data, int count, std::size_t length, CommandSink& sink)
+{
+    Body& body = *m_body;
+    Command c;
+    c.op = Op::RasterImage;
+    c.offset = m_offset;
+    c.length = static_cast<std::uint32_t>(length);
+    c.a = body.m;
+    c.b = body.rowBytes;
+    c.c = body.rows;
+    c.d = body.done;
+    c.data = {data, std::size_t(count) * std::size_t(body.rowBytes)};
+    m_offset += length;
+    body.done += count;
+    body.head = 0;
+    sink.command(c);
+}
+
+std::size_t Decoder::body(std::span<const std::uint8_t> bytes, CommandSink& sink)
+{
+    Body& body = *m_body;
+    if (body.skip) {
+        const std::size_t n = std::size_t(std::min<std::uint64_t>(body.left, bytes.size()));
+        body.left -= n;
+        m_offset += n;
+        if (body.left == 0) m_body.reset();
+        return n;
+    }
+    const auto rowBytes = std::size_t(body.rowBytes);
+    std::size_t used = 0;
+    if (body.part.size() > body.head) {  // a row begun in an earlier read
+        const std::size_t take = std::min(rowBytes - (body.part.size() - body.head), bytes.size());
+        body.part.insert(body.part.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(take));
+        used = take;
+        if (body.part.size() - body.head < rowBytes) return used;
+        rows(body.part.data() + body.head, 1, body.part.size(), sink);
+        body.part.clear();
+    }
+    // Whole rows straight from the bytes read.
+    const auto whole = int(std::min<std::size_t>((bytes.size() - used) / rowBytes, std::size_t(body.rows - body.done)));
+    if (whole > 0) {
+        rows(bytes.data() + used, whole, body.part.size() + std::size_t(whole) * rowBytes, sink);
+        body.part.clear();
+        used += std::size_t(whole) * rowBytes;
+    }
+    if (body.done == body.rows) {
+        m_body.reset();
+        return used;
+    }
+    body.part.insert(body.part.end(), bytes.begin() + static_cast<std::ptrdiff_t>(used), bytes.end());
+    return bytes.size();
 }
 
 void Decoder::feed(std::span<const std::uint8_t> bytes, CommandSink& sink)
 {
-    std::size_t pos = 0;
-    // First complete the command cut short by the last read, taking no more than it needs.
-    while (!m_pending.empty() && pos < bytes.size()) {
-        const Parse need = parse(m_pending.data(), m_pending.size());
-        const std::size_t take = std::min(need.length - m_pending.size(), bytes.size() - pos);
-        m_pending.insert(m_pending.end(), bytes.begin() + static_cast<std::ptrdiff_t>(pos),
-                         bytes.begin() + static_cast<std::ptrdiff_t>(pos + take));
-        pos += take;
-        const Parse r = parse(m_pending.data(), m_pending.size());
-        if (!r.complete) continue;
-        std::vector<std::uint8_t> whole;
-        whole.swap(m_pending);
-        deliver(whole.data(), r.length, sink);
-        // A lead byte without a trail byte is a character of its own; what followed it starts
-        // the next command.
-        if (r.length < whole.size()) feedFresh(std::span(whole).subspan(r.length), sink);
+    while (!bytes.empty()) {
+        if (m_body) bytes = bytes.subspan(body(bytes, sink));
+        else if (!m_pending.empty()) bytes = bytes.subspan(completePending(bytes, sink));
+        else bytes = bytes.subspan(fresh(bytes, sink));
     }
-    if (pos < bytes.size()) feedFresh(bytes.subspan(pos), sink);
+}
+
+std::uint64_t Decoder::offset() const
+{
+    return m_offset + m_pending.size() + (m_body ? m_body->part.size() : 0);
 }
 
 void Decoder::finish(CommandSink& sink)
 {
-    if (m_pending.empty()) return;
     Command c;
     c.op = Op::Incomplete;
     c.offset = m_offset;
+    if (m_body) {
+        const Body& body = *m_body;
+        const std::uint64_t missing = body.skip ? body.left
+                                                : std::uint64_t(body.rows - body.done) * std::uint64_t(body.rowBytes) -
+                                                      (body.part.size() - body.head);
+        c.a = static_cast<std::int32_t>(std::min<std::uint64_t>(missing, INT32_MAX));
+        c.length = static_cast<std::uint32_t>(body.part.size());
+        c.data = body.part;
+        sink.command(c);
+        m_offset += body.part.size();
+        m_body.reset();
+        return;
+    }
+    if (m_pending.empty()) return;
     c.length = static_cast<std::uint32_t>(m_pending.size());
     c.data = m_pending;
     sink.command(c);
     m_offset += m_pending.size();
     m_pending.clear();
+}
+
+bool continues(const Command& c)
+{
+    return c.op == Op::RasterImage && c.d > 0;
+}
+
+std::optional<GraphicsRaster> graphicsRaster(const Command& c)
+{
+    const std::span<const std::uint8_t> p = c.data;  // a bx by c xL xH yL yH d...
+    if (c.op != Op::Graphics || c.b != 48 || c.a != 112 || p.size() < 8) return std::nullopt;
+    GraphicsRaster r;
+    r.bx = p[1];
+    r.by = p[2];
+    r.width = word(p.data() + 4);
+    r.height = word(p.data() + 6);
+    if (p[0] != 48 || p[3] != 49 || r.bx < 1 || r.bx > 2 || r.by < 1 || r.by > 2) return std::nullopt;
+    if (p.size() - 8 != std::size_t((r.width + 7) / 8) * std::size_t(r.height)) return std::nullopt;
+    r.rows = p.subspan(8);
+    return r;
 }
 
 }  // namespace printbench::printer

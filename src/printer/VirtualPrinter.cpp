@@ -1,6 +1,7 @@
 #include "printer/VirtualPrinter.h"
 
 #include "printer/Characters.h"
+#include "protocol/CodeTables.h"
 #include "protocol/Commands.h"
 
 #include <algorithm>
@@ -16,24 +17,25 @@ constexpr int MarkHeight = 8;     // a black mark as drawn on the paper
 constexpr int MarkToCutter = 24;  // feed of a black mark "out" move
 constexpr int DefaultPageHeight = 1024;
 
-// The single-line box-drawing characters of code page 437, drawn 2 dots wide through the
-// middle of the cell so that they join their neighbours at a line spacing of 24 dots.
-void drawBox(std::uint32_t code, std::vector<std::uint8_t>& mask)
+// The single-line box-drawing characters (at B3 to DA in PC437 and most tables), drawn 2 dots
+// wide through the middle of the cell so that they join their neighbours at a line spacing of
+// 24 dots.
+void drawBox(char32_t character, std::vector<std::uint8_t>& mask)
 {
     constexpr int W = VirtualPrinter::CellWidth, H = VirtualPrinter::CellHeight;
     bool up = false, down = false, left = false, right = false;
-    switch (code) {
-    case 0xB3: up = down = true; break;                 // │
-    case 0xB4: up = down = left = true; break;          // ┤
-    case 0xBF: left = down = true; break;               // ┐
-    case 0xC0: up = right = true; break;                // └
-    case 0xC1: left = right = up = true; break;         // ┴
-    case 0xC2: left = right = down = true; break;       // ┬
-    case 0xC3: up = down = right = true; break;         // ├
-    case 0xC4: left = right = true; break;              // ─
-    case 0xC5: up = down = left = right = true; break;  // ┼
-    case 0xD9: up = left = true; break;                 // ┘
-    case 0xDA: down = right = true; break;              // ┌
+    switch (character) {
+    case U'│': up = down = true; break;
+    case U'┤': up = down = left = true; break;
+    case U'┐': left = down = true; break;
+    case U'└': up = right = true; break;
+    case U'┴': left = right = up = true; break;
+    case U'┬': left = right = down = true; break;
+    case U'├': up = down = right = true; break;
+    case U'─': left = right = true; break;
+    case U'┼': up = down = left = right = true; break;
+    case U'┘': up = left = true; break;
+    case U'┌': down = right = true; break;
     default: break;
     }
     const int cx = W / 2 - 1, cy = H / 2 - 1;  // the 2 x 2 dots in the middle
@@ -147,6 +149,8 @@ void VirtualPrinter::clearBuffers()
     m_x = 0;
     m_pageY = 0;
     m_lineUsed = false;
+    m_rasterSkip = true;
+    m_graphics = {};
 }
 
 void VirtualPrinter::setStatus(std::uint8_t status)
@@ -176,8 +180,12 @@ void VirtualPrinter::command(const Command& c)
         return;
     default: break;
     }
-    // Offline, the printer takes nothing else: what arrives is lost, as a cleared buffer.
-    if (offline()) return;
+    // Offline, the printer takes nothing else: what arrives is lost, as a cleared buffer (the
+    // rest of a raster image too).
+    if (offline()) {
+        if (c.op == Op::RasterImage) m_rasterSkip = true;
+        return;
+    }
     render(c);
 }
 
@@ -207,7 +215,10 @@ void VirtualPrinter::identify(int n)
 void VirtualPrinter::render(const Command& c)
 {
     switch (c.op) {
-    case Op::Char: character(std::uint32_t(c.a)); break;
+    case Op::Char: character(std::uint32_t(c.a), static_cast<std::uint8_t>(c.b)); break;
+    case Op::CodeTable: codeTable(c.a); break;
+    case Op::RasterImage: rasterImage(c); break;
+    case Op::Graphics: graphics(c); break;
     case Op::LineFeed:
         if (m_pageMode) {
             pageFeed(m_lineSpacing);
@@ -426,21 +437,24 @@ void VirtualPrinter::finish()
     endPage(Page::End::PowerOff);
 }
 
-const std::vector<std::uint8_t>& VirtualPrinter::glyph(std::uint32_t code, int width)
+const std::vector<std::uint8_t>& VirtualPrinter::glyph(std::uint32_t code, std::uint8_t table, int width)
 {
-    auto found = m_glyphs.find(code);
+    // The same character at the same width is the same glyph, whichever table it came from.
+    const char32_t character = unicodeOf(code, table);
+    const std::uint32_t key = std::uint32_t(character) | (width == CellWidth ? 0 : 1U << 31);
+    auto found = m_glyphs.find(key);
     if (found != m_glyphs.end()) return found->second;
     std::vector<std::uint8_t> mask(std::size_t(width * CellHeight), 0);
-    if (width == CellWidth && isSingleLineBox(code)) {
-        drawBox(code, mask);
-    } else if (code != 0x20 && !(m_font && m_font->draw(code, width, mask))) {
+    if (width == CellWidth && isSingleLineBox(character)) {
+        drawBox(character, mask);
+    } else if (character != U' ' && (character == U'\uFFFD' || !(m_font && m_font->draw(character, width, mask)))) {
         std::fill(mask.begin(), mask.end(), std::uint8_t{0});
         drawMissing(width, mask);
     }
-    return m_glyphs.emplace(code, std::move(mask)).first->second;
+    return m_glyphs.emplace(key, std::move(mask)).first->second;
 }
 
-void VirtualPrinter::character(std::uint32_t code)
+void VirtualPrinter::character(std::uint32_t code, std::uint8_t table)
 {
     const int width = code > 0xFF ? 2 * CellWidth : CellWidth;
     Dots& area = target();
@@ -453,7 +467,7 @@ void VirtualPrinter::character(std::uint32_t code)
             feed(m_lineSpacing);
         }
     }
-    const std::vector<std::uint8_t>& mask = glyph(code, width);
+    const std::vector<std::uint8_t>& mask = glyph(code, table, width);
     const int top = targetY();
     const std::uint8_t ink = this->ink();
     for (int y = 0; y < CellHeight; ++y) {
@@ -502,6 +516,108 @@ void VirtualPrinter::bitImage(const Command& c)
     }
     m_x = std::min(area.width, m_x + c.b * xScale);
     markUsed(top + 24);
+}
+
+void VirtualPrinter::codeTable(int n)
+{
+    // The decoder reads the codes in the table; a table not listed reads as PC437.
+    if (!protocol::codeTable(static_cast<std::uint8_t>(n)))
+        m_output.note("ESC t " + std::to_string(n) + ": no character code table " + std::to_string(n) +
+                      " here; codes 80 to FF print as in PC437 (table 0)");
+}
+
+void VirtualPrinter::rasterImage(const Command& c)
+{
+    // m 0 to 3 (or 48 to 51): normal, double width, double height, both.
+    const int m = c.a >= 48 ? c.a - 48 : c.a;
+    if (c.d == 0) {  // the image's first rows: whether it prints, and where
+        const std::string what = "GS v 0 raster image of " + std::to_string(c.b * 8) + " x " + std::to_string(c.c) +
+                                 " dots not printed: ";
+        m_rasterSkip = true;
+        if (m < 0 || m > 3) {
+            m_output.note(what + "mode m=" + std::to_string(c.a) + " is none of 0 to 3 and 48 to 51");
+        } else if (!m_pageMode && (m_lineUsed || m_x > 0)) {
+            // In standard mode a raster image prints only when the line buffer is empty.
+            m_output.note(what + "the line holds data (send LF first)");
+        } else {
+            m_rasterSkip = false;
+            m_rasterLeft = m_pageMode ? m_x : 0;
+        }
+    }
+    if (m_rasterSkip || c.b <= 0) return;
+    rasterRows(c.data, c.b, c.b * 8, (m & 1) + 1, (m >> 1) + 1);
+}
+
+void VirtualPrinter::graphics(const Command& c)
+{
+    const std::string name = c.c ? "GS 8 L" : "GS ( L";
+    if (c.b != 48) return;
+    if (c.a == 112) {  // store: replaces what the buffer held
+        if (const auto r = graphicsRaster(c)) {
+            m_graphics = {r->width, r->height, r->bx, r->by, {r->rows.begin(), r->rows.end()}};
+        } else {
+            m_output.note(name + " graphics not stored: " +
+                          (c.d < 0 ? "more data than this printer keeps"
+                                   : "not a one-bit raster of colour 1 scaled 1 or 2 whose data matches its size"));
+        }
+        return;
+    }
+    if (c.a != 50 && c.a != 2) return;
+    const std::string what = name + " print graphics: ";
+    if (m_graphics.width == 0 || m_graphics.height == 0) {
+        m_output.note(what + "no graphics in the print buffer");
+    } else if (m_pageMode) {
+        m_output.note(what + "ignored in page mode");  // ESC/POS does not print them there
+    } else if (m_lineUsed || m_x > 0) {
+        m_output.note(what + "not printed, the line holds data (send LF first)");
+    } else {
+        // Printed from the left, the paper fed by their height; the print buffer is then empty.
+        m_rasterLeft = 0;
+        const StoredGraphics g = std::move(m_graphics);
+        m_graphics = {};
+        rasterRows(g.rows, (g.width + 7) / 8, g.width, g.bx, g.by);
+    }
+}
+
+void VirtualPrinter::rasterRows(std::span<const std::uint8_t> rows, int rowBytes, int widthDots, int xScale, int yScale)
+{
+    const int count = int(rows.size() / std::size_t(rowBytes));
+    const std::uint8_t ink = this->ink();
+    const auto drawRow = [&](std::uint8_t* out, int room, const std::uint8_t* in) {
+        const int columns = std::min(widthDots, (room + xScale - 1) / xScale);  // the rest falls off
+        for (int x = 0; x < columns; ++x) {
+            if (!((in[x >> 3] >> (7 - (x & 7))) & 1)) continue;
+            for (int k = 0; k < xScale && x * xScale + k < room; ++k) out[x * xScale + k] = ink;
+        }
+    };
+    if (m_pageMode) {
+        Dots& area = target();
+        const int room = area.width - m_rasterLeft;
+        for (int r = 0; r < count; ++r) {
+            for (int k = 0; k < yScale; ++k) {
+                const int y = m_pageY + r * yScale + k;
+                if (y < area.height && room > 0)
+                    drawRow(area.row(y) + m_rasterLeft, room, rows.data() + std::size_t(r) * std::size_t(rowBytes));
+            }
+        }
+        markUsed(m_pageY + count * yScale);
+        pageFeed(long(count) * yScale);
+        return;
+    }
+    // Standard mode: onto the paper a band at a time, so that a long image may cross the pieces
+    // paper is handed over in.
+    constexpr int Band = 256;
+    for (int first = 0; first < count; first += Band) {
+        const int n = std::min(Band, count - first);
+        reserve(n * yScale);
+        for (int r = 0; r < n; ++r) {
+            const std::uint8_t* in = rows.data() + std::size_t(first + r) * std::size_t(rowBytes);
+            for (int k = 0; k < yScale; ++k) drawRow(m_paper.row(int(m_paperY) + r * yScale + k), m_width, in);
+        }
+        m_inked = true;
+        feed(n * yScale);
+    }
+    m_x = 0;
 }
 
 void VirtualPrinter::pattern(const Command& c)
@@ -709,7 +825,7 @@ void VirtualPrinter::drawHri(Dots& area, int centre, int top, const std::string&
     const std::uint8_t ink = this->ink();
     for (const char ch : text) {
         const auto code = std::uint32_t(static_cast<unsigned char>(ch));
-        const std::vector<std::uint8_t>* mask = &glyph(code, CellWidth);
+        const std::vector<std::uint8_t>* mask = &glyph(code, 0, CellWidth);
         if (m_hriFontB) {  // font A's glyph scaled to the smaller cell, dot for nearest dot
             auto found = m_smallGlyphs.find(code);
             if (found == m_smallGlyphs.end()) {

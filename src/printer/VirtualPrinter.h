@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,12 +16,14 @@
 
 namespace printbench::printer {
 
-// Where glyphs of the printer's font come from. A code is a single byte in code page 437 or
-// a double-byte CP949 code (lead << 8 | trail). `mask` is width x 24 dots, 1 for ink.
+// Where glyphs of the printer's font come from: the printer reads a code in its code table
+// (Characters.h) and asks for the character's glyph, 12 dots wide for a single byte and 24 for
+// a double-byte code. `mask` is width x 24 dots, 1 for ink; false when the font has no glyph
+// for the character (the printer then draws the missing-glyph box).
 class GlyphSource {
 public:
     virtual ~GlyphSource() = default;
-    virtual bool draw(std::uint32_t code, int width, std::vector<std::uint8_t>& mask) = 0;
+    virtual bool draw(char32_t character, int width, std::vector<std::uint8_t>& mask) = 0;
 };
 
 // What the printer gives back: bytes on the line (status bytes, identity answers a byte at a
@@ -103,7 +106,15 @@ private:
     // the page would grow beyond its longest.
     void reserve(int rows);
     void endPage(Page::End end);
-    void character(std::uint32_t code);
+    void character(std::uint32_t code, std::uint8_t table);
+    void codeTable(int n);
+    void rasterImage(const Command& c);
+    void graphics(const Command& c);
+    // Rows of a raster image (8 dots a byte, the high bit leftmost), `widthDots` dots of each,
+    // scaled; drawn from the left of the paper, or in page mode from m_rasterLeft at the page
+    // position. Beyond the print area they fall off; the paper or page position moves down by
+    // their height.
+    void rasterRows(std::span<const std::uint8_t> rows, int rowBytes, int widthDots, int xScale, int yScale);
     void bitImage(const Command& c);
     void pattern(const Command& c);
     void blackMark(int move);
@@ -115,7 +126,8 @@ private:
     void drawSymbol(Dots& area, int left, int top, const Symbol& symbol);
     void drawHri(Dots& area, int centre, int top, const std::string& text);
     std::uint8_t ink() const { return static_cast<std::uint8_t>(m_density + 6); }
-    const std::vector<std::uint8_t>& glyph(std::uint32_t code, int width);
+    // The glyph of a code read in a code table: by the character it stands for and the width.
+    const std::vector<std::uint8_t>& glyph(std::uint32_t code, std::uint8_t table, int width);
     // Where characters and images go: the line buffer, or the page in page mode.
     Dots& target();
     void setPageArea(int left, int top, int width, int height);
@@ -164,6 +176,14 @@ private:
     std::vector<std::uint8_t> m_qrData;
     Pdf417Settings m_pdf417;
     std::vector<std::uint8_t> m_pdf417Data;
+
+    // The raster image (GS v 0) being printed, and the graphics in the print buffer (GS ( L).
+    bool m_rasterSkip = true;
+    int m_rasterLeft = 0;
+    struct StoredGraphics {
+        int width = 0, height = 0, bx = 1, by = 1;
+        std::vector<std::uint8_t> rows;
+    } m_graphics;
 };
 
 }  // namespace printbench::printer

@@ -115,6 +115,22 @@ const std::vector<Row> kCommands = {
     {hex(p::Initialize), "1B 40 B0 0A B0 40 0A",
      {"ESC @: initialise the printer", "text (1 character): \"░\"", "LF: print and line feed",
       "text (2 characters): \"░@\"", "LF: print and line feed"}},
+    // In double-byte mode lead bytes still pair up as CP949 under ESC t; ESC @ goes back to table 0.
+    {hex(p::SelectCodeTable), "1B 74 10 80 B0 A1 1C 2E B0 A1 1B 74 07 80 1B 40 80 0A",
+     {"ESC t 16: character code table WPC1252", "text (2 characters): \"€가\"", "FS .: double-byte characters off",
+      "text (2 characters): \"°¡\"", "ESC t 7: character code table 7 (not offered; read as PC437)",
+      "text (1 character): \"Ç\"", "ESC @: initialise the printer", "text (1 character): \"Ç\"", "LF: print and line feed"}},
+    {hex(p::RasterImage), "1D 76 30 00 02 00 03 00 FF C0 80 40 AA 80 1D 76 30 33 01 00 01 00 80",
+     {"GS v 0 m=0: raster image 16 x 3 dots", "GS v 0 m=51: raster image 8 x 1 dot, double width and height"}},
+    {hex(p::GraphicsPrefix), "1D 28 4C 10 00 30 70 30 01 01 31 0A 00 03 00 FF C0 80 40 AA 80",
+     {"GS ( L fn 112: store graphics 10 x 3 dots"}},
+    {hex(p::GraphicsPrint), "1D 28 4C 02 00 30 32", {"GS ( L fn 50: print the graphics in the print buffer"}},
+    {hex(p::GraphicsPrefix), "1D 28 4C 02 00 30 30 1D 28 4C 06 00 30 45 20 20 01 01 1D 28 4C 0B 00 30 70 30 03 01 31 08 00 01 00 FF",
+     {"GS ( L fn 48: transmit the NV graphics capacity (not done here, ignored)",
+      "GS ( L fn 69: graphics function of 4 bytes (not done here, ignored)",
+      "GS ( L fn 112: store graphics (9 bytes; not a monochrome raster this printer takes, ignored)"}},
+    {{}, "1D 38 4C 10 00 00 00 30 70 30 02 02 31 0A 00 03 00 FF C0 80 40 AA 80",
+     {"GS 8 L fn 112: store graphics 10 x 3 dots, scaled 2 x 2"}},
 };
 
 TEST(Decoder, NamesEveryCommandOfTheVocabularyWholeAndCutAnywhereBetweenReads)
@@ -155,6 +171,17 @@ TEST(Decoder, ReportsWhatItDoesNotUnderstandAndSkipsNothing)
     EXPECT_EQ(decode(unhex("1D 6B 04 41 42")), (std::vector<std::string>{"incomplete at the end of the input: 1D 6B 04 41 42"}));
     std::string noNul = "1D 6B 04";
     for (int i = 0; i < 255; ++i) noNul += " 41";
+    // A raster image or graphics cut short by the end of the input; graphics beyond what is kept go by.
+    EXPECT_EQ(decode(unhex("1D 76 30 00 02 00 03 00 FF C0 80")),
+              (std::vector<std::string>{"GS v 0 m=0: raster image 16 x 3 dots", "incomplete at the end of the input, 3 bytes short: 80"}));
+    EXPECT_EQ(decode(unhex("1D 76 31 1D 38 4B")), (std::vector<std::string>{"unknown: 1D 76", "text (1 character): \"1\"", "unknown: 1D 38", "text (1 character): \"K\""}));
+    EXPECT_EQ(decode(unhex("1D 76 30 00 02")), (std::vector<std::string>{"incomplete at the end of the input: 1D 76 30 00 02"}));
+    Bytes huge = unhex("1D 38 4C 02 00 20 00 30 70");
+    huge.resize(huge.size() + 0x200000);
+    huge.push_back('A');
+    EXPECT_EQ(decode(huge, {5, 100, 4096, 0x100000}),
+              (std::vector<std::string>{"GS 8 L fn 112: store graphics (more than 1048576 bytes, not kept; not a monochrome raster this printer takes, ignored)",
+                                        "text (1 character): \"A\""}));
     EXPECT_EQ(decode(unhex(noNul + " 00")),
               (std::vector<std::string>{"unknown: 1D 6B 04", "text (255 characters): \"" + std::string(255, 'A') + "\"", "unknown: 00"}));
 }

@@ -1,3 +1,4 @@
+#include "printer/Characters.h"
 #include "printer/Decoder.h"
 #include "printer/VirtualPrinter.h"
 #include "support/Recorder.h"
@@ -5,6 +6,9 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <cstring>
 
 namespace {
 
@@ -15,8 +19,9 @@ using testing::Field;
 
 // The printer fed through the decoder, keeping its replies and pages.
 struct Printer : PrinterOutput {
-    explicit Printer(const std::string& hex = "") { send(hex); }
+    explicit Printer(const std::string& hex = "", GlyphSource* glyphs = nullptr) : font(glyphs) { send(hex); }
     void reply(std::uint8_t status) override { replies.push_back(status); }
+    void note(const std::string& text) override { notes.push_back(text); }
     void page(const Page& p) override { pages.push_back(p); }
     void send(const std::string& hex) { decoder.feed(printbench::testkit::unhex(hex), printer); }
     // One row of the last page as text: '#' for a dot, '.' for blank paper.
@@ -28,7 +33,9 @@ struct Printer : PrinterOutput {
     }
     Bytes replies;
     std::vector<Page> pages;
-    VirtualPrinter printer{432, *this, nullptr, {.model = "KR-420", .serial = "PB-0042"}};
+    std::vector<std::string> notes;
+    GlyphSource* font = nullptr;
+    VirtualPrinter printer{432, *this, font, {.model = "KR-420", .serial = "PB-0042"}};
     Decoder decoder;
 };
 
@@ -161,6 +168,97 @@ TEST(VirtualPrinterRendering, DensityDarkensTheDotsAndBlackMarksShowWhereTheySto
     // ESC * 32, single density: each column 2 dots wide, 24 dots high.
     Printer single{"1B 2A 20 02 00 80 00 01 00 00 00 0A 1B 69"};
     EXPECT_EQ(single.row(0, 0, 6) + " " + single.row(23, 0, 6), "##.... ##....");
+}
+
+// Codes 80 to FF of each table ESC t offers read as iconv reads them in the table's character set.
+TEST(CodeTables, EachTableReadsItsUpperHalfInItsCharacterSet)
+{
+    const std::vector<std::pair<std::uint8_t, const char*>> tables{{0, "CP437"},   {2, "CP850"},  {3, "CP860"},
+                                                                   {4, "CP863"},   {5, "CP865"},  {16, "CP1252"},
+                                                                   {17, "CP866"},  {18, "CP852"}, {19, "CP858"}};
+    for (const auto& [n, charset] : tables) {
+        iconv_t cd = iconv_open("UTF-32LE", charset);
+        ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1)) << charset;
+        for (unsigned code = 0x80; code <= 0xFF; ++code) {
+            char in = char(code), *from = &in, out[4], *to = out;
+            std::size_t inLeft = 1, outLeft = 4;
+            const bool ok = iconv(cd, &from, &inLeft, &to, &outLeft) == 0;
+            char32_t expected = U'\uFFFD';
+            if (ok) std::memcpy(&expected, out, 4);
+            EXPECT_EQ(unicodeOf(code, n), expected) << charset << " code " << code;
+        }
+        iconv_close(cd);
+    }
+    // Katakana: the half-width katakana A1 (U+FF61) to DF (U+FF9F) alone.
+    for (unsigned code = 0x80; code <= 0xFF; ++code)
+        EXPECT_EQ(unicodeOf(code, 1), code >= 0xA1 && code <= 0xDF ? char32_t(0xFF61 + code - 0xA1) : U'\uFFFD') << code;
+    EXPECT_EQ(std::u32string({unicodeOf(0x80, 16), unicodeOf(0xD5, 19), unicodeOf(0x80, 17), unicodeOf(0x80, 7), unicodeOf(0xB0A1, 16)}),
+              U"€€АÇ가");  // a table not offered reads as PC437; double-byte codes as CP949
+}
+
+// The characters the printer asks its font for: by table, each once; box-drawing bytes of
+// SUB "x" 1 and codes without a character never.
+TEST(VirtualPrinterRendering, CodesDrawTheGlyphOfTheirTable)
+{
+    struct Recording : GlyphSource {
+        std::u32string asked;
+        bool draw(char32_t character, int, std::vector<std::uint8_t>& mask) override
+        {
+            asked += character;
+            std::fill(mask.begin(), mask.end(), std::uint8_t{1});
+            return true;
+        }
+    } font;
+    Printer p{"1B 74 10 80 1B 74 00 80 1B 74 10 80 1C 2E 1A 78 01 C4 1A 78 00 C4 1B 74 01 B1 80 1B 74 07 80 0A 1B 69", &font};
+    EXPECT_EQ(font.asked, U"€ÇÄｱ");
+    EXPECT_EQ(p.notes, std::vector<std::string>{"ESC t 7: no character code table 7 here; codes 80 to FF print as in PC437 (table 0)"});
+    // Last cell row: € Ç € full, the box line none, Ä ｱ full, the missing-glyph box none, Ç full.
+    EXPECT_EQ(p.row(23, 0, 96), std::string(36, '#') + std::string(12, '.') + std::string(24, '#') + std::string(12, '.') +
+                                     std::string(12, '#'));
+}
+
+// The rows' bytes (16 dots a row; GS ( L keeps the first 10) land at the left, inked at the
+// density's ink, and the paper moves by their height.
+TEST(VirtualPrinterRendering, RasterImagesAndStoredGraphicsLandDotForDot)
+{
+    const std::string rows = "FF FF 80 40 AA 81";
+    const std::vector<std::tuple<std::string, int, std::vector<std::string>>> cases{
+        {"1D 76 30 00 02 00 03 00 " + rows, 0, {"################", "#........#......", "#.#.#.#.#......#"}},
+        {"1D 28 4C 10 00 30 70 30 01 01 31 0A 00 03 00 " + rows + " 1D 28 4C 02 00 30 32", 0,
+         {"##########......", "#........#......", "#.#.#.#.#......."}},
+        {"1B 33 18 0A 1D 38 4C 10 00 00 00 30 70 30 01 01 31 0A 00 03 00 " + rows + " 1D 28 4C 02 00 30 32", 24,
+         {"##########......", "#........#......", "#.#.#.#.#......."}},
+        {"1D 76 30 33 01 00 01 00 A0", 0, {"##..##..........", "##..##.........."}},
+    };
+    for (const auto& [bytes, top, dots] : cases) {
+        SCOPED_TRACE(bytes);
+        Printer p{bytes + " 1B 69"};
+        ASSERT_THAT(p.pages, ElementsAre(Field(&Page::height, top + int(dots.size()))));
+        std::size_t inked = 0;
+        for (int y = 0; y < int(dots.size()); ++y) {
+            EXPECT_EQ(p.row(top + y, 0, 16), dots[std::size_t(y)]);
+            inked += std::size_t(std::ranges::count(dots[std::size_t(y)], '#'));
+        }
+        EXPECT_EQ(std::size_t(std::ranges::count(p.pages[0].dots.dots, 6)), inked);  // density 0, nothing else
+    }
+    // Wider than the paper: the part beyond it falls off.
+    std::string wide = "1D 76 30 00 38 00 01 00";
+    for (int i = 0; i < 56; ++i) wide += " FF";
+    EXPECT_EQ(Printer(wide + " 1B 69").row(0, 0, 432), std::string(432, '#'));
+}
+
+// Page mode: GS v 0 at the print position; GS ( L printing, and GS v 0 after text on the line in
+// standard mode, print nothing and say why.
+TEST(VirtualPrinterRendering, RasterImagesInPageModeAndAfterText)
+{
+    Printer page{"1B 4C 41 1D 76 30 00 01 00 01 00 F0 1B 0C 1B 53 1B 69"};
+    EXPECT_EQ(page.row(0, 0, 24), "............####........");
+    Printer refused{"1D 28 4C 10 00 30 70 30 01 01 31 0A 00 03 00 FF FF 80 40 AA 81 1B 4C 1D 28 4C 02 00 30 32 1B 53 41 "
+                    "1D 76 30 00 01 00 01 00 F0 1D 28 4C 02 00 30 32 0A 1D 28 4C 02 00 30 32 1D 28 4C 02 00 30 32"};
+    EXPECT_EQ(refused.notes, (std::vector<std::string>{"GS ( L print graphics: ignored in page mode",
+                                                       "GS v 0 raster image of 8 x 1 dots not printed: the line holds data (send LF first)",
+                                                       "GS ( L print graphics: not printed, the line holds data (send LF first)",
+                                                       "GS ( L print graphics: no graphics in the print buffer"}));
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "printer/app/QtPrinterOutput.h"
 
-#include "printer/Characters.h"
-
 #include <QFontDatabase>
 #include <QPainter>
 
@@ -17,30 +15,32 @@ namespace printbench::printer {
 QtGlyphs::QtGlyphs()
 {
     const QStringList families = QFontDatabase::families();
-    for (const char* wanted : {"Noto Sans Mono CJK KR", "Noto Sans CJK KR", "DejaVu Sans Mono"}) {
-        if (families.contains(QString::fromLatin1(wanted))) {
-            m_font = QFont(QString::fromLatin1(wanted));
-            break;
-        }
+    for (const char* wanted : {"Noto Sans Mono CJK KR", "Noto Sans CJK KR", "DejaVu Sans Mono", "DejaVu Sans"}) {
+        if (!families.contains(QString::fromLatin1(wanted))) continue;
+        m_fonts.emplace_back(QString::fromLatin1(wanted));
     }
-    if (m_font.family().isEmpty()) m_font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    m_font.setPixelSize(20);
-    m_font.setStyleStrategy(QFont::NoAntialias);
+    if (m_fonts.empty()) m_fonts.push_back(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    for (QFont& font : m_fonts) {
+        font.setPixelSize(20);
+        // No font merging: a glyph the family lacks is not fetched from whatever font the
+        // system has; the list above decides.
+        font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoFontMerging));
+    }
 }
 
-bool QtGlyphs::draw(std::uint32_t code, int width, std::vector<std::uint8_t>& mask)
+bool QtGlyphs::draw(char32_t character, int width, std::vector<std::uint8_t>& mask)
 {
-    const char32_t u = unicodeOf(code);
-    if (u == U'\uFFFD') return false;
+    const auto font = std::find_if(m_fonts.begin(), m_fonts.end(),
+                                   [&](const QFont& f) { return QFontMetrics(f).inFontUcs4(character); });
+    if (font == m_fonts.end()) return false;
     QImage cell(width, VirtualPrinter::CellHeight, QImage::Format_Grayscale8);
     cell.fill(255);
     {
         QPainter painter(&cell);
-        painter.setFont(m_font);
+        painter.setFont(*font);
         painter.setPen(Qt::black);
-        const QString text = QString::fromUcs4(&u, 1);
-        if (!QFontMetrics(m_font).inFontUcs4(u)) return false;
-        painter.drawText(QRect(0, 0, width, VirtualPrinter::CellHeight), Qt::AlignCenter, text);
+        painter.drawText(QRect(0, 0, width, VirtualPrinter::CellHeight), Qt::AlignCenter,
+                         QString::fromUcs4(&character, 1));
     }
     bool any = false;
     for (int y = 0; y < VirtualPrinter::CellHeight; ++y) {
@@ -51,7 +51,8 @@ bool QtGlyphs::draw(std::uint32_t code, int width, std::vector<std::uint8_t>& ma
             any = any || ink;
         }
     }
-    return any;
+    // A space (no-break space among the tables' codes) is rightly blank.
+    return any || QChar::isSpace(character);
 }
 
 QImage pageImage(const Page& page)

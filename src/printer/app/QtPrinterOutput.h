@@ -8,19 +8,23 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace printbench::printer {
 
 // Characters drawn with a monospaced system font (a CJK one where installed), 12 or 24 dots
-// wide and 24 high.
+// wide and 24 high. A character the first font lacks is drawn with the first of a fixed list
+// of fallback families that has it (Noto Sans Mono CJK KR, Noto Sans CJK KR, DejaVu Sans Mono,
+// DejaVu Sans: fonts-noto-cjk and fonts-dejavu-core), never with a font the system picks, so
+// that every program drawing a character on the same fonts draws the same dots.
 class QtGlyphs : public GlyphSource {
 public:
     QtGlyphs();
-    bool draw(std::uint32_t code, int width, std::vector<std::uint8_t>& mask) override;
-    QString familyName() const { return m_font.family(); }
+    bool draw(char32_t character, int width, std::vector<std::uint8_t>& mask) override;
+    QString familyName() const { return m_fonts.front().family(); }
 
 private:
-    QFont m_font;
+    std::vector<QFont> m_fonts;  // in the order they are tried
 };
 
 // The paper as a grey image: blank paper white, dots darker the higher the print density.
