@@ -16,7 +16,7 @@ fi
 [ -x "$bench" ] || { echo "(encoder-compare: $bench is not built)"; exit 0; }
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-if ! npm install --prefix "$dir" --no-audit --no-fund --silent @point-of-sale/receipt-printer-encoder@4.0.1 >/dev/null 2>&1; then
+if ! timeout 180 npm install --prefix "$dir" --no-audit --no-fund --silent @point-of-sale/receipt-printer-encoder@4.0.1 >/dev/null 2>&1; then
   echo "(encoder-compare: the npm package could not be installed; skipped)"
   exit 0
 fi
