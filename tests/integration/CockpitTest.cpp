@@ -2,6 +2,7 @@
 // keys and code page. The recorder is the host, the serial port and the USB; dialogs answer
 // with the file the test names.
 
+#include "app/cockpit/ExpectedPaperDock.h"
 #include "app/cockpit/TrafficConsole.h"
 #include "app/window/BitmapWindow.h"
 #include "support/CockpitGround.h"
@@ -336,6 +337,9 @@ TEST(CockpitWindow, TheExpectedPaperFollowsTheModelListAndSavesAsOnePng)
     c.entry("File/Save expected paper…")->trigger();
     const QImage saved(c.answer + ".png");
     EXPECT_EQ(std::tuple(saved.width(), c.suggested.join(","), c.notes.join(",")), std::tuple(512, "expected-paper.png", ""));
+    const cockpit::PaperView* paper = c.window.expectedPaper().strip().view();
+    ASSERT_EQ(paper->pieces.size(), 1u);  // one piece: the picture is its receipt
+    EXPECT_TRUE(saved.convertToFormat(QImage::Format_Grayscale8) == printer::pageImage(*paper->pieces[0].page));
     EXPECT_TRUE(c.get<QLabel>("ExpectedPaperInfo")->text().startsWith("512 dots wide · ")) << c.get<QLabel>("ExpectedPaperInfo")->text().toStdString();
     c.answer = testkit::q(c.folder.path() / "none" / "paper.png");
     c.entry("File/Save expected paper…")->trigger();
