@@ -25,6 +25,7 @@ run usb_bench env QT_QPA_PLATFORM=offscreen
 run printer_bench env QT_QPA_PLATFORM=offscreen
 run barcode_bench
 run cockpit_bench
+run expected_paper_bench
 run headless_bench env QT_QPA_PLATFORM=offscreen
 run runlog_bench env QT_QPA_PLATFORM=offscreen
 run picture_bench

@@ -561,6 +561,30 @@ A test bench for thermal receipt printers.</translation>
         <source>Code tables…</source>
         <translation>Code tables…</translation>
     </message>
+    <message>
+        <source>Save expected paper…</source>
+        <translation>Save expected paper…</translation>
+    </message>
+    <message>
+        <source>Expected paper</source>
+        <translation>Expected paper</translation>
+    </message>
+    <message>
+        <source>No expected paper yet.</source>
+        <translation>No expected paper yet.</translation>
+    </message>
+    <message>
+        <source>Save expected paper</source>
+        <translation>Save expected paper</translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)</source>
+        <translation>PNG pictures (*.png)</translation>
+    </message>
+    <message>
+        <source>The expected paper could not be made into a PNG picture.</source>
+        <translation>The expected paper could not be made into a PNG picture.</translation>
+    </message>
 </context>
 <context>
     <name>printbench::app::Code2dDialog</name>
@@ -681,6 +705,29 @@ A test bench for thermal receipt printers.</translation>
     <message>
         <source>Keep</source>
         <translation>Keep</translation>
+    </message>
+</context>
+<context>
+    <name>printbench::app::ExpectedPaperDock</name>
+    <message>
+        <source>%1 dots wide</source>
+        <translation>%1 dots wide</translation>
+    </message>
+    <message>
+        <source>%1 dots wide · %2 m of paper</source>
+        <translation>%1 dots wide · %2 m of paper</translation>
+    </message>
+    <message>
+        <source> · older paper dropped: %1 m (%2 rows, %3 whole pieces)</source>
+        <translation> · older paper dropped: %1 m (%2 rows, %3 whole pieces)</translation>
+    </message>
+    <message>
+        <source> · %1 bytes sent too fast to draw</source>
+        <translation> · %1 bytes sent too fast to draw</translation>
+    </message>
+    <message>
+        <source>Expected paper</source>
+        <translation>Expected paper</translation>
     </message>
 </context>
 <context>

@@ -42,6 +42,7 @@ void Journal::traffic(const link::Traffic& t)
 {
     const std::int64_t atMs = t.atMs + m_wallOffset;
     if (t.direction == link::Traffic::Direction::Sent) {
+        for (SentListener* listener : m_listeners) listener->sent(t.route, t.bytes);
         if (running()) {
             m_run->bytesSent += t.bytes.size();
             m_lastSentMonotonic = t.atMs;

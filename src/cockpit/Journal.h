@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,14 @@ struct LiveCounts {
     // Statuses equal to the one before them since the last line that told of statuses; taken
     // (set to 0) by whoever writes such a line.
     std::atomic<std::uint64_t> unchanged{0};
+};
+
+// Hears the bytes sent as the journal takes them in, on the thread that sends and in the order
+// they left: it only takes a copy and returns (the expected paper draws on a thread of its own).
+class SentListener {
+public:
+    virtual ~SentListener() = default;
+    virtual void sent(link::Route route, std::span<const std::uint8_t> bytes) = 0;
 };
 
 // Told of a run's record as it goes, to keep it where it outlives the program (the run log,
@@ -103,6 +112,10 @@ public:
     // How runs name their actions from here on (a run's label, unless its settings give one):
     // the window's caption in the window's language; by default the program's own label.
     void setActionWords(std::function<std::string(run::Action)> words) { m_actionWords = std::move(words); }
+
+    // Listeners hear every byte sent from now on, until removed; called on the sending thread.
+    void addSentListener(SentListener* listener) { m_listeners.push_back(listener); }
+    void removeSentListener(SentListener* listener) { std::erase(m_listeners, listener); }
 
     // link::Tap
     void traffic(const link::Traffic& t) override;
@@ -222,6 +235,7 @@ private:
     std::string m_command, m_lastCommand;  // of the pass in progress; the last one begun
     std::optional<run::StopCause> m_stopCause;
     std::vector<RunSink*> m_sinks;
+    std::vector<SentListener*> m_listeners;
     bool m_progressWanted = false;
     std::function<void(std::int64_t)> m_wakeUp;
     std::map<std::string, status::PrinterIdentity> m_identities;  // by port

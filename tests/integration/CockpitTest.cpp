@@ -2,6 +2,7 @@
 // keys and code page. The recorder is the host, the serial port and the USB; dialogs answer
 // with the file the test names.
 
+#include "app/cockpit/ExpectedPaperDock.h"
 #include "app/cockpit/TrafficConsole.h"
 #include "app/window/BitmapWindow.h"
 #include "support/CockpitGround.h"
@@ -87,9 +88,9 @@ TEST(CockpitWindow, TheFormKeepsItsSizeBetweenTheMenusAndTheStatusBarAndEndsTheP
         for (QAction* a : menu->menu()->actions()) entries << (a->menu() ? a->text() + " ▸" : a->text());
         menus << menu->text().remove('&') + ": " + entries.join(", ");
     }
-    EXPECT_EQ(menus.join(" | "), "File: Record capture…, Save console as text…, Save run report…, Check a scanned page…, , "
+    EXPECT_EQ(menus.join(" | "), "File: Record capture…, Save console as text…, Save expected paper…, Save run report…, Check a scanned page…, , "
                                  "Save sequence…, Open sequence…, Restore last session, , Exit | View: Traffic console, "
-                                 "Status history | Printer: Identify… | Test pages: Barcodes…, 2-D codes…, Code pages…, Image… | "
+                                 "Expected paper, Status history | Printer: Identify… | Test pages: Barcodes…, 2-D codes…, Code pages…, Image… | "
                                  "Settings: Text code page ▸, Code tables…, Language ▸ | Help: About PrintBench");
 
     // The close box and File › Exit each end the program once, as "End".
@@ -339,4 +340,27 @@ TEST(CockpitWindow, TheTextCodePageIsChosenAndKeptInTheSettings)
         EXPECT_EQ(c.codePage.name() + " " + QSettings("PrintBench", "PrintBench").value("codePage").toString().toStdString(),
                   name + " " + entry);
     }
+}
+
+// View › Expected paper draws at the width of the model the list names; File › Save expected
+// paper… writes the paper as one PNG (".png" added), or says why it cannot.
+TEST(CockpitWindow, TheExpectedPaperFollowsTheModelListAndSavesAsOnePng)
+{
+    Cockpit c;
+    c.entry("View/Expected paper")->trigger();
+    EXPECT_TRUE(c.get("ExpectedPaper")->isVisible());
+    c.main.form().setListIndex(Control::Combo4, 7);  // KR-420, 512 dots
+    c.main.form().setListIndex(Control::Combo2, 3);  // COM3
+    c.main.form().Command11_Click();  // the tile grid, uncut
+    c.answer = testkit::q(c.folder.path() / "paper");
+    c.entry("File/Save expected paper…")->trigger();
+    const QImage saved(c.answer + ".png");
+    EXPECT_EQ(std::tuple(saved.width(), c.suggested.join(","), c.notes.join(",")), std::tuple(512, "expected-paper.png", ""));
+    const cockpit::PaperView* paper = c.window.expectedPaper().strip().view();
+    ASSERT_EQ(paper->pieces.size(), 1u);  // one piece: the picture is its receipt
+    EXPECT_TRUE(saved.convertToFormat(QImage::Format_Grayscale8) == printer::pageImage(*paper->pieces[0].page));
+    EXPECT_TRUE(c.get<QLabel>("ExpectedPaperInfo")->text().startsWith("512 dots wide · ")) << c.get<QLabel>("ExpectedPaperInfo")->text().toStdString();
+    c.answer = testkit::q(c.folder.path() / "none" / "paper.png");
+    c.entry("File/Save expected paper…")->trigger();
+    EXPECT_TRUE(c.notes.size() == 1 && c.notes[0].startsWith(c.answer + " cannot be written: ")) << c.notes.join(",").toStdString();
 }

@@ -3,11 +3,13 @@
 // real sleeps and event passes, print to it.
 
 #include "app/adapters/QtSerialPort.h"
+#include "cockpit/ExpectedPaper.h"
 #include "cockpit/Journal.h"
 #include "cockpit/RunLogWriter.h"
 #include "cockpit/RunLog.h"
 #include "cockpit/TimeText.h"
 #include "codes/ScanCheck.h"
+#include "printer/app/QtPrinterOutput.h"
 #include "scan/CodeReader.h"
 #include "scan/app/ImageFile.h"
 #include "support/Benches.h"
@@ -42,6 +44,7 @@ struct VirtualPrinterPty : testing::Test, Ground {
         program.setProcessChannelMode(QProcess::MergedChannels);
         program.setStandardOutputFile(q(logs.path() / "printer.log"));
         program.start(PRINTBENCH_PRINTER, {"--com", "11", "--model", "KL-330", "--out", q(out.path()), "--ports", q(ports.path())});
+        journal.addSentListener(&paper);
         form.link().setTap(&journal);
         form.setRunObserver(&journal);
         journal.addSink(&runLog);
@@ -55,6 +58,7 @@ struct VirtualPrinterPty : testing::Test, Ground {
     }
     ~VirtualPrinterPty() override
     {
+        journal.removeSentListener(&paper);
         program.terminate();
         program.waitForFinished();
     }
@@ -72,6 +76,8 @@ struct VirtualPrinterPty : testing::Test, Ground {
     printbench::window::Form1 form{host, rec, port, rec.usb, codePage, ports.path()};
     printbench::cockpit::Journal journal{host};
     printbench::cockpit::RunLogWriter runLog{logs.path(), {1, "printbench", "test"}, &journal.live()};
+    printbench::printer::QtGlyphs glyphs;
+    printbench::cockpit::ExpectedPaper paper{&glyphs, 432};  // the cockpit's expected paper, as a KL-330's
     QProcess program;
 };
 
@@ -185,6 +191,39 @@ TEST_F(VirtualPrinterPty, ALogoComesOutDotForDotAndCtrlCLeavesTheTileGridInProgr
     const QImage tiles = receipt("receipt-0002.png");
     ASSERT_EQ(tiles.size(), QSize(432, 12 * 24)) << printerLog();  // eleven rows and the blank line after them
     EXPECT_THAT(printerLog(), testing::HasSubstr("text (36 characters): \"├┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┼┤\""));
+}
+
+// The expected paper, drawn from the bytes as they left, is the printer's receipts dot for dot:
+// the test pattern, a logo, the barcodes' sample page, and the tile grid left uncut until Ctrl-C.
+TEST_F(VirtualPrinterPty, TheExpectedPaperIsThePrintersReceiptsDotForDot)
+{
+    form.setText(Control::Text2, "1");
+    form.Command9_Click();
+    std::vector<std::vector<std::uint8_t>> rows(30, std::vector<std::uint8_t>(5, 0x5A));
+    TempDir pictures, work;
+    writeFile(pictures.path() / "logo.bmp", monochromeBmp(40, 30, rows));
+    rec.setText(Control::Dir1, pictures.path().string());
+    printbench::window::Form3 window(form, rec, work.path());
+    window.Form_Load();
+    window.File1_DblClick("logo.bmp");
+    window.Command1_Click();
+    form.PrintCodes(printbench::run::Action::Barcodes, printbench::codes::samplePage({}));
+    form.Command11_Click();
+    ASSERT_TRUE(comes("in-progress.png")) << printerLog();
+    ::kill(static_cast<pid_t>(program.processId()), SIGINT);
+    ASSERT_TRUE(program.waitForFinished(5000)) << printerLog();
+
+    const auto view = paper.view(true);
+    std::vector<std::string> unlike;
+    std::size_t n = 0;
+    for (char name[32]; std::snprintf(name, sizeof name, "receipt-%04zu.png", n + 1), fs::exists(out.path() / name); ++n) {
+        const QImage receipt = QImage(q(out.path() / name)).convertToFormat(QImage::Format_Grayscale8);
+        if (n >= view->pieces.size() || printbench::printer::pageImage(*view->pieces[n].page) != receipt) unlike.push_back(name);
+    }
+    EXPECT_EQ(n, 3u) << printerLog();  // the test pattern goes out with the logo's cut
+    EXPECT_EQ(view->pieces.size(), n);
+    EXPECT_THAT(unlike, testing::IsEmpty());
+    EXPECT_EQ(std::tuple(view->soFar, view->droppedRows), std::tuple(true, 0u));  // the tile grid, uncut
 }
 
 // The codes of a picture, with where each was seen.

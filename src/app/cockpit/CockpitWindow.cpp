@@ -1,5 +1,6 @@
 #include "app/cockpit/CockpitWindow.h"
 
+#include "app/cockpit/ExpectedPaperDock.h"
 #include "app/cockpit/PictureDialog.h"
 #include "app/cockpit/SequenceFile.h"
 #include "app/cockpit/SeverityColour.h"
@@ -15,7 +16,9 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QBuffer>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -79,6 +82,7 @@ CockpitWindow::CockpitWindow(MainWindow& form, cockpit::Journal& journal, link::
 
     m_history = new StatusHistory(m_journal, this);
     buildConsole();
+    buildExpectedPaper();
     buildMenus();
     buildStatusBar();
 
@@ -102,6 +106,7 @@ CockpitWindow::~CockpitWindow()
     // QWidget's destructor hides the dock, which would call back into what is no longer a
     // CockpitWindow.
     disconnect(m_dock, nullptr, this, nullptr);
+    disconnect(m_paperDock, nullptr, this, nullptr);
     // The form belongs to whoever made it.
     takeCentralWidget();
 }
@@ -129,6 +134,24 @@ void CockpitWindow::buildConsole()
     });
 }
 
+void CockpitWindow::buildExpectedPaper()
+{
+    m_paperDock = new ExpectedPaperDock(m_journal, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_paperDock);
+    m_paperDock->hide();
+    auto* models = m_form.widget<window::MainControl::Combo4>();
+    m_paperDock->setModel(models->currentText());
+    connect(models, &QComboBox::currentTextChanged, m_paperDock, &ExpectedPaperDock::setModel);
+    connect(m_paperDock, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+        if (m_paperDock->isFloating()) return;
+        // Docked, the paper opens beside the form and the window shrinks back when it closes.
+        QTimer::singleShot(0, this, [this, shown] {
+            layout()->activate();
+            resize(shown ? std::max(width(), sizeHint().width()) : minimumSizeHint().width(), height());
+        });
+    });
+}
+
 void CockpitWindow::buildMenus()
 {
     window::Form1& f = m_form.form();
@@ -139,6 +162,8 @@ void CockpitWindow::buildMenus()
     connect(m_capture, &QAction::triggered, this, &CockpitWindow::recordCapture);
     connect(titled(file->addAction(QString()), QT_TR_NOOP("Save console as text…")), &QAction::triggered, this,
             &CockpitWindow::saveConsole);
+    connect(titled(file->addAction(QString()), QT_TR_NOOP("Save expected paper…")), &QAction::triggered, this,
+            &CockpitWindow::saveExpectedPaper);
     connect(titled(file->addAction(QString()), QT_TR_NOOP("Save run report…")), &QAction::triggered, this,
             &CockpitWindow::saveRunReport);
     connect(titled(file->addAction(QString()), QT_TR_NOOP("Check a scanned page…")), &QAction::triggered, this,
@@ -158,6 +183,7 @@ void CockpitWindow::buildMenus()
     QMenu* view = menu(menuBar(), QT_TR_NOOP("&View"));
     QAction* console = titled(m_dock->toggleViewAction(), QT_TR_NOOP("Traffic console"));
     view->addAction(console);
+    view->addAction(titled(m_paperDock->toggleViewAction(), QT_TR_NOOP("Expected paper")));
     connect(titled(view->addAction(QString()), QT_TR_NOOP("Status history")), &QAction::triggered, this, [this] {
         m_history->show();
         m_history->raise();
@@ -368,6 +394,22 @@ void CockpitWindow::saveConsole()
 {
     const QString path = chooseFile(tr("Save console as text"), QString(), tr("Text (*.txt);;All files (*)"), true);
     if (!path.isEmpty()) write(path, (m_console->text() + QLatin1Char('\n')).toUtf8());
+}
+
+void CockpitWindow::saveExpectedPaper()
+{
+    m_paperDock->pull(true);
+    const cockpit::PaperView* paper = m_paperDock->strip().view();
+    if (!paper || paper->pieces.empty()) return notify(QMessageBox::Information, tr("No expected paper yet."));
+    QString path = chooseFile(tr("Save expected paper"), QStringLiteral("expected-paper.png"),
+                              tr("PNG pictures (*.png)"), true);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !m_paperDock->strip().image().save(&buffer, "PNG"))
+        return notify(QMessageBox::Warning, tr("The expected paper could not be made into a PNG picture."));
+    write(path, png);
 }
 
 void CockpitWindow::saveRunReport()

@@ -20,6 +20,7 @@ class QListWidget;
 
 namespace printbench::app {
 
+class ExpectedPaperDock;
 class MainWindow;
 class StatusHistory;
 class TrafficConsole;
@@ -27,8 +28,8 @@ class TrafficConsole;
 // The window PrintBench shows: the main form, exactly as it is, between a menu bar and a
 // status bar, and around it what a technician needs during long runs: the traffic console (a
 // dock), the status history (a window of its own), the capture, run reports, sequence files,
-// the last session and the text code page. It reads the journal that the form's link and runs
-// feed; the form's rules stay in the form.
+// the last session and the text code page, and the paper the printer should be printing (a dock). It reads the journal
+// that the form's link and runs feed; the form's rules stay in the form.
 //
 // The form is not owned: it is handed back when the cockpit goes.
 class CockpitWindow : public QMainWindow {
@@ -41,6 +42,7 @@ public:
     MainWindow& form() { return m_form; }
     TrafficConsole& console() const { return *m_console; }
     StatusHistory& history() const { return *m_history; }
+    ExpectedPaperDock& expectedPaper() const { return *m_paperDock; }
 
     // The file the technician picks, empty when the dialog is cancelled; `save` for a file to
     // write, `suggested` its name the dialog starts with. Tests answer in place of the dialog.
@@ -71,6 +73,9 @@ private:
     QAction* titled(QAction* action, const char* title);
     void buildStatusBar();
     void buildConsole();
+    // View › Expected paper: a dock on the right, drawing from the start whether shown or not,
+    // at the width of the model the form's model list names.
+    void buildExpectedPaper();
     // F5 and what changes the fields are off while a run goes.
     void updateActions();
 
@@ -78,6 +83,8 @@ private:
     // the file dialog is open.
     void recordCapture(bool on);
     void saveConsole();
+    // File › Save expected paper…: the paper kept, pieces and tear lines, as one PNG.
+    void saveExpectedPaper();
     void saveRunReport();
     // Printer › Identify…: the printer's answers to GS I, in a message.
     void identifyPrinter();
@@ -107,6 +114,7 @@ private:
 
     QDockWidget* m_dock = nullptr;
     TrafficConsole* m_console = nullptr;
+    ExpectedPaperDock* m_paperDock = nullptr;
     StatusHistory* m_history = nullptr;
     QAction* m_capture = nullptr;
     QAction* m_run = nullptr;
