@@ -4,6 +4,7 @@
 
 #include "app/adapters/QtSerialPort.h"
 #include "cockpit/ExpectedPaper.h"
+#include "pictures/Pictures.h"
 #include "cockpit/Journal.h"
 #include "cockpit/RunLogWriter.h"
 #include "cockpit/RunLog.h"
@@ -194,7 +195,8 @@ TEST_F(VirtualPrinterPty, ALogoComesOutDotForDotAndCtrlCLeavesTheTileGridInProgr
 }
 
 // The expected paper, drawn from the bytes as they left, is the printer's receipts dot for dot:
-// the test pattern, a logo, the barcodes' sample page, and the tile grid left uncut until Ctrl-C.
+// the test pattern, a logo, the barcodes' sample page, charts of code tables, a picture as GS ( L
+// graphics, and the tile grid left uncut until Ctrl-C.
 TEST_F(VirtualPrinterPty, TheExpectedPaperIsThePrintersReceiptsDotForDot)
 {
     form.setText(Control::Text2, "1");
@@ -208,6 +210,11 @@ TEST_F(VirtualPrinterPty, TheExpectedPaperIsThePrintersReceiptsDotForDot)
     window.File1_DblClick("logo.bmp");
     window.Command1_Click();
     form.PrintCodes(printbench::run::Action::Barcodes, printbench::codes::samplePage({}));
+    form.PrintCodePages({{0, 17}, true});
+    printbench::pictures::GreyPicture grey{120, 60, {}};
+    for (int i = 0; i < 120 * 60; ++i) grey.grey.push_back(std::uint8_t(i % 120 * 2 + i / 120));
+    form.PrintPicture(printbench::pictures::dither(grey, printbench::pictures::Dither::Atkinson),
+                      printbench::pictures::ImageMode::Graphics, "ramp.png");
     form.Command11_Click();
     ASSERT_TRUE(comes("in-progress.png")) << printerLog();
     ::kill(static_cast<pid_t>(program.processId()), SIGINT);
@@ -220,7 +227,7 @@ TEST_F(VirtualPrinterPty, TheExpectedPaperIsThePrintersReceiptsDotForDot)
         const QImage receipt = QImage(q(out.path() / name)).convertToFormat(QImage::Format_Grayscale8);
         if (n >= view->pieces.size() || printbench::printer::pageImage(*view->pieces[n].page) != receipt) unlike.push_back(name);
     }
-    EXPECT_EQ(n, 3u) << printerLog();  // the test pattern goes out with the logo's cut
+    EXPECT_EQ(n, 5u) << printerLog();  // the test pattern goes out with the logo's cut
     EXPECT_EQ(view->pieces.size(), n);
     EXPECT_THAT(unlike, testing::IsEmpty());
     EXPECT_EQ(std::tuple(view->soFar, view->droppedRows), std::tuple(true, 0u));  // the tile grid, uncut
