@@ -41,7 +41,7 @@ at 368 188 && xdotool click --repeat 3 1 && xdotool type 0    # Repeat Rating 0
 at 528 188 && xdotool click --repeat 3 1 && xdotool type 1000  # Delay 1000 ms
 xdotool key alt+v Return                             # View > Traffic console
 sleep 1
-xdotool key alt+v Down Return                        # View > Status history
+xdotool key alt+v Down Down Return                   # View > Status history
 history=$(xdotool search --sync --onlyvisible --name '^Status history$' | head -1)
 eval "$(xdotool getwindowgeometry --shell "$win")"
 xdotool windowmove --sync "$history" $((WIDTH + 10)) 0
@@ -55,7 +55,7 @@ convert "$tmp/cockpit.png" \( "$tmp/history.png" -background '#d0d0d0' -gravity 
 
 echo paper-end >&3
 sleep 2
-xdotool key alt+f Down Down Return                   # File > Save run report...
+xdotool key alt+f Down Down Down Return              # File > Save run report...
 sleep 1
 xdotool type "$tmp/report.txt"
 xdotool key Return

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -111,6 +112,7 @@ ExpectedPaperDock::ExpectedPaperDock(cockpit::Journal& journal, QWidget* parent)
     layout->addWidget(m_info);
     layout->addWidget(m_scroll, 1);
     setWidget(body);
+    fitWidth(protocol::kModelWidths.front().second);
     retranslate();
 
     // Newest at the bottom: the view follows it while it stands at the bottom.
@@ -140,7 +142,18 @@ ExpectedPaperDock::~ExpectedPaperDock()
 
 void ExpectedPaperDock::setModel(const QString& model)
 {
-    if (const auto width = protocol::modelPrintWidth(model.toStdString())) m_paper->setWidth(*width);
+    if (const auto width = protocol::modelPrintWidth(model.toStdString())) {
+        m_paper->setWidth(*width);
+        fitWidth(*width);
+    }
+}
+
+void ExpectedPaperDock::fitWidth(int dots)
+{
+    // The whole width of the paper at one dot a pixel, beside its scroll bar; the widest models
+    // scroll sideways beyond 900 pixels.
+    const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+    m_scroll->setMinimumWidth(std::min(dots, 900) + bar + 2 * m_scroll->frameWidth() + 2);
 }
 
 void ExpectedPaperDock::pull(bool wait)

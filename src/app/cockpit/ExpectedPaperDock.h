@@ -73,6 +73,8 @@ protected:
 
 private:
     void retranslate();
+    // Makes the dock wide enough for paper `dots` wide.
+    void fitWidth(int dots);
 
     cockpit::Journal& m_journal;
     printer::QtGlyphs m_glyphs;  // the drawing thread's, as the virtual printer program's
