@@ -50,6 +50,14 @@ TEST(Pictures, DitheringKeepsTheShareOfInkOfAFlatGrey)
     }
     EXPECT_EQ(inkShare(pictures::dither(flat(64, 64, 255), Dither::Atkinson)), 0.0);
     EXPECT_EQ(lighter, 1.0);
+    // It drops a quarter of each error: darker than Floyd–Steinberg on every dark patch, lighter on
+    // every light one.
+    for (const int grey : {16, 48, 80, 112, 144, 176, 208, 240}) {
+        SCOPED_TRACE(grey);
+        const double atkinson = inkShare(pictures::dither(flat(64, 64, grey), Dither::Atkinson));
+        const double floyd = inkShare(pictures::dither(flat(64, 64, grey), Dither::FloydSteinberg));
+        EXPECT_EQ(grey < 128 ? atkinson > floyd : atkinson < floyd, true) << atkinson << " against " << floyd;
+    }
 }
 
 // Ink below the level, paper at it and above.
