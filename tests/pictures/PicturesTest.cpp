@@ -1,4 +1,6 @@
 #include "pictures/Pictures.h"
+#include "pictures/PicturePrint.h"
+#include "support/Benches.h"
 #include "support/Receipts.h"
 
 #include <gtest/gtest.h>
@@ -145,3 +147,21 @@ TEST(Pictures, ThePrintedPictureIsItsPreview)
 }
 
 }  // namespace
+
+// ESC @, then a band after each event pass with Stop heard before it; ESC J 120 and the Full Cut
+// with its status requests at the end. Stopped, nothing more leaves.
+TEST(Pictures, ThePrintIsFramedAndStopsBetweenBands)
+{
+    const pictures::PictureBytes bytes = pictures::encode(DotPicture{8, 300, Bytes(2400, 0)}, ImageMode::Raster);
+    testkit::Rig r;
+    EXPECT_EQ(pictures::PrintPicture(r.serial(), bytes, r.state, r.rec, 500), commands::RunEnd::Complete);
+    EXPECT_EQ(r.rec.only({"events", "repeated", "sleep"}), "repeated 1 | events 1 | events 2 | sleep 500");
+    const std::string sent = r.rec.stream(0);
+    EXPECT_EQ(sent.substr(0, 30), "1B 40 1D 76 30 00 01 00 00 01 ");
+    EXPECT_NE(sent.find("00 1D 76 30 00 01 00 2C 00 00"), std::string::npos);
+    EXPECT_EQ(sent.substr(sent.size() - 38), "1B 4A 78 1B 69 10 04 02 10 04 02");
+    testkit::Rig s;
+    s.rec.atEventPass(2, [&] { s.state.StopRequested = 1; });
+    EXPECT_EQ(pictures::PrintPicture(s.usb(), bytes, s.state, s.rec, 500), commands::RunEnd::Stopped);
+    EXPECT_EQ(s.rec.stream(s.rec.find("events 2")), "");
+}
