@@ -159,7 +159,7 @@ TEST(Pictures, ThePrintIsFramedAndStopsBetweenBands)
     const std::string sent = r.rec.stream(0);
     EXPECT_EQ(sent.substr(0, 30), "1B 40 1D 76 30 00 01 00 00 01 ");
     EXPECT_NE(sent.find("00 1D 76 30 00 01 00 2C 00 00"), std::string::npos);
-    EXPECT_EQ(sent.substr(sent.size() - 38), "1B 4A 78 1B 69 10 04 02 10 04 02");
+    EXPECT_EQ(sent.substr(sent.size() - 35), "00 1B 4A 78 1B 69 10 04 02 10 04 02");
     testkit::Rig s;
     s.rec.atEventPass(2, [&] { s.state.StopRequested = 1; });
     EXPECT_EQ(pictures::PrintPicture(s.usb(), bytes, s.state, s.rec, 500), commands::RunEnd::Stopped);
