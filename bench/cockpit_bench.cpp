@@ -32,61 +32,6 @@ using window::Control;
 constexpr int kRepetitions = 1000;
 constexpr int kRounds = 31;
 
-double cpuSeconds(clockid_t clock)
-{
-    timespec t{};
-    clock_gettime(clock, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = 0;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            status >> value;
-            return value;
-        }
-        status.ignore(1 << 12, '\n');
-    }
-    return 0;
-}
-
-// A serial port in memory: it gathers what is written, keeping it readable as QtSerialPort
-// does, and a flush drops it.
-class MemoryPort : public link::SerialPort {
-public:
-    link::LinkStatus open(const link::SerialSettings&, const std::string&) override
-    {
-        m_open = true;
-        return {};
-    }
-    void close() override { m_open = false, m_pending.clear(); }
-    bool isOpen() const override { return m_open; }
-    void write(std::span<const std::uint8_t> bytes, link::OutputForm) override
-    {
-        m_pending.insert(m_pending.end(), bytes.begin(), bytes.end());
-    }
-    link::LinkStatus flush() override
-    {
-        sent += m_pending.size();
-        m_pending.clear();
-        return {};
-    }
-    std::optional<std::span<const std::uint8_t>> gathered() const override { return std::span(m_pending); }
-    int bytesWaiting() override { return 0; }
-    std::optional<std::uint8_t> readByte() override { return std::nullopt; }
-    void setListener(link::SerialListener*) override {}
-    std::vector<std::string> hostDevices() const override { return {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2"}; }
-    std::uint64_t sent = 0;
-
-private:
-    bool m_open = false;
-    std::vector<std::uint8_t> m_pending;
-};
-
 // The console as its window keeps it: the worker's lines, at most 20,000 of them.
 struct Console {
     explicit Console(cockpit::Journal& j) : journal(j) {}
@@ -115,7 +60,7 @@ Cost patternCpu(Mode mode)
 {
     testkit::Recorder rec;
     rec.recording = false;
-    MemoryPort port;
+    bench::MemoryPort port;
     const link::CodePage codePage{"CP949"};
     testkit::TempDir ports;
     window::Form1 form{rec, rec, port, rec.usb, codePage, ports.path()};
@@ -125,24 +70,25 @@ Cost patternCpu(Mode mode)
     if (mode != Mode::NoTap) form.link().setTap(&journal);
     // The console window reads ten times a second: at the event passes that come 100 ms after
     // its last read.
-    double lastRead = cpuSeconds(CLOCK_MONOTONIC);
+    double lastRead = bench::cpuSeconds(CLOCK_MONOTONIC);
     if (mode == Mode::Open)
         for (int pass = 1; pass <= kRepetitions; ++pass)
             rec.atEventPass(pass, [&] {
-                if (cpuSeconds(CLOCK_MONOTONIC) - lastRead < 0.1) return;
+                if (bench::cpuSeconds(CLOCK_MONOTONIC) - lastRead < 0.1) return;
                 console.read();
-                lastRead = cpuSeconds(CLOCK_MONOTONIC);
+                lastRead = bench::cpuSeconds(CLOCK_MONOTONIC);
             });
     form.setListIndex(Control::Combo4, 2);  // KL-330, 432 dots
     form.setListIndex(Control::Combo2, 3);  // COM3
     form.setText(Control::Text2, std::to_string(kRepetitions));
 
-    const double thread0 = cpuSeconds(CLOCK_THREAD_CPUTIME_ID), process0 = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    const double thread0 = bench::cpuSeconds(CLOCK_THREAD_CPUTIME_ID),
+                 process0 = bench::cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
     form.Command9_Click();
     if (mode == Mode::Open) console.read();  // what came since its last read
-    const double sending = cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - thread0;
+    const double sending = bench::cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - thread0;
     if (mode == Mode::Open) console.read(true);  // every byte formatted
-    const double all = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - process0;
+    const double all = bench::cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - process0;
 
     Cost cost;
     if (rec.text(Control::Text4) != std::to_string(kRepetitions) || port.sent < 900000) return cost;
@@ -179,7 +125,7 @@ bool measureTap()
 bool measureMemory()
 {
     testkit::Recorder host;
-    const long before = residentKiB();
+    const long before = bench::residentKiB();
     cockpit::Journal journal(host);
     Console console(journal);
     std::vector<std::uint8_t> block(4000);
@@ -194,7 +140,7 @@ bool measureMemory()
         if (ms % 200 == 0) console.read();
     }
     console.read(true);
-    const long after = residentKiB();
+    const long after = bench::residentKiB();
     std::printf("after %.0f MB of traffic with the console reading: the ring holds %.2f MiB (bound 4 MiB), the console "
                 "%zu lines %s; the process gained %.2f MiB of resident memory (target at most 4 + 5 MiB)\n",
                 double(total) / 1e6, double(journal.trafficHeldBytes()) / (1 << 20), console.lines.size(),

@@ -36,58 +36,6 @@ using namespace printbench;
 using window::Control;
 using Chunks = std::vector<std::vector<std::uint8_t>>;
 
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = 0;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            status >> value;
-            return value;
-        }
-        status.ignore(1 << 12, '\n');
-    }
-    return 0;
-}
-
-// A serial port in memory that gathers what is written, as QtSerialPort does.
-class MemoryPort : public link::SerialPort {
-public:
-    link::LinkStatus open(const link::SerialSettings&, const std::string&) override
-    {
-        m_open = true;
-        return {};
-    }
-    void close() override { m_open = false, m_pending.clear(); }
-    bool isOpen() const override { return m_open; }
-    void write(std::span<const std::uint8_t> bytes, link::OutputForm) override
-    {
-        m_pending.insert(m_pending.end(), bytes.begin(), bytes.end());
-    }
-    link::LinkStatus flush() override
-    {
-        m_pending.clear();
-        return {};
-    }
-    std::optional<std::span<const std::uint8_t>> gathered() const override { return std::span(m_pending); }
-    int bytesWaiting() override { return 0; }
-    std::optional<std::uint8_t> readByte() override { return std::nullopt; }
-    void setListener(link::SerialListener*) override {}
-    std::vector<std::string> hostDevices() const override { return {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2"}; }
-
-private:
-    bool m_open = false;
-    std::vector<std::uint8_t> m_pending;
-};
-
 // What the journal hands its listeners, one chunk a flush point.
 struct Gather : cockpit::SentListener {
     void sent(link::Route, std::span<const std::uint8_t> bytes) override
@@ -103,7 +51,7 @@ Chunks sentBy(Handler handler)
 {
     testkit::Recorder rec;
     rec.recording = false;
-    MemoryPort port;
+    bench::MemoryPort port;
     const link::CodePage codePage{"CP949"};
     testkit::TempDir ports;
     window::Form1 form{rec, rec, port, rec.usb, codePage, ports.path()};
@@ -159,7 +107,7 @@ std::size_t bytesOf(const Chunks& chunks)
 double drawCpu(const Chunks& chunks)
 {
     cockpit::ExpectedPaper paper(nullptr, 432);
-    const double start = cpuSeconds();
+    const double start = bench::cpuSeconds();
     std::size_t sinceView = 0;
     for (const auto& chunk : chunks) {
         paper.sent(link::Route::Serial, chunk);
@@ -170,7 +118,7 @@ double drawCpu(const Chunks& chunks)
         }
     }
     const auto view = paper.view(true);
-    const double cpu = cpuSeconds() - start;
+    const double cpu = bench::cpuSeconds() - start;
     return view->keptRows > 0 ? cpu : -1;
 }
 
@@ -211,13 +159,13 @@ bool measureCost()
 
 bool measureMemory()
 {
-    const long before = residentKiB();
+    const long before = bench::residentKiB();
     cockpit::ExpectedPaper paper(nullptr, 432);
     const Chunks lines = textLines(2000);  // 2,000 lines of 64 dots: 16 m
     for (int i = 0; i < 5; ++i)
         for (const auto& chunk : lines) paper.sent(link::Route::Serial, chunk);
     const auto view = paper.view(true);
-    const long after = residentKiB();
+    const long after = bench::residentKiB();
     std::printf("after %.1f m of text lines at 432 dots: %lld rows kept (bound %lld), %llu rows and %llu pieces "
                 "dropped; the process gained %.1f MiB of resident memory\n",
                 double(view->keptRows + std::int64_t(view->droppedRows)) / 8000.0,

@@ -9,6 +9,7 @@
 //     progress lines, which come sooner, and its end line aside).
 // Prints figures only; exits 1 when something could not be measured.
 
+#include "Measured.h"
 #include "app/adapters/QtHost.h"
 #include "app/adapters/QtSerialPort.h"
 #include "cockpit/Journal.h"
@@ -43,35 +44,6 @@ using namespace printbench;
 using window::Control;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-double processCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-// A serial port in memory that keeps what it gathers readable, as QtSerialPort does, and drops
-// it at a flush.
-class MemoryPort : public link::SerialPort {
-public:
-    link::LinkStatus open(const link::SerialSettings&, const std::string&) override { return {}; }
-    void close() override { m_pending.clear(); }
-    bool isOpen() const override { return true; }
-    void write(std::span<const std::uint8_t> b, link::OutputForm) override
-    {
-        m_pending.insert(m_pending.end(), b.begin(), b.end());
-    }
-    link::LinkStatus flush() override { return m_pending.clear(), link::LinkStatus{}; }
-    std::optional<std::span<const std::uint8_t>> gathered() const override { return std::span(m_pending); }
-    int bytesWaiting() override { return 0; }
-    std::optional<std::uint8_t> readByte() override { return std::nullopt; }
-    void setListener(link::SerialListener*) override {}
-    std::vector<std::string> hostDevices() const override { return {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2"}; }
-
-private:
-    std::vector<std::uint8_t> m_pending;
-};
 
 // The host's real clock without its waits: Delay 0 asks for none anyway.
 struct RealClock : testkit::Recorder {
@@ -112,11 +84,11 @@ double cpuPerPass(Core& core, std::int64_t passes, double seconds = 0)
         QTimer::singleShot(std::chrono::milliseconds(std::int64_t(seconds * 1000)),
                            [&core] { core.form.Command6_Click(); });
     }
-    const double before = processCpuSeconds();
+    const double before = bench::cpuSeconds();
     core.form.Command2_Click();
     core.journal.closeRun("End");
     if (core.writer) core.writer->drain();
-    const double cpu = processCpuSeconds() - before;
+    const double cpu = bench::cpuSeconds() - before;
     return cpu / double(std::max<std::int64_t>(core.journal.run()->passesBegun, 1));
 }
 
@@ -130,7 +102,7 @@ void inMemory(const fs::path& folder)
         for (const bool logged : {false, true}) {
             RealClock rec;
             testkit::elevenHostDevices(rec);
-            MemoryPort port;
+            bench::MemoryPort port;
             testkit::TempDir ports;
             const fs::path log = folder / "memory";
             Core core(port, rec, rec, rec, ports.path(), logged ? &log : nullptr);
