@@ -64,6 +64,19 @@ struct VirtualPrinterPty : testing::Test, Ground {
         program.waitForFinished();
     }
 
+    // The bitmap window prints a 40 × 30 logo of `rows` from a folder of its own; true when it
+    // leaves its work folder empty.
+    bool printLogo(const std::vector<std::vector<std::uint8_t>>& rows)
+    {
+        TempDir pictures, work;
+        writeFile(pictures.path() / "logo.bmp", monochromeBmp(40, 30, rows));
+        rec.setText(Control::Dir1, pictures.path().string());
+        printbench::window::Form3 window(form, rec, work.path());
+        window.Form_Load();
+        window.File1_DblClick("logo.bmp");
+        window.Command1_Click();
+        return fs::is_empty(work.path());
+    }
     std::string printerLog() const { return readFile(logs.path() / "printer.log"); }
     bool logSays(const std::string& text) { return QTest::qWaitFor([&] { return printerLog().find(text) != std::string::npos; }); }
     bool shows(const std::string& status) { return QTest::qWaitFor([&] { return rec.text(Control::Text6) == status; }); }
@@ -172,17 +185,11 @@ TEST_F(VirtualPrinterPty, ALogoComesOutDotForDotAndCtrlCLeavesTheTileGridInProgr
 {
     std::vector<std::vector<std::uint8_t>> rows(30, std::vector<std::uint8_t>(5));
     for (std::size_t i = 0; i < 150; ++i) rows[i / 5][i % 5] = static_cast<std::uint8_t>(i * 37 + i / 5 * 91 + i % 7);
-    TempDir pictures, work;
-    writeFile(pictures.path() / "logo.bmp", monochromeBmp(40, 30, rows));
-    rec.setText(Control::Dir1, pictures.path().string());
-    printbench::window::Form3 window(form, rec, work.path());
-    window.Form_Load();
-    window.File1_DblClick("logo.bmp");
-    window.Command1_Click();
+    const bool workLeftEmpty = printLogo(rows);
     const QImage logo = receipt("receipt-0001.png");
     ASSERT_EQ(logo.size(), QSize(432, 520 + 127)) << printerLog();  // the page mode area, then the feed before the cut
     EXPECT_EQ(dotsUnlikeTheBitmap(logo, 0, rows, 40), 0);
-    EXPECT_TRUE(host.messages == std::vector<std::string>{"데이터 출력을 완료했습니다"} && fs::is_empty(work.path()));
+    EXPECT_TRUE(host.messages == std::vector<std::string>{"데이터 출력을 완료했습니다"} && workLeftEmpty);
 
     form.Command11_Click();
     EXPECT_TRUE(comes("in-progress.png")) << printerLog();
@@ -202,13 +209,7 @@ TEST_F(VirtualPrinterPty, TheExpectedPaperIsThePrintersReceiptsDotForDot)
     form.setText(Control::Text2, "1");
     form.Command9_Click();
     std::vector<std::vector<std::uint8_t>> rows(30, std::vector<std::uint8_t>(5, 0x5A));
-    TempDir pictures, work;
-    writeFile(pictures.path() / "logo.bmp", monochromeBmp(40, 30, rows));
-    rec.setText(Control::Dir1, pictures.path().string());
-    printbench::window::Form3 window(form, rec, work.path());
-    window.Form_Load();
-    window.File1_DblClick("logo.bmp");
-    window.Command1_Click();
+    printLogo(rows);
     form.PrintCodes(printbench::run::Action::Barcodes, printbench::codes::samplePage({}));
     form.PrintCodePages({{0, 17}, true});
     printbench::pictures::GreyPicture grey{120, 60, {}};
